@@ -1,0 +1,41 @@
+# The two commands of the README:
+#   make run   installs what is missing, builds and starts Quillmix
+#   make test  installs what is missing, builds and runs every test, then again under
+#              AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded suites
+#              under ThreadSanitizer
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS = -G Ninja -Wno-dev
+
+.PHONY: run test setup build build-asan build-tsan test-plain test-asan test-tsan
+
+setup:
+	@bash tools/setup.sh
+
+build: setup
+	@cmake -S . -B build $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build build -j $(JOBS)
+
+run: build
+	./build/quillmix $(ARGS)
+
+test-plain: build
+	ctest --test-dir build --output-on-failure -j $(JOBS)
+
+build-asan: setup
+	@cmake -S . -B build-asan $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DQUILLMIX_TESTS_ONLY=ON \
+	  -DQUILLMIX_SANITIZE=address,undefined >/dev/null
+	@cmake --build build-asan -j $(JOBS) --target all_tests
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+build-tsan: setup
+	@cmake -S . -B build-tsan $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DQUILLMIX_TESTS_ONLY=ON \
+	  -DQUILLMIX_SANITIZE=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target all_tests
+
+test-tsan: build-tsan
+	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R 'ThreadTest\.'
+
+test: test-plain test-asan test-tsan

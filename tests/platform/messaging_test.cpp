@@ -1,0 +1,166 @@
+// Window messaging across threads: the properties the stop protocols depend on.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/messaging.h"
+
+using namespace quillmix;
+using namespace std::chrono_literals;
+
+namespace {
+
+class RecordingWindow : public MessageWindow {
+public:
+    MessageResult handleMessage(unsigned message, WParam w, LParam l) override {
+        lastMessage = message;
+        lastW = w;
+        lastL = l;
+        handledOn = std::this_thread::get_id();
+        ++count;
+        return static_cast<MessageResult>(w) + l;
+    }
+    unsigned lastMessage = 0;
+    WParam lastW = 0;
+    LParam lastL = 0;
+    std::thread::id handledOn;
+    int count = 0;
+};
+
+}  // namespace
+
+TEST(EventTest, ManualResetStaysSetUntilReset) {
+    Event e = Event::create(Event::Reset::manual, false);
+    EXPECT_EQ(e.wait(0ms), WaitResult::timeout);
+    e.set();
+    EXPECT_EQ(e.wait(0ms), WaitResult::signaled);
+    EXPECT_EQ(e.wait(0ms), WaitResult::signaled);
+    e.reset();
+    EXPECT_EQ(e.wait(1ms), WaitResult::timeout);
+}
+
+TEST(EventTest, AutoResetReleasesOneWaitOnly) {
+    Event e = Event::create(Event::Reset::automatic, true);
+    EXPECT_EQ(e.wait(0ms), WaitResult::signaled);
+    EXPECT_EQ(e.wait(1ms), WaitResult::timeout);
+}
+
+TEST(EventTest, NullEventFailsWithoutEffect) {
+    Event e;
+    EXPECT_FALSE(e.set());
+    EXPECT_FALSE(e.reset());
+    EXPECT_EQ(e.wait(10ms), WaitResult::failed);
+    EXPECT_EQ(pumpingWait(e), WaitResult::failed);  // returns at once, never spins forever
+}
+
+TEST(EventThreadTest, SetFromAnotherThreadWakesWaiter) {
+    Event e = Event::create(Event::Reset::automatic, false);
+    std::atomic<int> woken{0};
+    std::thread waiter([&] {
+        if (e.waitForever() == WaitResult::signaled) woken = 1;
+    });
+    std::this_thread::sleep_for(5ms);
+    e.set();
+    waiter.join();
+    EXPECT_EQ(woken.load(), 1);
+}
+
+TEST(MessagingThreadTest, WorkerSendIsServedInsidePumpingWait) {
+    RecordingWindow window;
+    Event workerDone = Event::create(Event::Reset::manual, false);
+    MessageResult answer = 0;
+    std::thread worker([&] {
+        answer = sendMessage(window.handle(), WM_APP + 21, 1, 41);
+        workerDone.set();
+    });
+    EXPECT_EQ(pumpingWait(workerDone), WaitResult::signaled);
+    worker.join();
+    EXPECT_EQ(answer, 42);
+    EXPECT_EQ(window.lastMessage, WM_APP + 21);
+    EXPECT_EQ(window.handledOn, std::this_thread::get_id());
+}
+
+TEST(MessagingThreadTest, StoppingAThreadBlockedInItsSendCompletes) {
+    // The notify-thread pattern: loop on an event, send, and stop by flag + event + done.
+    RecordingWindow window;
+    Event notify = Event::create(Event::Reset::manual, false);
+    Event isDone = Event::create(Event::Reset::manual, true);
+    std::atomic<std::int32_t> running{0};
+    isDone.reset();
+    running.exchange(1);
+    std::thread notifier([&] {
+        while (running.load() != 0) {
+            notify.waitForever();
+            if (running.load() == 0) break;
+            sendMessage(window.handle(), WM_APP + 21);
+        }
+        isDone.set();
+    });
+    notify.set();  // the thread is now sending over and over while nothing pumps
+    std::this_thread::sleep_for(10ms);
+    running.exchange(0);
+    notify.set();
+    EXPECT_EQ(pumpingWait(isDone), WaitResult::signaled);
+    notifier.join();
+    EXPECT_GE(window.count, 1);
+}
+
+TEST(MessagingTest, SendOnTheWindowThreadIsADirectCall) {
+    RecordingWindow window;
+    EXPECT_EQ(sendMessage(window.handle(), WM_APP + 4, 2, 3), 5);
+    EXPECT_EQ(window.count, 1);
+}
+
+TEST(MessagingTest, PostIsQueuedAndDroppedWithItsWindow) {
+    auto window = std::make_unique<RecordingWindow>();
+    WindowHandle h = window->handle();
+    EXPECT_TRUE(postMessage(h, WM_APP + 56, 1, 0));
+    EXPECT_EQ(window->count, 0);
+    dispatchPendingMessages();
+    EXPECT_EQ(window->count, 1);
+
+    EXPECT_TRUE(postMessage(h, WM_APP + 57, 1, 0));
+    window.reset();                 // destroyed with a message still queued
+    dispatchPendingMessages();      // must not reach freed memory
+    EXPECT_FALSE(isWindow(h));
+    EXPECT_FALSE(postMessage(h, WM_APP + 57, 1, 0));
+    EXPECT_EQ(sendMessage(h, WM_APP + 57, 1, 0), 0);
+}
+
+TEST(MessagingThreadTest, SenderIsReleasedWhenItsWindowIsDestroyed) {
+    auto window = std::make_unique<RecordingWindow>();
+    WindowHandle h = window->handle();
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        sendMessage(h, WM_APP + 21);
+        returned = true;
+    });
+    while (!returned) {
+        // Give the worker time to queue, then destroy the window without dispatching.
+        std::this_thread::sleep_for(5ms);
+        if (window) window.reset();
+    }
+    worker.join();
+    SUCCEED();
+}
+
+TEST(MessagingTest, WindowTimerFiresOnTheWindowThread) {
+    struct TimerWindow : RecordingWindow {
+        void onTimer(int id) override { fired = id; }
+        int fired = -1;
+    } window;
+    window.setTimer(7, 5);
+    Event never = Event::create(Event::Reset::manual, false);
+    for (int i = 0; i < 200 && window.fired < 0; ++i) {
+        never.wait(1ms);
+        dispatchPendingMessages();
+    }
+    EXPECT_EQ(window.fired, 7);
+    window.killTimer(7);
+    window.fired = -1;
+    letWindowThreadRun(20);
+    EXPECT_EQ(window.fired, -1);
+}
