@@ -97,13 +97,13 @@ MessageWindow::~MessageWindow() {
     port_.reset();
 }
 
-void MessageWindow::setTimer(int id, int periodMs) {
-    killTimer(id);
+void MessageWindow::setWindowTimer(int id, int periodMs) {
+    killWindowTimer(id);
     int qtId = port_->startTimer(periodMs, Qt::PreciseTimer);
     if (qtId != 0) port_->timerIdsByQtId[qtId] = id;
 }
 
-void MessageWindow::killTimer(int id) {
+void MessageWindow::killWindowTimer(int id) {
     for (auto it = port_->timerIdsByQtId.begin(); it != port_->timerIdsByQtId.end(); ++it) {
         if (it->second == id) {
             port_->killTimer(it->first);

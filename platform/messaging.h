@@ -26,6 +26,8 @@ using MessageResult = std::intptr_t;
 
 // The base of the application's own message numbers.
 inline constexpr unsigned WM_APP = 0x8000;
+// Asks a window to close; the main window's close is the program's orderly shut-down.
+inline constexpr unsigned WM_CLOSE = 0x0010;
 
 struct WindowHandle {
     std::uint32_t id = 0;
@@ -49,8 +51,8 @@ public:
 
     // Window timers: onTimer(id) runs on the window thread every periodMs until killed.
     // Setting an id that runs already restarts it with the new period.
-    void setTimer(int id, int periodMs);
-    void killTimer(int id);
+    void setWindowTimer(int id, int periodMs);
+    void killWindowTimer(int id);
     virtual void onTimer(int /*id*/) {}
 
 private:

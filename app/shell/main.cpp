@@ -1,10 +1,7 @@
-#include <QApplication>
-#include <QLabel>
+#include "app/shell/process_objects.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel label("Quillmix");
-    label.setWindowTitle("Quillmix");
-    label.show();
-    return app.exec();
+    quillmix::theApp.InitInstance(argc, argv);
+    quillmix::theApp.ExitInstance();
+    quillmix::theApp.Terminate();
 }

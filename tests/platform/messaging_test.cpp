@@ -152,14 +152,14 @@ TEST(MessagingTest, WindowTimerFiresOnTheWindowThread) {
         void onTimer(int id) override { fired = id; }
         int fired = -1;
     } window;
-    window.setTimer(7, 5);
+    window.setWindowTimer(7, 5);
     Event never = Event::create(Event::Reset::manual, false);
     for (int i = 0; i < 200 && window.fired < 0; ++i) {
         never.wait(1ms);
         dispatchPendingMessages();
     }
     EXPECT_EQ(window.fired, 7);
-    window.killTimer(7);
+    window.killWindowTimer(7);
     window.fired = -1;
     letWindowThreadRun(20);
     EXPECT_EQ(window.fired, -1);

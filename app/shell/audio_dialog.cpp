@@ -1,0 +1,177 @@
+#include "app/shell/audio_dialog.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStyle>
+
+#include "app/quillmix.h"
+#include "app/shell/panel_placement.h"
+#include "app/shell/process_objects.h"
+#include "app/worker_threads.h"
+#include "deck/deck_panel.h"
+#include "dsp/analyzer_panel.h"
+#include "dsp/effects_panel.h"
+#include "dsp/equalizer_panel.h"
+#include "engine/mixer_panel.h"
+#include "platform/thread_priority.h"
+#include "playlist/play_list_panel.h"
+
+namespace quillmix {
+
+namespace {
+constexpr int kCpuTimer = 0;
+constexpr int kCpuTimerPeriodMs = 500;
+}  // namespace
+
+CZanAudioDlg::CZanAudioDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("mainDialog");
+    setWindowTitle("Audio Mixer");
+    cpuUsageBar_ = new QProgressBar(this);
+    cpuUsageBar_->setObjectName("1018");
+    cpuUsageBar_->setRange(0, 100);
+    cpuUsageLabel_ = new QLabel("0 %", this);
+    cpuUsageLabel_->setObjectName("1019");
+}
+
+CZanAudioDlg::~CZanAudioDlg() {
+    delete mixer_;
+    if (mainDialogWindow == handle()) mainDialogWindow = WindowHandle{};
+}
+
+void CZanAudioDlg::DoModal() {
+    if (!OnInitDialog()) return;  // cancelled during start-up
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (!closed_) loop.exec();
+    modalLoop_ = nullptr;
+}
+
+bool CZanAudioDlg::OnInitDialog() {
+    setWindowIcon(QGuiApplication::windowIcon());
+    mainDialogWindow = handle();
+    // Never shown: the window sits at the origin with no size.
+    setGeometry(0, 0, 0, 0);
+    hide();
+    setWindowTitle("Quillmix");
+
+    mixer_ = new CZanMixer(this);
+    mixer_->adjustSize();
+    mixerRectAtCreation_ = mixer_->frameGeometry();
+
+    startKeyboardPollThread(keyboardInput);
+    setFocus();
+
+    if (checkSoundLayer) {
+        const std::string missing = checkSoundLayer();
+        if (!missing.empty()) {
+            QMessageBox::critical(nullptr, "Quillmix", QString::fromStdString(missing));
+            writeFlag(keyboardThreadRunning, 0);
+            delete mixer_;
+            mixer_ = nullptr;
+            return false;
+        }
+    }
+
+    runStartUpLoading();
+    placePanels();
+    setWindowTimer(kCpuTimer, kCpuTimerPeriodMs);
+    raiseProcessPriority();
+    mainWindowReady = 1;
+    return true;
+}
+
+// Each command-line argument is loaded into deck A in turn; one that cannot be loaded is
+// passed over without a message.
+void CZanAudioDlg::runStartUpLoading() {
+    if (!commandLineInfo.hasArguments() || !loadCommandLineTrack) return;
+    bool done = false;
+    while (!done) {
+        const std::string path = commandLineInfo.next(done);
+        loadCommandLineTrack(path);
+    }
+}
+
+void CZanAudioDlg::placePanels() {
+    if (!mixer_) return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    ScreenMetrics metrics{available.width(), available.height() - caption, caption};
+
+    auto sizeOf = [](const QWidget* w) { return PanelSize{w->frameGeometry().width(), w->frameGeometry().height()}; };
+    PanelSizes sizes;
+    sizes.mixerAtCreation = {mixerRectAtCreation_.width(), mixerRectAtCreation_.height()};
+    for (int d = 0; d < kDeckCount; ++d) {
+        sizes.deck[d] = sizeOf(mixer_->deck(d));
+        sizes.equalizer[d] = sizeOf(mixer_->equalizer(d));
+        sizes.effects[d] = sizeOf(mixer_->effects(d));
+    }
+    sizes.playList = sizeOf(mixer_->playList());
+    sizes.analyzer = sizeOf(mixer_->analyzer());
+
+    auto panelWidget = [this](Panel p) -> QWidget* {
+        switch (p) {
+            case Panel::mixer: return mixer_;
+            case Panel::deckA: return mixer_->deck(0);
+            case Panel::deckB: return mixer_->deck(1);
+            case Panel::equalizerA: return mixer_->equalizer(0);
+            case Panel::equalizerB: return mixer_->equalizer(1);
+            case Panel::effectsA: return mixer_->effects(0);
+            case Panel::effectsB: return mixer_->effects(1);
+            case Panel::playList: return mixer_->playList();
+            case Panel::analyzer: return mixer_->analyzer();
+        }
+        return nullptr;
+    };
+    for (const PlacementStep& step : quillmix::placePanels(metrics, sizes)) {
+        QWidget* w = panelWidget(step.panel);
+        w->move(available.left() + step.left, available.top() + step.top);
+        w->show();
+    }
+}
+
+void CZanAudioDlg::onTimer(int id) {
+    if (id != kCpuTimer) return;
+    cpuUsage_ = cpuUsageMeter.sample();
+    cpuUsageText_ = std::to_string(static_cast<int>(cpuUsage_)) + " %";
+    postMessage(mainDialogWindow, UWM_SHOW_CPU_USAGE);
+}
+
+void CZanAudioDlg::showCpuUsage() {
+    cpuUsageBar_->setValue(static_cast<int>(cpuUsage_));
+    cpuUsageLabel_->setText(QString::fromStdString(cpuUsageText_));
+}
+
+// The refresh requests only copy a value that its panel already holds into one of that
+// panel's controls. A request whose control does not exist yet changes nothing.
+MessageResult CZanAudioDlg::handleMessage(unsigned message, WParam, LParam) {
+    switch (message) {
+        case WM_CLOSE: onClose(); break;
+        case UWM_SHOW_CPU_USAGE: showCpuUsage(); break;
+        case UWM_RELAYOUT_PANELS: placePanels(); break;
+        default: break;
+    }
+    return 0;
+}
+
+// The orderly shut-down, in its fixed order.
+void CZanAudioDlg::onClose() {
+    if (closed_) return;
+    closed_ = true;
+    killWindowTimer(kCpuTimer);
+    letWindowThreadRun(100);  // workers blocked in a send to the mixer can finish
+    writeFlag(keyboardThreadRunning, 0);
+    writeFlag(trackLengthLoaderRunning, 0);
+    trackLengthLoadEvent.set();
+    letWindowThreadRun(100);
+    if (mixer_) mixer_->destroyOwnedPanels();
+    delete mixer_;
+    mixer_ = nullptr;
+    if (modalLoop_) modalLoop_->exit(0);
+}
+
+}  // namespace quillmix

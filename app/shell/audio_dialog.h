@@ -1,0 +1,61 @@
+#pragma once
+// The hidden main window. It is never shown: it owns the panels through the mixer panel,
+// places them on the screen, samples the CPU meter every 500 ms, turns posted refresh
+// requests into control updates, and its close is the program's orderly shut-down.
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+#include "platform/messaging.h"
+
+class QEventLoop;
+class QLabel;
+class QProgressBar;
+
+namespace quillmix {
+
+class CZanMixer;
+
+class CZanAudioDlg : public QDialog, public MessageWindow {
+public:
+    explicit CZanAudioDlg(QWidget* parent = nullptr);
+    ~CZanAudioDlg() override;
+
+    // Runs the window modally for the life of the program, without ever showing it: start-up,
+    // then the message loop until the close has run.
+    void DoModal();
+    bool OnInitDialog();
+
+    MessageResult handleMessage(unsigned message, WParam wParam, LParam lParam) override;
+    void onTimer(int id) override;
+
+    CZanMixer* mixer() const { return mixer_; }
+    double cpuUsagePercent() const { return cpuUsage_; }
+    const std::string& cpuUsageText() const { return cpuUsageText_; }
+
+    // Start-up step 11: whether the sound layer can start; returns what is missing, or ""
+    // when it can. Replaceable so tests can see the failure path.
+    std::function<std::string()> checkSoundLayer;
+    // Start-up step 12: loads one command-line argument into deck A; false when it fails.
+    std::function<bool(const std::string& path)> loadCommandLineTrack;
+
+    void placePanels();
+
+private:
+    void runStartUpLoading();
+    void onClose();
+    void showCpuUsage();
+
+    std::string cpuUsageText_ = "0 %";
+    double cpuUsage_ = 0.0;
+    QRect mixerRectAtCreation_;
+    QProgressBar* cpuUsageBar_ = nullptr;  // control 1018
+    QLabel* cpuUsageLabel_ = nullptr;      // control 1019
+    CZanMixer* mixer_ = nullptr;
+    QEventLoop* modalLoop_ = nullptr;
+    bool closed_ = false;
+};
+
+}  // namespace quillmix

@@ -1,0 +1,80 @@
+#include "engine/mixer_panel.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "app/quillmix.h"
+#include "deck/deck_panel.h"
+#include "dsp/analyzer_panel.h"
+#include "dsp/effects_panel.h"
+#include "dsp/equalizer_panel.h"
+#include "playlist/play_list_panel.h"
+
+namespace quillmix {
+
+CZanMixer::CZanMixer(QWidget* parent) : PanelDialog(parent, "Quillmix", dialogUnits(214, 212)) {
+    setObjectName("mixer");
+    mixerWindow = handle();
+    confirmExit = [this] {
+        return QMessageBox::question(this, "Quillmix", "Are you sure you want to exit?",
+                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+    analyzer_ = new CZanAnalyzer(parent);
+    playList_ = new CZanPlayList2(parent);
+    for (int d = 0; d < kDeckCount; ++d) {
+        decks_[d] = new CZanDeck2(parent, d);
+        deckWindow[d] = decks_[d]->handle();
+        effects_[d] = new CZanEffects(parent, d);
+        equalizers_[d] = new CZanEqualizer2(parent, d);
+    }
+    for (PanelDialog* p : std::initializer_list<PanelDialog*>{analyzer_, playList_, decks_[0], decks_[1], effects_[0],
+                                                              effects_[1], equalizers_[0], equalizers_[1]})
+        p->setKeyTarget(this);
+}
+
+CZanMixer::~CZanMixer() {
+    destroyOwnedPanels();
+    if (mixerWindow == handle()) mixerWindow = WindowHandle{};
+}
+
+void CZanMixer::destroyOwnedPanels() {
+    for (int d = 0; d < kDeckCount; ++d) {
+        delete effects_[d];
+        effects_[d] = nullptr;
+        if (decks_[d]) deckWindow[d] = WindowHandle{};
+        delete decks_[d];
+        decks_[d] = nullptr;
+        delete equalizers_[d];
+        equalizers_[d] = nullptr;
+    }
+    delete analyzer_;
+    analyzer_ = nullptr;
+    delete playList_;
+    playList_ = nullptr;
+}
+
+MessageResult CZanMixer::handleMessage(unsigned, WParam, LParam) { return 0; }
+
+void CZanMixer::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (!confirmExit || !confirmExit()) return;
+    postMessage(mainDialogWindow, WM_CLOSE);
+    hide();
+}
+
+void CZanMixer::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction("&About Quillmix...", this, [this] { showAboutBox(this); });
+    menu.exec(event->globalPos());
+}
+
+void showAboutBox(QWidget* parent) {
+    QMessageBox box(QMessageBox::NoIcon, "Quillmix", "Quillmix V. 1.0.13", QMessageBox::Ok, parent);
+    box.setObjectName("aboutBox");
+    box.setIconPixmap(parent ? parent->windowIcon().pixmap(32, 32) : QPixmap());
+    box.exec();
+}
+
+}  // namespace quillmix

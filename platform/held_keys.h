@@ -1,0 +1,49 @@
+#pragma once
+// Which keys are held down right now, kept from the key press and release events of our
+// own windows. Written on the window thread, read by the keyboard poll thread: each key is
+// one atomic byte, so a poll never waits for the writer.
+//
+// Keys are named by their 8-bit key codes: '0'-'9', 'A'-'Z', ';', ',', '.', '/' (keypad
+// divide), 0x20 space, 0x21/0x22 Page Up/Down, 0x23 End, 0x24 Home, 0x25-0x28 arrows
+// (left, up, right, down), and the modifiers kShift and kCtrl.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+class QKeyEvent;
+
+namespace quillmix {
+
+class HeldKeys {
+public:
+    static constexpr std::uint8_t kShift = 0x10;
+    static constexpr std::uint8_t kCtrl = 0x11;
+
+    void press(std::uint8_t code) { held_[code].store(1, std::memory_order_relaxed); }
+    void release(std::uint8_t code) { held_[code].store(0, std::memory_order_relaxed); }
+    void releaseAll();  // the application lost focus: no key may stick
+    bool isDown(std::uint8_t code) const { return held_[code].load(std::memory_order_relaxed) != 0; }
+
+    // Window thread: records a key event of one of our windows. Returns false for keys that
+    // have no code. Auto-repeated presses change nothing.
+    bool record(const QKeyEvent& event);
+
+    // The code of a key event: from the hardware scan code where the platform gives one (so
+    // Shift+1 is still '1'), otherwise from the key symbol. 0 when the key has no code.
+    static std::uint8_t codeOf(const QKeyEvent& event);
+
+private:
+    std::array<std::atomic<std::uint8_t>, 256> held_{};
+};
+
+}  // namespace quillmix
+
+namespace quillmix {
+
+// Window thread: records the key events of every window of the application into `keys`,
+// and releases every key when the application stops being the active one, so that no key
+// sticks after focus moves elsewhere. Needs a QApplication; lives as long as it.
+void installHeldKeyRecorder(HeldKeys& keys);
+
+}  // namespace quillmix
