@@ -31,7 +31,7 @@ bool CZanAudioApp::InitInstance(int& argc, char** argv) {
 
     commandLineInfo.ParseCommandLine(argc, argv);
 
-    auto mainWindow = std::make_unique<CZanAudioDlg>();
+    auto mainWindow = std::make_unique<CZanAudioDlg>(ShellServices{commandLineInfo, cpuUsageMeter, keyboardInput});
     mainWindow->DoModal();
     mainWindow.reset();
     return false;

@@ -10,7 +10,8 @@
 
 #include "app/quillmix.h"
 #include "app/shell/panel_placement.h"
-#include "app/shell/process_objects.h"
+#include "app/command_line_info.h"
+#include "app/cpu_usage_meter.h"
 #include "app/worker_threads.h"
 #include "deck/deck_panel.h"
 #include "dsp/analyzer_panel.h"
@@ -27,7 +28,7 @@ constexpr int kCpuTimer = 0;
 constexpr int kCpuTimerPeriodMs = 500;
 }  // namespace
 
-CZanAudioDlg::CZanAudioDlg(QWidget* parent) : QDialog(parent) {
+CZanAudioDlg::CZanAudioDlg(ShellServices services, QWidget* parent) : QDialog(parent), services_(services) {
     setObjectName("mainDialog");
     setWindowTitle("Audio Mixer");
     cpuUsageBar_ = new QProgressBar(this);
@@ -62,7 +63,7 @@ bool CZanAudioDlg::OnInitDialog() {
     mixer_->adjustSize();
     mixerRectAtCreation_ = mixer_->frameGeometry();
 
-    startKeyboardPollThread(keyboardInput);
+    startKeyboardPollThread(services_.keyboardInput);
     setFocus();
 
     if (checkSoundLayer) {
@@ -87,10 +88,10 @@ bool CZanAudioDlg::OnInitDialog() {
 // Each command-line argument is loaded into deck A in turn; one that cannot be loaded is
 // passed over without a message.
 void CZanAudioDlg::runStartUpLoading() {
-    if (!commandLineInfo.hasArguments() || !loadCommandLineTrack) return;
+    if (!services_.commandLine.hasArguments() || !loadCommandLineTrack) return;
     bool done = false;
     while (!done) {
-        const std::string path = commandLineInfo.next(done);
+        const std::string path = services_.commandLine.next(done);
         loadCommandLineTrack(path);
     }
 }
@@ -136,7 +137,7 @@ void CZanAudioDlg::placePanels() {
 
 void CZanAudioDlg::onTimer(int id) {
     if (id != kCpuTimer) return;
-    cpuUsage_ = cpuUsageMeter.sample();
+    cpuUsage_ = services_.cpuUsageMeter.sample();
     cpuUsageText_ = std::to_string(static_cast<int>(cpuUsage_)) + " %";
     postMessage(mainDialogWindow, UWM_SHOW_CPU_USAGE);
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/shell/shell_services.h"
 #include "platform/messaging.h"
 
 class QEventLoop;
@@ -20,7 +21,7 @@ class CZanMixer;
 
 class CZanAudioDlg : public QDialog, public MessageWindow {
 public:
-    explicit CZanAudioDlg(QWidget* parent = nullptr);
+    explicit CZanAudioDlg(ShellServices services, QWidget* parent = nullptr);
     ~CZanAudioDlg() override;
 
     // Runs the window modally for the life of the program, without ever showing it: start-up,
@@ -48,6 +49,7 @@ private:
     void onClose();
     void showCpuUsage();
 
+    ShellServices services_;
     std::string cpuUsageText_ = "0 %";
     double cpuUsage_ = 0.0;
     QRect mixerRectAtCreation_;

@@ -1,0 +1,68 @@
+// The CPU meter on synthetic kernel statistics, and the command-line list.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/command_line_info.h"
+#include "app/cpu_usage_meter.h"
+#include "support/temp_dir.h"
+
+using namespace quillmix;
+
+namespace {
+void writeStat(const std::filesystem::path& p, long user, long idle, int processors) {
+    std::ofstream out(p);
+    out << "cpu  " << user << " 0 0 " << idle << " 0 0 0 0 0 0\n";
+    for (int i = 0; i < processors; ++i) out << "cpu" << i << " 1 0 0 1 0 0 0 0 0 0\n";
+    out << "intr 12345\nctxt 999\n";
+}
+}  // namespace
+
+TEST(CpuUsageMeterTest, TwoProcessorsOneBusyReadsAboutFifty) {
+    test::TempDir dir;
+    const auto stat = dir.file("stat");
+    CpuUsageMeter meter(stat.string());
+    writeStat(stat, 1000, 1000, 2);
+    meter.sample();  // against zero: not meaningful
+    // 50 ticks later on each of two processors: one busy all the time, one idle all the time.
+    writeStat(stat, 1050, 1050, 2);
+    EXPECT_EQ(static_cast<int>(meter.sample()), 50);
+    // Both idle, then both busy.
+    writeStat(stat, 1050, 1150, 2);
+    EXPECT_EQ(static_cast<int>(meter.sample()), 0);
+    writeStat(stat, 1250, 1150, 2);
+    EXPECT_EQ(static_cast<int>(meter.sample()), 100);
+}
+
+TEST(CpuUsageMeterTest, FailuresGiveZeroAndKeepThePreviousSample) {
+    test::TempDir dir;
+    const auto stat = dir.file("stat");
+    CpuUsageMeter meter(stat.string());
+    EXPECT_EQ(meter.sample(), 0.0);  // no file
+    writeStat(stat, 100, 100, 1);
+    meter.sample();
+    { std::ofstream(stat) << "garbage\n"; }
+    EXPECT_EQ(meter.sample(), 0.0);
+    writeStat(stat, 175, 125, 1);  // measured against the last good sample: 75 of 100 busy
+    EXPECT_EQ(static_cast<int>(meter.sample()), 75);
+    EXPECT_GE(CpuUsageMeter().sample(), 0.0);  // the real statistics parse
+}
+
+TEST(CommandLineInfoTest, ArgumentsComeBackInOrderAndEmptyListIsDone) {
+    CZanCommandLineInfo empty;
+    bool done = false;
+    EXPECT_EQ(empty.next(done), "");
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(empty.hasArguments());
+
+    const char* argv[] = {"quillmix", "a.mp3", "-b.mp3"};
+    CZanCommandLineInfo info;
+    info.ParseCommandLine(3, const_cast<char**>(argv));
+    EXPECT_TRUE(info.hasArguments());
+    EXPECT_EQ(info.next(done), "a.mp3");
+    EXPECT_FALSE(done);
+    EXPECT_EQ(info.next(done), "-b.mp3");
+    EXPECT_TRUE(done);
+    EXPECT_EQ(info.next(done), "");  // past the end stays done
+    EXPECT_TRUE(done);
+}

@@ -1,0 +1,146 @@
+// The notify and keyboard threads against a stand-in mixer window, with real threads.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "app/keyboard_reader.h"
+#include "app/quillmix.h"
+#include "app/worker_threads.h"
+
+using namespace quillmix;
+using namespace std::chrono_literals;
+
+namespace {
+
+class MixerStandIn : public MessageWindow {
+public:
+    MixerStandIn() { mixerWindow = handle(); }
+    ~MixerStandIn() override { mixerWindow = WindowHandle{}; }
+    MessageResult handleMessage(unsigned message, WParam w, LParam) override {
+        messages.push_back({message, w});
+        if (message == UWM_PLAY_FORWARD_NOTIFY) playForwardNotifyEvent[w].reset();
+        if (message == UWM_PLAY_BACKWARD_NOTIFY) playBackwardNotifyEvent[w].reset();
+        return 0;
+    }
+    int count(unsigned message, WParam w) const {
+        int n = 0;
+        for (auto& m : messages) n += m.first == message && m.second == w;
+        return n;
+    }
+    std::vector<std::pair<unsigned, WParam>> messages;
+};
+
+void pumpFor(std::chrono::milliseconds duration) {
+    auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) letWindowThreadRun(1);
+}
+
+}  // namespace
+
+TEST(NotifyThreadTest, StoppingANeverStartedThreadReturnsAtOnce) {
+    createSharedEvents();
+    stopPlayForwardNotifyThread(0);
+    stopPlayBackwardNotifyThread(1);
+    EXPECT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
+}
+
+TEST(NotifyThreadTest, EachDecksEventWakesOnlyItsOwnThread) {
+    createSharedEvents();
+    MixerStandIn mixer;
+    startPlayForwardNotifyThread(0);
+    startPlayForwardNotifyThread(1);
+    playForwardNotifyEvent[0].set();
+    pumpFor(30ms);
+    EXPECT_GE(mixer.count(UWM_PLAY_FORWARD_NOTIFY, 0), 1);
+    EXPECT_EQ(mixer.count(UWM_PLAY_FORWARD_NOTIFY, 1), 0);
+    stopPlayForwardNotifyThread(0);
+    stopPlayForwardNotifyThread(1);
+    EXPECT_EQ(flagSet(playForwardThreadRunning[0]), false);
+}
+
+TEST(NotifyThreadTest, StopWhileTheThreadIsBlockedInItsSendCompletes) {
+    createSharedEvents();
+    MixerStandIn mixer;
+    startPlayBackwardNotifyThread(1);
+    playBackwardNotifyEvent[1].set();
+    std::this_thread::sleep_for(20ms);  // the thread now sits in its send; nothing pumps
+    const int before = mixer.count(UWM_PLAY_BACKWARD_NOTIFY, 1);
+    stopPlayBackwardNotifyThread(1);  // serves the send from inside its pumping wait
+    EXPECT_TRUE(threadPlayBackwardIsDoneEvent[1].isSet());
+    EXPECT_LE(mixer.count(UWM_PLAY_BACKWARD_NOTIFY, 1), before + 1);
+}
+
+TEST(NotifyThreadTest, StopRightAfterStartIsNotLost) {
+    createSharedEvents();
+    MixerStandIn mixer;
+    for (int i = 0; i < 50; ++i) {
+        startPlayForwardNotifyThread(0);
+        stopPlayForwardNotifyThread(0);  // must not return before the new thread has ended
+        ASSERT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
+    }
+}
+
+TEST(KeyboardThreadTest, HeldKeysAreSentEveryPollOnlyWhileShortcutsAreEnabled) {
+    createSharedEvents();
+    MixerStandIn mixer;
+    HeldKeys keys;
+    KeyboardReader reader(keys);
+    keys.press('T');
+    keys.press(0x23);  // End
+    startKeyboardPollThread(reader);
+    pumpFor(100ms);
+    const int tCount = mixer.count(UWM_KEY_PRESSED, 'T');
+    EXPECT_GE(tCount, 2);
+    EXPECT_GE(mixer.count(UWM_KEY_PRESSED, 0x23), 2);
+
+    keyboardShortcutsEnabled = 0;
+    pumpFor(40ms);
+    mixer.messages.clear();
+    pumpFor(60ms);
+    EXPECT_EQ(mixer.count(UWM_KEY_PRESSED, 'T'), 0);
+    keyboardShortcutsEnabled = 1;
+    pumpFor(60ms);
+    EXPECT_GE(mixer.count(UWM_KEY_PRESSED, 'T'), 1);
+
+    writeFlag(keyboardThreadRunning, 0);
+    pumpFor(40ms);
+}
+
+TEST(HeldKeysTest, KeyEventsMapToCodesAndFocusLossReleasesEverything) {
+    HeldKeys keys;
+    // Shift+1 arrives as '!' on platforms without scan codes; it is still key '1'.
+    QKeyEvent shiftOne(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier, "!");
+    EXPECT_TRUE(keys.record(shiftOne));
+    EXPECT_TRUE(keys.isDown('1'));
+    // With an X11 scan code the physical key decides: X11 code 38 is 'A'.
+    QKeyEvent a(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, 38, 0, 0, "q");
+    keys.record(a);
+    EXPECT_TRUE(keys.isDown('A'));
+    QKeyEvent keypadSlash(QEvent::KeyPress, Qt::Key_Slash, Qt::KeypadModifier);
+    QKeyEvent plainSlash(QEvent::KeyPress, Qt::Key_Slash, Qt::NoModifier);
+    EXPECT_TRUE(keys.record(keypadSlash));
+    EXPECT_FALSE(keys.record(plainSlash));
+    QKeyEvent repeatRelease(QEvent::KeyRelease, Qt::Key_Exclam, Qt::ShiftModifier, "!", true);
+    keys.record(repeatRelease);
+    EXPECT_TRUE(keys.isDown('1'));
+
+    KeyboardReader reader(keys);
+    int count = 0;
+    const std::uint8_t* codes = reader.GetPressedKeys(count);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(codes[0], '1');  // table order: digits, then letters, then keypad divide
+    EXPECT_EQ(codes[1], 'A');
+    EXPECT_EQ(codes[2], '/');
+
+    keys.press(HeldKeys::kShift);
+    EXPECT_TRUE(reader.IsShiftDown());
+    EXPECT_FALSE(reader.IsCtrlDown());
+    keys.releaseAll();
+    reader.GetPressedKeys(count);
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(reader.IsShiftDown());
+}
