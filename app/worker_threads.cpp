@@ -31,14 +31,32 @@ struct NotifyThreadParts {
     unsigned message;
 };
 
-void notifyLoop(int deck, NotifyThreadParts parts) {
+// A notify thread's run flag holds the generation of the thread that owns it: non-zero
+// while it runs, 0 once stopped. A restart that does not wait for the old thread (the
+// underrun recovery, which runs inside that thread's own send) gives the flag to the new
+// thread, and the old one leaves its loop as soon as its send returns, so each deck keeps
+// exactly one waiter per direction.
+std::atomic<std::int32_t> nextGeneration{1};
+
+std::int32_t takeGeneration() {
+    std::int32_t g = nextGeneration.fetch_add(1);
+    if (g <= 0) {  // wrapped: start again at 1
+        nextGeneration.store(2);
+        g = 1;
+    }
+    return g;
+}
+
+void notifyLoop(int deck, NotifyThreadParts parts, std::int32_t generation) {
     setCurrentThreadPriority(ThreadPriority::highest);
-    while (flagSet(parts.running)) {
+    while (parts.running.load() == generation) {
         parts.notify.waitForever();
-        if (!flagSet(parts.running)) break;
+        if (parts.running.load() != generation) break;
         sendMessage(mixerWindow, parts.message, static_cast<WParam>(deck), 0);
     }
-    parts.isDone.set();
+    // Only a stopped thread reports done; one replaced by a newer thread leaves "Is Done"
+    // to its successor.
+    if (parts.running.load() == 0) parts.isDone.set();
 }
 
 // The starter, not the thread, resets "Is Done" and raises the run flag. Were the thread to
@@ -46,9 +64,10 @@ void notifyLoop(int deck, NotifyThreadParts parts) {
 // the previous run and return at once, and the thread would then raise its flag again and
 // never end.
 void startNotifyThread(int deck, NotifyThreadParts parts) {
+    const std::int32_t generation = takeGeneration();
     parts.isDone.reset();
-    writeFlag(parts.running, 1);
-    std::thread(notifyLoop, deck, parts).detach();
+    writeFlag(parts.running, generation);
+    std::thread(notifyLoop, deck, parts, generation).detach();
 }
 
 }  // namespace

@@ -144,3 +144,34 @@ TEST(HeldKeysTest, KeyEventsMapToCodesAndFocusLossReleasesEverything) {
     EXPECT_EQ(count, 0);
     EXPECT_FALSE(reader.IsShiftDown());
 }
+
+TEST(NotifyThreadTest, RestartFromInsideTheSendLeavesOneThread) {
+    // The underrun recovery: while handling its own notification the mixer stops the thread
+    // without waiting and starts a new one. Afterwards exactly one thread must answer.
+    createSharedEvents();
+    struct RestartingMixer : MixerStandIn {
+        MessageResult handleMessage(unsigned message, WParam w, LParam l) override {
+            MixerStandIn::handleMessage(message, w, l);
+            if (message == UWM_PLAY_FORWARD_NOTIFY && !restarted) {
+                restarted = true;
+                writeFlag(playForwardThreadRunning[0], 0);
+                playForwardNotifyEvent[0].set();
+                startPlayForwardNotifyThread(0);
+            }
+            return 0;
+        }
+        bool restarted = false;
+    } mixer;
+    startPlayForwardNotifyThread(0);
+    playForwardNotifyEvent[0].set();
+    pumpFor(30ms);
+    ASSERT_TRUE(mixer.restarted);
+    EXPECT_FALSE(threadPlayForwardIsDoneEvent[0].isSet());  // the new thread still runs
+    mixer.messages.clear();
+    // One notification now: with two waiters it would be answered twice.
+    playForwardNotifyEvent[0].set();
+    pumpFor(30ms);
+    EXPECT_EQ(mixer.count(UWM_PLAY_FORWARD_NOTIFY, 0), 1);
+    stopPlayForwardNotifyThread(0);
+    EXPECT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
+}

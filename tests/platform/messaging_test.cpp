@@ -91,16 +91,18 @@ TEST(MessagingThreadTest, StoppingAThreadBlockedInItsSendCompletes) {
     std::atomic<std::int32_t> running{0};
     isDone.reset();
     running.exchange(1);
+    Event sending = Event::create(Event::Reset::manual, false);
     std::thread notifier([&] {
         while (running.load() != 0) {
             notify.waitForever();
             if (running.load() == 0) break;
+            sending.set();
             sendMessage(window.handle(), WM_APP + 21);
         }
         isDone.set();
     });
-    notify.set();  // the thread is now sending over and over while nothing pumps
-    std::this_thread::sleep_for(10ms);
+    notify.set();
+    sending.waitForever();  // the thread is now blocked in its send while nothing pumps
     running.exchange(0);
     notify.set();
     EXPECT_EQ(pumpingWait(isDone), WaitResult::signaled);
