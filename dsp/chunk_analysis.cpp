@@ -66,7 +66,8 @@ void CZanAnalysis::StoreChunk(int deck, const std::int16_t* samples, int byteOff
 }
 
 const std::int16_t* CZanAnalysis::ringChunk(int deck, int chunkIndex) const {
-    return deckOutputRing_.data() + (static_cast<std::size_t>(deck) * kRingChunks + chunkIndex) * kChunkSamples;
+    const std::size_t chunk = static_cast<std::size_t>(deck) * kRingChunks + chunkIndex;
+    return deckOutputRing_.data() + chunk * kChunkSamples;
 }
 
 const std::int16_t* CZanAnalysis::RingChunk(int deck, int chunkIndex) const {
@@ -89,8 +90,11 @@ void CZanAnalysis::RunAnalysis(int deck, int chunkIndex, bool plainChart) {
     if (!validDeck(deck)) return;
     analysisChunkIndex_ = wrapChunk(chunkIndex);
     plainChart_ = plainChart;
-    const bool chart = startMeasurement(chartWorker_, deck, chartAnalysisDoneEvent[deck]);
-    const bool octaves = octaveEnabled_ && startMeasurement(octaveWorker_, deck, octaveAnalysisDoneEvent[deck]);
+    // A measurement without its filter bank is left out like one whose worker cannot start.
+    const bool chart = (plainChart || chartBanks_[deck]) &&
+                       startMeasurement(chartWorker_, deck, chartAnalysisDoneEvent[deck]);
+    const bool octaves = octaveEnabled_ && octaveBanks_[deck] &&
+                         startMeasurement(octaveWorker_, deck, octaveAnalysisDoneEvent[deck]);
     const bool scope = scopeEnabled_ && startMeasurement(scopeWorker_, deck, scopeAnalysisDoneEvent[deck]);
     // The workers never send to the window thread, so a plain wait cannot deadlock.
     if (chart) chartAnalysisDoneEvent[deck].waitForever();
@@ -136,7 +140,8 @@ void CZanAnalysis::measureOctaves(int deck) {
     CZanFilterBank& bank = *octaveBanks_[deck];
     bank.Process(scratch.monoFloat.data(), false);
     for (int band = 0; band < kOctaveBands; ++band) {
-        octaveLevel_[deck][band] = kOctaveKeep * octaveLevel_[deck][band] + kOctaveTake * bank.GetBandLevel(band);
+        double& level = octaveLevel_[deck][band];
+        level = kOctaveKeep * level + kOctaveTake * bank.GetBandLevel(band);
     }
 }
 

@@ -13,8 +13,9 @@
 //   - the scope trace: 100 means of 29 mono samples.
 // Each worker sets the deck's done event of app/quillmix.h (chartAnalysisDoneEvent[d] and
 // so on) when it is finished, and RunAnalysis returns only when every started measurement
-// is complete. A measurement whose worker cannot start, or whose done event does not exist
-// (createSharedEvents() not run or failed), is left out of that run.
+// is complete. A measurement whose worker cannot start, whose done event does not exist
+// (createSharedEvents() not run or failed) or whose filter bank is missing (null) is left
+// out of that run.
 //
 // Threads: every public function runs on the window thread, which is also the only reader
 // of the results; the workers write the results only while RunAnalysis waits for them.

@@ -14,7 +14,8 @@ void CZanLevelMeterModel::Init(int steps, float low, float high) {
 
 int CZanLevelMeterModel::TargetFor(float value) const {
     // In double, then held as a float, as the ratio is shown at float precision.
-    float fraction = static_cast<float>((static_cast<double>(value) - low_) / (static_cast<double>(high_) - low_));
+    const double range = static_cast<double>(high_) - low_;
+    float fraction = static_cast<float>((static_cast<double>(value) - low_) / range);
     if (!(high_ > low_)) fraction = 0.0f;
     if (fraction >= 1.0f) {
         fraction = 1.0f;

@@ -17,7 +17,9 @@ constexpr int kSamples = CZanAnalysis::kChunkSamples;
 constexpr int kFrames = CZanAnalysis::kChunkFrames;
 constexpr int kChunkBytesInRing = kSamples * 2;
 
-std::vector<std::int16_t> constantChunk(std::int16_t value) { return std::vector<std::int16_t>(kSamples, value); }
+std::vector<std::int16_t> constantChunk(std::int16_t value) {
+    return std::vector<std::int16_t>(kSamples, value);
+}
 
 // A square wave of +-32767 with a period of 588 frames (75 Hz), both channels alike.
 std::vector<std::int16_t> fullScaleSquare() {
@@ -42,9 +44,9 @@ protected:
     }
 
     std::unique_ptr<CZanAnalysis> makeAnalysis(AnalysisWorker::Launcher launcher) {
-        return std::make_unique<CZanAnalysis>(std::array<CZanFilterBank*, 2>{octave[0].get(), octave[1].get()},
-                                              std::array<CZanFilterBank*, 2>{chart[0].get(), chart[1].get()},
-                                              std::move(launcher));
+        using Banks = std::array<CZanFilterBank*, 2>;
+        return std::make_unique<CZanAnalysis>(Banks{octave[0].get(), octave[1].get()},
+                                              Banks{chart[0].get(), chart[1].get()}, std::move(launcher));
     }
 
     void store(int deck, int chunkIndex, const std::vector<std::int16_t>& chunk) {
@@ -187,7 +189,9 @@ TEST_F(ChunkAnalysisThreadTest, OctaveLevelsFollowTheBankAndDecayOnSilence) {
 TEST_F(ChunkAnalysisThreadTest, MeasurementThatCannotStartIsLeftOutForThatChunk) {
     int launches = 0;
     analysis = makeAnalysis([&launches](std::function<void()> body) {
-        if (++launches == 1) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        if (++launches == 1) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
         return std::thread(std::move(body));
     });
     store(0, 0, fullScaleSquare());
@@ -204,4 +208,12 @@ TEST_F(ChunkAnalysisThreadTest, MeasurementThatCannotStartIsLeftOutForThatChunk)
     analysis->RunAnalysis(0, 0, true);
     EXPECT_EQ(analysis->chartCursor(0), 49);
     createSharedEvents();
+
+    // Without a chart bank only the filtered chart is left out; the plain one needs none.
+    chart[0].reset();
+    analysis = makeAnalysis({});
+    analysis->RunAnalysis(0, 0, false);
+    EXPECT_EQ(analysis->chartCursor(0), 0);
+    analysis->RunAnalysis(0, 0, true);
+    EXPECT_EQ(analysis->chartCursor(0), 49);
 }
