@@ -1,0 +1,160 @@
+// The vector routines against plain loops on seeded random data of awkward lengths, the
+// 16-bit edge values, and the FIR designs' shape and normalisation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "dsp/fir_design.h"
+#include "dsp/vector_ops.h"
+
+using namespace quillmix;
+
+namespace {
+
+std::vector<float> randomFloats(int n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> d(-100.0f, 100.0f);
+    std::vector<float> v(n);
+    for (auto& x : v) x = d(rng);
+    return v;
+}
+
+std::vector<std::int16_t> randomShorts(int n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> d(-32768, 32767);
+    std::vector<std::int16_t> v(n);
+    for (auto& x : v) x = static_cast<std::int16_t>(d(rng));
+    return v;
+}
+
+double gainAt(const std::vector<double>& taps, double frequency) {
+    std::complex<double> sum = 0.0;
+    for (std::size_t k = 0; k < taps.size(); ++k) {
+        sum += taps[k] * std::polar(1.0, -2.0 * std::numbers::pi * frequency * k);
+    }
+    return std::abs(sum);
+}
+
+}  // namespace
+
+TEST(VectorOpsTest, ReductionsMatchPlainLoopsForEveryLength) {
+    for (int n : {1, 7, 8, 9, 29, 2940}) {
+        SCOPED_TRACE(n);
+        const auto f = randomFloats(n, n);
+        const auto s = randomShorts(n, n + 1);
+        double sum = 0, squares = 0, sum16 = 0, squares16 = 0;
+        for (int i = 0; i < n; ++i) {
+            sum += f[i], squares += double(f[i]) * f[i];
+            sum16 += s[i], squares16 += double(s[i]) * s[i];
+        }
+        EXPECT_EQ(VectorMin(f.data(), n), *std::min_element(f.begin(), f.end()));
+        EXPECT_EQ(VectorMax(f.data(), n), *std::max_element(f.begin(), f.end()));
+        EXPECT_EQ(VectorMin(s.data(), n), *std::min_element(s.begin(), s.end()));
+        EXPECT_EQ(VectorMax(s.data(), n), *std::max_element(s.begin(), s.end()));
+        EXPECT_NEAR(VectorMean(f.data(), n), sum / n, 1e-4);
+        EXPECT_EQ(VectorMean(s.data(), n), std::lround(sum16 / n));
+        const double deviation = std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+        const double deviation16 = std::sqrt(std::max(0.0, squares16 / n - (sum16 / n) * (sum16 / n)));
+        EXPECT_NEAR(VectorStdDev(f.data(), n), deviation, 1e-3);
+        EXPECT_EQ(VectorStdDev(s.data(), n), std::lround(deviation16));
+    }
+    EXPECT_EQ(VectorStdDev(static_cast<const float*>(nullptr), 0), 0.0f);
+}
+
+TEST(VectorOpsTest, SixteenBitEdgesSaturateOrStayInRange) {
+    std::vector<std::int16_t> extremes = {-32768, 32767, -32768, 32767};
+    EXPECT_EQ(VectorStdDev(extremes.data(), 4), 32767);  // 32767.5 does not fit
+    std::vector<std::int16_t> a = {32767, -32768, -3, 3}, b = {32767, -32768, 0, 0}, mono(4);
+    VectorAddHalving(a.data(), b.data(), mono.data(), 4);
+    EXPECT_EQ(mono, (std::vector<std::int16_t>{32767, -32768, -2, 1}));
+    VectorAddConstant(a.data(), 10, 4);
+    EXPECT_EQ(a, (std::vector<std::int16_t>{32767, -32758, 7, 13}));
+    VectorAddConstant(a.data(), -32768, 4);
+    EXPECT_EQ(a[1], -32768);
+    std::vector<std::int16_t> shifted = {1, -1, 0x4001};
+    VectorShiftLeft(shifted.data(), 2, 3);
+    EXPECT_EQ(shifted, (std::vector<std::int16_t>{4, -4, 4}));
+}
+
+TEST(VectorOpsTest, ElementwiseArithmeticAndConversions) {
+    const int n = 37;
+    const auto a = randomFloats(n, 3), b = randomFloats(n, 4);
+    std::vector<float> d(n);
+    VectorSum(a.data(), b.data(), d.data(), n);
+    VectorSubtract(b.data(), d.data(), n);
+    VectorMultiplyConstant(d.data(), 2.0f, n);
+    VectorAddConstant(d.data(), 1.0f, n);
+    VectorSubtractConstant(d.data(), 3.0f, n);
+    VectorAdd(a.data(), d.data(), n);
+    for (int i = 0; i < n; ++i) EXPECT_NEAR(d[i], 3.0f * a[i] - 2.0f, 1e-3f);
+
+    std::vector<float> logs = {1.0f, 1000.0f, 0.01f};
+    VectorLog10(logs.data(), 3);
+    EXPECT_EQ(logs, (std::vector<float>{0.0f, 3.0f, -2.0f}));
+    const std::vector<std::int16_t> shorts = {-32768, 0, 32767};
+    std::vector<float> floats(3);
+    IntToFloat(shorts.data(), floats.data(), 3);
+    EXPECT_EQ(floats, (std::vector<float>{-32768.0f, 0.0f, 32767.0f}));
+    const std::vector<float> magnitude = {2.0f, 1.0f}, phase = {0.0f, float(std::numbers::pi / 2)};
+    std::vector<float> x(2), y(2);
+    PolarToCartesian(magnitude.data(), phase.data(), x.data(), y.data(), 2);
+    EXPECT_NEAR(x[0], 2.0f, 1e-6f);
+    EXPECT_NEAR(y[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(x[1], 0.0f, 1e-6f);
+    EXPECT_NEAR(y[1], 1.0f, 1e-6f);
+}
+
+TEST(VectorOpsTest, ConvolutionIsTheFullLinearConvolution) {
+    for (int taps : {1, 5, 256}) {
+        const auto signal = randomFloats(300, taps), h = randomFloats(taps, taps + 7);
+        std::vector<float> result(300 + taps - 1, 99.0f);
+        Convolve(signal.data(), 300, h.data(), taps, result.data());
+        for (int n = 0; n < 300 + taps - 1; ++n) {
+            double expected = 0.0;
+            for (int k = std::max(0, n - 299); k <= std::min(n, taps - 1); ++k) {
+                expected += double(h[k]) * signal[n - k];
+            }
+            EXPECT_NEAR(result[n], expected, 1e-3 * (1 + std::abs(expected))) << taps << " " << n;
+        }
+    }
+}
+
+TEST(FirDesignTest, DesignsAreSymmetricWithUnityPassBandAndStopBands) {
+    for (int taps : {45, 46, 256}) {
+        SCOPED_TRACE(taps);
+        std::vector<double> low(taps), high(taps), band(taps);
+        ASSERT_EQ(FirLowpass(0.05, taps, low.data()), FirStatus::ok);
+        ASSERT_EQ(FirHighpass(0.2, taps, high.data()), FirStatus::ok);
+        ASSERT_EQ(FirBandpass(0.05, 0.2, taps, band.data()), FirStatus::ok);
+        for (int k = 0; k < taps; ++k) {
+            EXPECT_NEAR(low[k], low[taps - 1 - k], 1e-12);
+            EXPECT_NEAR(band[k], band[taps - 1 - k], 1e-12);
+        }
+        EXPECT_NEAR(gainAt(low, 0.0), 1.0, 1e-9);
+        EXPECT_NEAR(gainAt(high, 0.35), 1.0, 1e-9);
+        EXPECT_NEAR(gainAt(band, 0.125), 1.0, 1e-9);
+        // Well beyond the Hamming window's transition width (about 3.3 / taps).
+        const double margin = 4.0 / taps;
+        EXPECT_LT(gainAt(low, 0.05 + margin), 0.01);
+        EXPECT_LT(gainAt(high, 0.2 - margin), 0.01);
+        EXPECT_LT(gainAt(band, 0.2 + margin), 0.01);
+    }
+    std::vector<double> odd(45);
+    FirHighpass(0.2, 45, odd.data());
+    EXPECT_NEAR(gainAt(odd, 0.5), 1.0, 0.01);  // an odd-length highpass passes Nyquist too
+}
+
+TEST(FirDesignTest, BadArgumentsLeaveTheTapsAlone) {
+    std::vector<double> taps(8, 5.0);
+    EXPECT_EQ(FirLowpass(0.1, 0, taps.data()), FirStatus::badTapCount);
+    EXPECT_EQ(FirLowpass(0.5, 8, taps.data()), FirStatus::badCutOff);
+    EXPECT_EQ(FirHighpass(0.0, 8, taps.data()), FirStatus::badCutOff);
+    EXPECT_EQ(FirBandpass(0.3, 0.2, 8, taps.data()), FirStatus::badCutOff);
+    EXPECT_EQ(FirBandpass(std::nan(""), 0.2, 8, taps.data()), FirStatus::badCutOff);
+    EXPECT_EQ(taps, std::vector<double>(8, 5.0));
+}

@@ -1,0 +1,70 @@
+// The level meter's step ballistics and the fader-cueing crossing rule.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "engine/fader_cueing.h"
+#include "engine/level_meter_model.h"
+
+using namespace quillmix;
+
+TEST(LevelMeterModelTest, TargetsFollowTheRangeAndClamp) {
+    CZanLevelMeterModel meter;
+    meter.Init(10, 40.0f, 96.0f);
+    EXPECT_EQ(meter.TargetFor(96.0f), 10);
+    EXPECT_EQ(meter.TargetFor(120.0f), 10);
+    EXPECT_EQ(meter.TargetFor(68.0f), 5);
+    EXPECT_EQ(meter.TargetFor(95.9f), 9);  // truncated, not rounded
+    EXPECT_EQ(meter.TargetFor(40.0f), 0);
+    EXPECT_EQ(meter.TargetFor(0.0f), 0);
+    EXPECT_EQ(meter.TargetFor(std::numeric_limits<float>::quiet_NaN()), 0);
+    meter.Init(10, 50.0f, 50.0f);  // an empty range never lights
+    EXPECT_EQ(meter.TargetFor(60.0f), 0);
+}
+
+TEST(LevelMeterModelTest, MovesAtMostThreeStepsPerValue) {
+    CZanLevelMeterModel meter;
+    meter.Init(10, 40.0f, 96.0f);
+    meter.SetValue(96.0f);
+    EXPECT_EQ(meter.GetLevel(), 3);
+    for (int call = 0; call < 3; ++call) meter.SetValue(96.0f);
+    EXPECT_EQ(meter.GetLevel(), 10);
+    meter.SetValue(68.0f);
+    EXPECT_EQ(meter.GetLevel(), 7);
+    meter.SetValue(68.0f);
+    EXPECT_EQ(meter.GetLevel(), 5);
+    meter.SetValue(68.0f);  // at the target it stays
+    EXPECT_EQ(meter.GetLevel(), 5);
+    meter.SetValue(0.0f);
+    meter.SetValue(0.0f);
+    EXPECT_EQ(meter.GetLevel(), 0);
+    meter.SetValue(96.0f);
+    meter.Reset();
+    EXPECT_EQ(meter.GetLevel(), 0);
+}
+
+TEST(FaderCueingTest, CrossingTheMarkStartsTheDeckMovedTowardsOnce) {
+    CZanFaderCueing cueing;
+    EXPECT_EQ(cueing.cueMark(), 0.0);
+    EXPECT_EQ(cueing.OnTimerTick(-200), std::nullopt);  // from 0 down to the mark's A side
+    EXPECT_EQ(cueing.OnTimerTick(100), std::optional<int>(1));
+    EXPECT_EQ(cueing.OnTimerTick(100), std::nullopt);
+    EXPECT_EQ(cueing.OnTimerTick(150), std::nullopt);
+    EXPECT_EQ(cueing.OnTimerTick(-200), std::optional<int>(0));
+    EXPECT_EQ(cueing.OnTimerTick(-200), std::nullopt);
+    EXPECT_DOUBLE_EQ(cueing.lastPosition(), -0.2);
+}
+
+TEST(FaderCueingTest, ArrivingOnTheMarkCountsOnceAndRestingThereStartsNothing) {
+    CZanFaderCueing cueing;
+    cueing.SetCueMark(0.25);
+    EXPECT_EQ(cueing.OnTimerTick(0), std::nullopt);
+    EXPECT_EQ(cueing.OnTimerTick(250), std::optional<int>(1));  // reaching the mark is a crossing
+    for (int tick = 0; tick < 3; ++tick) EXPECT_EQ(cueing.OnTimerTick(250), std::nullopt);
+    // From the mark itself a move up is not a crossing: it needs lastPosition < mark.
+    EXPECT_EQ(cueing.OnTimerTick(600), std::nullopt);
+    EXPECT_EQ(cueing.OnTimerTick(250), std::optional<int>(0));
+    EXPECT_EQ(cueing.OnTimerTick(-1000), std::nullopt);
+}
