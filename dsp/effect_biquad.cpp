@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "dsp/effect_processor.h"
 
 namespace quillmix {
 
@@ -54,14 +53,6 @@ void StereoBiquad::process(float* interleavedStereo, int frames) noexcept {
     for (int i = 0; i < frames; ++i) {
         interleavedStereo[2 * i] = processSample(0, interleavedStereo[2 * i]);
         interleavedStereo[2 * i + 1] = processSample(1, interleavedStereo[2 * i + 1]);
-    }
-    flushTinyState();
-}
-
-void StereoBiquad::flushTinyState() noexcept {
-    for (int ch = 0; ch < 2; ++ch) {
-        z1_[ch] = flushTiny(z1_[ch]);
-        z2_[ch] = flushTiny(z2_[ch]);
     }
 }
 

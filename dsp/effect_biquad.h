@@ -4,6 +4,8 @@
 // Coefficients are normalised (a0 = 1). The filter runs in transposed direct form II on
 // double state, which stays accurate for low centres at high device rates.
 
+#include "dsp/effect_processor.h"
+
 namespace quillmix {
 
 struct BiquadCoefficients {
@@ -28,15 +30,14 @@ public:
     float processSample(int channel, float input) noexcept {
         const double x = input;
         const double y = c_.b0 * x + z1_[channel];
-        z1_[channel] = c_.b1 * x - c_.a1 * y + z2_[channel];
-        z2_[channel] = c_.b2 * x - c_.a2 * y;
+        // Flushed every sample: a decaying state would otherwise pass through the float
+        // subnormal range on its way out, within a few dozen samples at high cut-offs.
+        z1_[channel] = flushTiny(c_.b1 * x - c_.a1 * y + z2_[channel]);
+        z2_[channel] = flushTiny(c_.b2 * x - c_.a2 * y);
         return static_cast<float>(y);
     }
 
     void process(float* interleavedStereo, int frames) noexcept;
-
-    // Call once per block: drops state that has decayed below audibility.
-    void flushTinyState() noexcept;
 
 private:
     BiquadCoefficients c_;

@@ -33,8 +33,6 @@ void DistortionEffect::process(float* interleavedStereo, int frames) noexcept {
             sample = level * postPeak_.processSample(ch, shaped);
         }
     }
-    preLowpass_.flushTinyState();
-    postPeak_.flushTinyState();
 }
 
 }  // namespace quillmix

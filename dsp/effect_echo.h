@@ -32,14 +32,16 @@ public:
     float rightDelayMs() const noexcept { return delayMs_[1]; }
 
 private:
-    float targetDelaySamples(int channel) const noexcept;
+    double targetDelaySamples(int channel) const noexcept;
 
     float feedbackPercent_ = 50.0f;
     float delayMs_[2] = {500.0f, 500.0f};
     float wetLevel_ = 0.5f;
     double sampleRate_ = 0.0;
-    float glideCoefficient_ = 0.0f;
-    float currentDelaySamples_[2] = {0.0f, 0.0f};
+    // Double: at delays of thousands of samples a float glide would stall short of its
+    // target once each step falls below the float spacing.
+    double glideCoefficient_ = 0.0;
+    double currentDelaySamples_[2] = {0.0, 0.0};
     DelayLine lines_[2];
 };
 

@@ -51,8 +51,9 @@ void ModulatedDelay::process(float* interleavedStereo, int frames) noexcept {
         for (int ch = 0; ch < 2; ++ch) {
             float& sample = interleavedStereo[2 * i + ch];
             const float delayed = lines_[ch].tapInterpolated(delays[ch]);
-            lines_[ch].push(flushTiny(sample + feedback * softLimit(delayed)));
-            sample = (1.0f - mix) * sample + mix * delayed;
+            const float circulating = flushTiny(sample + feedback * softLimit(delayed));
+            lines_[ch].push(circulating);
+            sample = (1.0f - mix) * circulating + mix * delayed;
         }
         phase_ += phaseStep;
         if (phase_ >= kTwoPi) phase_ -= kTwoPi;

@@ -7,7 +7,10 @@
 // wobbles around the delay (the chorus's doubled voices). The right channel's LFO runs
 // `phaseDegrees` ahead of the left.
 //
-// Output = (1 - mix) x dry + mix x delayed, with mix = wetDryMix / 100. Feedback is
+// The line carries v = input + feedback x delayed, and the output is
+// (1 - mix) x v + mix x delayed with mix = wetDryMix / 100. At 50 % that is
+// 0.5 (1 + z^-D) / (1 - feedback z^-D): the notches stay true zeros whatever the feedback
+// (the deep "jet" sweep), and feedback only sharpens the peaks between them. Feedback is
 // -99..99 %: the fed-back sample passes a soft limiter, so resonant settings ring but
 // cannot run away.
 //

@@ -69,7 +69,6 @@ void ParametricEq::process(float* interleavedStereo, int frames) noexcept {
         interleavedStereo += 2 * count;
         frames -= count;
     }
-    filter_.flushTinyState();
 }
 
 }  // namespace quillmix
