@@ -39,7 +39,9 @@ void EchoEffect::process(float* interleavedStereo, int frames) noexcept {
                 if (std::fabs(target - delay) < 1e-3) delay = target;
             }
             float& sample = interleavedStereo[2 * i + ch];
-            const float delayed = line.tapInterpolated(static_cast<float>(delay));
+            // Settled on a whole delay, the plain tap gives the same sample for less work.
+            const float delayed = delay == target ? line.tap(static_cast<int>(target))
+                                                  : line.tapInterpolated(static_cast<float>(delay));
             line.push(flushTiny(sample + feedback * softLimit(delayed)));
             sample += wetLevel_ * delayed;
         }
