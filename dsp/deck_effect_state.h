@@ -12,6 +12,18 @@
 //   centres clamped to 80..16000 Hz, with gain (factor - 1) x 100 dB clamped to -15..15.
 //
 // Threads: window thread only (the owner's thread); plain value type, no locks.
+//
+// How a sound output drives it for one deck (status codes and buffer checks are its own):
+//   select an effect:   setEffectParameter(i, shared value i) for i = 0, 1, then
+//                       install(selectEffect(name))
+//   equaliser on / off: install(equalizerOn()) / install(equalizerOff())
+//   buffers recreated:  install({true, true})
+//   set parameter i:    setEffectParameter(i, v); then setEffectParameter(i, v) on the live
+//                       forward and backward chains (false there = no effect stage)
+//   set band gain b:    live forward chain's setBandGainDb(b, equalizerBandGainDb(factor))
+// where install(rebuild) builds DeckEffectChain::build(forwardLayout(bands), deviceRate)
+// when rebuild.forward (backwardLayout() when rebuild.backward) and hands each result
+// (nullptr = no chain) to its buffer.
 
 #include <array>
 #include <string>
