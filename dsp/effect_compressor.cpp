@@ -1,5 +1,6 @@
 #include "dsp/effect_compressor.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmix {

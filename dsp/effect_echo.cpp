@@ -1,5 +1,6 @@
 #include "dsp/effect_echo.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmix {

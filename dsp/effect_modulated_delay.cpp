@@ -1,5 +1,6 @@
 #include "dsp/effect_modulated_delay.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 

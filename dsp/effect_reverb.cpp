@@ -1,5 +1,6 @@
 #include "dsp/effect_reverb.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quillmix {
