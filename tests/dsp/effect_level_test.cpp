@@ -1,0 +1,177 @@
+// Level-shaping effects measured on signals: compressor, distortion, gargle and the
+// peaking equaliser band.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "dsp/effect_compressor.h"
+#include "dsp/effect_distortion.h"
+#include "dsp/effect_gargle.h"
+#include "dsp/effect_parametric_eq.h"
+#include "support/effect_signals.h"
+
+using namespace quillmix;
+using namespace quillmix::test;
+
+namespace {
+constexpr double kRate = 44100.0;
+constexpr int kSecond = 44100;
+
+// One second of a 1 kHz tone at -40 dBFS, then one second at -6 dBFS (peak levels).
+StereoBuffer quietThenLoud() {
+    StereoBuffer quiet = stereoSine(kSecond, 1000.0, kRate, 0.01f);
+    StereoBuffer loud = stereoSine(kSecond, 1000.0, kRate, 0.5012f);
+    quiet.insert(quiet.end(), loud.begin(), loud.end());
+    return quiet;
+}
+
+// Gain applied per 1 ms window (44 frames ~ whole 1 kHz periods are not needed: the gain is
+// read as output / input peak over the window).
+double gainDbAt(const StereoBuffer& in, const StereoBuffer& out, int firstFrame) {
+    double inPeak = 0, outPeak = 0;
+    for (int i = firstFrame; i < firstFrame + 44; ++i) {
+        inPeak = std::max(inPeak, double{std::fabs(in[2 * i])});
+        outPeak = std::max(outPeak, double{std::fabs(out[2 * i])});
+    }
+    return 20.0 * std::log10(outPeak / inPeak);
+}
+}  // namespace
+
+TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttack) {
+    for (const float attackMs : {5.0f, 50.0f}) {
+        CompressorEffect compressor;
+        compressor.setParameter(1, attackMs);
+        compressor.prepare(kRate);
+        const StereoBuffer input = quietThenLoud();
+        StereoBuffer output = input;
+        processInBlocks(output, 1024, [&](float* b, int n) { compressor.process(b, n); });
+
+        // Dynamic range 34 dB in, 34 x (1/3) + 14 dB below the threshold... out: the loud part
+        // ends 14 / 3 dB above the -20 dB threshold.
+        const double quietOut = toneLevelDb(output, 0, kSecond / 2, kSecond / 2, 1000.0, kRate);
+        const double loudOut = toneLevelDb(output, 0, kSecond + kSecond / 2, kSecond / 2, 1000.0, kRate);
+        EXPECT_NEAR(quietOut, -40.0, 0.1);
+        EXPECT_NEAR(loudOut, -20.0 + 14.0 / 3.0, 0.3);
+
+        // 63 % of the final 9.33 dB reduction is reached one attack time after the step.
+        const double finalReduction = 14.0 * (1.0 - 1.0 / 3.0);
+        int reachedAt = -1;
+        for (int frame = kSecond; frame < 2 * kSecond - 44; frame += 22) {
+            if (-gainDbAt(input, output, frame) >= 0.632 * finalReduction) {
+                reachedAt = frame - kSecond;
+                break;
+            }
+        }
+        EXPECT_NEAR(reachedAt * 1000.0 / kRate, attackMs, 0.2 * attackMs + 1.0) << attackMs;
+    }
+}
+
+TEST(CompressorEffectTest, GainIsMakeUpAfterCompression) {
+    CompressorEffect plain, lifted;
+    lifted.setParameter(0, 12.0f);
+    plain.prepare(kRate);
+    lifted.prepare(kRate);
+    StereoBuffer a = quietThenLoud(), b = a;
+    plain.process(a.data(), 2 * kSecond);
+    lifted.process(b.data(), 2 * kSecond);
+    for (int first : {kSecond / 2, kSecond + kSecond / 2})
+        EXPECT_NEAR(rmsDb(b, 1, first, kSecond / 2) - rmsDb(a, 1, first, kSecond / 2), 12.0, 0.01);
+}
+
+TEST(DistortionEffectTest, EdgeAddsHarmonicsAndGainSetsTheLevel) {
+    auto thirdHarmonicDb = [](float edge, float gain, double* fundamentalDb) {
+        DistortionEffect distortion;
+        distortion.setParameter(0, gain);
+        distortion.setParameter(1, edge);
+        distortion.prepare(kRate);
+        StereoBuffer tone = stereoSine(kSecond, 1000.0, kRate, 0.5f);
+        distortion.process(tone.data(), kSecond);
+        *fundamentalDb = toneLevelDb(tone, 0, 4410, kSecond - 4410, 1000.0, kRate);
+        return toneLevelDb(tone, 0, 4410, kSecond - 4410, 3000.0, kRate) - *fundamentalDb;
+    };
+    double f0 = 0, f50 = 0, f100 = 0, quiet = 0;
+    const double h0 = thirdHarmonicDb(0.0f, -6.0f, &f0);
+    const double h50 = thirdHarmonicDb(50.0f, -6.0f, &f50);
+    const double h100 = thirdHarmonicDb(100.0f, -6.0f, &f100);
+    EXPECT_LT(h0, -25.0) << "little edge: mostly clean";
+    EXPECT_GT(h50, h0 + 10.0);
+    EXPECT_GT(h100, -15.0) << "full edge: a strong third harmonic";
+    thirdHarmonicDb(100.0f, -30.0f, &quiet);
+    EXPECT_NEAR(f100 - quiet, 24.0, 0.05) << "gain is the output level in dB";
+}
+
+TEST(GargleEffectTest, ModulatesAtItsRateWithSquareOrTriangle) {
+    for (const auto& [rate, wave] : {std::pair{20.0f, 0.0f}, std::pair{20.9f, 0.99f}, std::pair{50.0f, 1.0f},
+                                    std::pair{7.0f, 2.0f}}) {
+        GargleEffect gargle;
+        gargle.setParameter(0, rate);
+        gargle.setParameter(1, wave);
+        gargle.prepare(kRate);
+        StereoBuffer constant(2 * kSecond, 0.5f);  // the output is the modulator x 0.5
+        processInBlocks(constant, 333, [&](float* b, int n) { gargle.process(b, n); });
+        int risingEdges = 0, atExtremes = 0, inMiddle = 0;
+        for (int i = 0; i < kSecond; ++i) {
+            const float m = constant[2 * i] / 0.5f;
+            ASSERT_EQ(constant[2 * i], constant[2 * i + 1]);
+            if (i > 0 && constant[2 * (i - 1)] / 0.5f < 0.5f && m >= 0.5f) ++risingEdges;
+            if (m < 0.02f || m > 0.98f) ++atExtremes;
+            if (m > 0.25f && m < 0.75f) ++inMiddle;
+        }
+        EXPECT_NEAR(risingEdges, std::trunc(rate), 1) << "rate truncated to whole hertz";
+        if (wave < 1.0f) {
+            EXPECT_EQ(atExtremes, kSecond) << "square: only on and off";
+        } else {
+            EXPECT_NEAR(inMiddle / double{kSecond}, 0.5, 0.02) << "triangle: every level equally often";
+        }
+    }
+}
+
+TEST(ParametricEqTest, CentreGetsTheGainAndAnOctaveAwayIsUntouchedWhenNarrow) {
+    for (const double rate : {44100.0, 48000.0}) {
+        for (const float gain : {15.0f, -15.0f}) {
+            for (const float centre : {100.0f, 1000.0f, 8000.0f}) {
+                ParametricEq eq(centre, 2.0f, gain);
+                eq.prepare(rate);
+                const int frames = static_cast<int>(rate);
+                auto levelAt = [&](double hz) {
+                    StereoBuffer tone = stereoSine(frames, hz, rate, 0.1f);
+                    eq.reset();
+                    eq.process(tone.data(), frames);
+                    return toneLevelDb(tone, 1, frames / 2, frames / 2, hz, rate) - 20.0 * std::log10(0.1);
+                };
+                EXPECT_NEAR(levelAt(centre), gain, 1.0) << centre << " Hz at " << rate;
+                EXPECT_NEAR(levelAt(centre * 2.0), 0.0, 0.5) << "octave above " << centre;
+                EXPECT_NEAR(levelAt(centre / 2.0), 0.0, 0.5) << "octave below " << centre;
+            }
+        }
+    }
+}
+
+TEST(ParametricEqTest, GainChangeGlidesInsteadOfJumping) {
+    ParametricEq eq(1000.0f, 12.0f, 0.0f);
+    eq.prepare(kRate);
+    StereoBuffer tone = stereoSine(kSecond, 1000.0, kRate, 0.1f);
+    eq.process(tone.data(), kSecond / 2);
+    eq.setGainDb(15.0f);
+    eq.process(tone.data() + kSecond, kSecond / 2);
+    // Right after the change the level is on its way, a little later it has arrived.
+    const double early = toneLevelDb(tone, 0, kSecond / 2, 44, 1000.0, kRate) + 20.0;
+    const double settled = toneLevelDb(tone, 0, kSecond / 2 + 4410, 4410, 1000.0, kRate) + 20.0;
+    EXPECT_LT(early, 10.0);
+    EXPECT_NEAR(settled, 15.0, 0.5);
+}
+
+TEST(DistortionEffectTest, HarmonicsAboveHalfTheRateDoNotFoldBackLoudly) {
+    // 4.9 kHz driven hard: its 7th harmonic (34.3 kHz) folds back to 9.8 kHz. A bare curve
+    // leaves that alias within about 5 dB of the genuine 3rd harmonic at 14.7 kHz.
+    DistortionEffect distortion;
+    distortion.setParameter(0, -6.0f);
+    distortion.setParameter(1, 100.0f);
+    distortion.prepare(kRate);
+    StereoBuffer tone = stereoSine(kSecond, 4900.0, kRate, 0.5f);
+    distortion.process(tone.data(), kSecond);
+    const double harmonic = toneLevelDb(tone, 0, 4410, kSecond - 4410, 14700.0, kRate);
+    const double alias = toneLevelDb(tone, 0, 4410, kSecond - 4410, 9800.0, kRate);
+    EXPECT_LT(alias, harmonic - 15.0);
+}
