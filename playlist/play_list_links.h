@@ -19,6 +19,9 @@ public:
     virtual void RowRemoved(int /*row*/) {}
     virtual void RowChanged(int /*row*/) {}
     virtual void RowsCleared() {}
+    // Every row's display name changed: the panel rebuilds its rows (one per
+    // kRowRebuildPeriodMs tick, from the model).
+    virtual void DisplayModeChanged() {}
     virtual void ShowRow(int /*row*/) {}     // scroll the row into view
     virtual void SelectRow(int /*row*/) {}   // -1: no selection
 };

@@ -16,7 +16,10 @@ PlayListModel::PlayListModel(PlayListMixerLink& mixer, TrackLengthLoaderLink& lo
 
 void PlayListModel::SetView(PlayListView* view) { view_ = view ? view : &defaultView_; }
 
-void PlayListModel::SetDisplayMode(DisplayMode mode) { mode_ = mode; }
+void PlayListModel::SetDisplayMode(DisplayMode mode) {
+    mode_ = mode;
+    view_->DisplayModeChanged();
+}
 
 std::string PlayListModel::RowName(int row) const { return ValidRow(row) ? DisplayName(Entry(row), mode_) : ""; }
 

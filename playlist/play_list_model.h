@@ -41,7 +41,7 @@ public:
     int EntryCount() const { return static_cast<int>(entries_.size()); }
     const PlayListEntry& Entry(int row) const { return entries_.at(static_cast<std::size_t>(row)); }
     DisplayMode Mode() const { return mode_; }
-    void SetDisplayMode(DisplayMode mode);  // the panel rebuilds its rows afterwards
+    void SetDisplayMode(DisplayMode mode);
     std::string RowName(int row) const;     // the "Files" column in the current mode
     std::string RowTime(int row) const;     // the "Time" column
     int RowIconIndex(int row) const;
