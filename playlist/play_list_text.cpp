@@ -120,14 +120,12 @@ std::vector<std::string> PlayListLines(std::string_view bytes) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
-        std::string raw;
-        raw.reserve(end - start);
-        for (std::size_t i = start; i < end; ++i) {
-            if (bytes[i] != '\0') raw += bytes[i];
-        }
-        lines.push_back(ToValidUtf8(raw));
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string raw(bytes.substr(start, end - start));
+        std::erase(raw, '\0');
+        if (!IsValidUtf8(raw)) raw = Latin1ToUtf8(raw);
+        lines.push_back(std::move(raw));
         if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') {
             ++end;
         }
