@@ -122,17 +122,15 @@ std::string EncodeFileUrl(std::string_view absolutePath) {
 }
 
 std::string PathTextForWriting(std::string_view path) {
-    bool awkward = !IsValidUtf8(path) || TrimBlanks(path).size() != path.size() ||
-                   (!path.empty() && path.front() == '#');
-    for (char c : path) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) awkward = true;
-    }
+    const bool breaksLine = path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+    const bool awkward = breaksLine || !IsValidUtf8(path) || TrimBlanks(path).size() != path.size() ||
+                         (!path.empty() && path.front() == '#');
     if (!awkward) return std::string(path);
     if (!path.empty() && path.front() == '/') return EncodeFileUrl(path);
     // A relative or foreign path cannot be a file: URL; keep it on one line at least.
     std::string flattened = ToValidUtf8(path);
     for (char& c : flattened) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     }
     return flattened;
 }

@@ -36,8 +36,8 @@ std::string_view FileStemOfPath(std::string_view path);
 std::string FormEntryPath(std::string_view text, std::string_view listFolder);
 
 // A path text for writing `path` into a play list. Paths that would not read back as
-// themselves (with line breaks or other control characters, blanks at either end, bytes
-// that are not UTF-8, or a leading '#') are written as file: URLs; other paths as they are.
+// themselves (with line breaks or NULs, blanks at either end, bytes that are not UTF-8,
+// or a leading '#') are written as file: URLs; other paths as they are.
 std::string PathTextForWriting(std::string_view path);
 
 // "file://" + the path with every byte outside [A-Za-z0-9/._~-] written as %XX.

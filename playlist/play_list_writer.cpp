@@ -18,7 +18,7 @@ namespace {
 std::string TitleForWriting(std::string_view title) {
     std::string text = ToValidUtf8(title);
     for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     }
     return text;
 }

@@ -23,8 +23,8 @@ std::string FormatM3u(const std::vector<PlayListRecord>& records);
 // "NumberOfEntries=<n>" and "Version=2".
 //
 // In both formats: the length is whole seconds truncated toward zero, -1 when unknown;
-// titles are made valid UTF-8 with line breaks and other control characters turned into
-// blanks; paths go through PathTextForWriting, so each reads back as itself.
+// titles are made valid UTF-8 with line breaks and NULs turned into blanks; paths go
+// through PathTextForWriting, so each reads back as itself.
 std::string FormatPls(const std::vector<PlayListRecord>& records);
 
 enum class SaveStatus {
