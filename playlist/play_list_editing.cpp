@@ -9,6 +9,12 @@
 
 namespace quillmix {
 
+void PlayListModel::SelectRow(int row) {
+    selectedRow_ = ValidRow(row) ? row : -1;
+    view_->SelectRow(selectedRow_);
+    if (selectedRow_ >= 0) view_->ShowRow(selectedRow_);
+}
+
 void PlayListModel::MarkFound(int row) {
     if (!ValidRow(row)) return;
     for (int other = 0; other < EntryCount(); ++other) {

@@ -78,6 +78,8 @@ public:
     void OnTrackLengthLoaded();
 
     // ---- The panel's own operations ----
+    // Moves the selection alone (-1: none), as when the mixer adds a deck's track.
+    void SelectRow(int row);
     // Highlights the row (the only found entry), selects it and scrolls it into view.
     void MarkFound(int row);
     // Double-click: the row becomes current and the mixer loads it into its deck.
@@ -90,7 +92,7 @@ public:
     void DeleteSelected();       // "Delete"
     void DeleteAll();            // "Delete All", once the user has confirmed
     void MoveSelectedUp();       // "Up"
-    void MoveSelectedDown();     // "Down"
+    void MoveSelectedDown();     // "Down"; tells the mixer even when the last row stays
     // Dropped files, in drop order, for deck A.
     void AddDroppedFiles(const std::vector<std::string>& paths);
     // "+ File" confirmed: each path gets the next deck of the choice; play list files

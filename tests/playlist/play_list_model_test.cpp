@@ -165,7 +165,12 @@ TEST_F(PlayListModelTest, FindIgnoresCaseStartsBelowTheSelectionAndNeverWraps) {
 TEST_F(PlayListModelTest, DeleteAndMoveKeepRowsAndEntriesInStep) {
     AddFiveAlternating();
     model.DeleteSelected();  // no selection: nothing
+    model.SwapDeckOfSelected();
     EXPECT_EQ(model.EntryCount(), 5);
+    EXPECT_EQ(mixer.changes, 0);
+    model.SelectRow(2);
+    EXPECT_FALSE(model.Entry(2).found);  // selecting alone does not highlight
+    EXPECT_EQ(model.FindNext("t"), 3);    // but find starts below it
     model.MarkFound(0);
     model.MoveSelectedUp();  // row 0 cannot go up, and says nothing
     EXPECT_EQ(mixer.changes, 0);
