@@ -81,4 +81,43 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     EXPECT_EQ(model.Entry(12).title, "Title of /m/ok1");
 }
 
+// The real link to the mixer window: the deck travels in wParam, and the mixer, called
+// back synchronously, already finds the new current entry.
+TEST(PlayListMixerLinkTest, LoadRequestReachesTheMixerWithTheNewCurrentEntry) {
+    class Recorder : public MessageWindow {
+    public:
+        explicit Recorder(PlayListModel*& model) : model_(model) {}
+        MessageResult handleMessage(unsigned message, WParam wParam, LParam) override {
+            log.push_back({message, static_cast<int>(wParam),
+                           message == UWM_LOAD_TRACK_FROM_PLAY_LIST ? model_->GetCurrentPath(1) : ""});
+            return 0;
+        }
+        struct Seen {
+            unsigned message;
+            int deck;
+            std::string path;
+        };
+        std::vector<Seen> log;
+
+    private:
+        PlayListModel*& model_;
+    };
+    PlayListModel* modelPointer = nullptr;
+    Recorder recorder(modelPointer);
+    mixerWindow = recorder.handle();
+    MixerWindowLink link;
+    test::ManualLoader loader;
+    PlayListModel model(link, loader);
+    modelPointer = &model;
+    model.AddDroppedFiles({"/m/a.mp3"});
+    model.AddFiles({"/m/b.mp3"}, DeckChoice::deckB);
+    EXPECT_TRUE(model.SelectNext(1));
+    mixerWindow = WindowHandle{};
+    ASSERT_EQ(recorder.log.size(), 3u);
+    EXPECT_EQ(recorder.log[0].message, UWM_PLAY_LIST_CHANGED);
+    EXPECT_EQ(recorder.log[2].message, UWM_LOAD_TRACK_FROM_PLAY_LIST);
+    EXPECT_EQ(recorder.log[2].deck, 1);
+    EXPECT_EQ(recorder.log[2].path, "/m/b.mp3");
+}
+
 }  // namespace
