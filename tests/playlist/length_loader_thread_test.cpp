@@ -1,5 +1,6 @@
-// The length hand-over with a real loader thread, through the shared path, event, busy
-// flag and result, and a synchronous send back to the window thread.
+// The model's links to the rest of the program: the length hand-over with a real loader
+// thread (shared path, event, busy flag and result, and a synchronous send back to the
+// window thread), and the requests to the mixer window.
 #include <gtest/gtest.h>
 
 #include <atomic>
