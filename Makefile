@@ -2,11 +2,11 @@
 #   make run   installs what is missing, builds and starts Quillmix
 #   make test  installs what is missing, builds and runs every test, then again under
 #              AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded suites
-#              under ThreadSanitizer
+#              under ThreadSanitizer, and the play list readers under a fuzzer
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -Wno-dev
 
-.PHONY: run test setup build build-asan build-tsan test-plain test-asan test-tsan
+.PHONY: run test setup build build-asan build-tsan test-plain test-asan test-tsan test-fuzz
 
 setup:
 	@bash tools/setup.sh
@@ -38,4 +38,8 @@ build-tsan: setup
 test-tsan: build-tsan
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R 'ThreadTest\.'
 
-test: test-plain test-asan test-tsan
+# The play list readers under libFuzzer (clang), briefly.
+test-fuzz: setup
+	bash tools/run_fuzz.sh 15
+
+test: test-plain test-asan test-tsan test-fuzz
