@@ -73,6 +73,7 @@ struct AudioDecoder::Impl {
     std::int64_t discardBefore = 0;    // input samples before this are dropped
     std::int64_t outputDiscard = 0;    // output frames still to drop after the resampler
     int positionGrain = 1;             // decoded frames start on multiples of this many samples
+    int grainOffset = 0;               // ... less this many (the encoder delay cut from the first)
     std::int64_t outputPosition = 0;   // output frame that the next block starts with
     bool endAtDuration = false;        // the container's length is exact and the codec pads past it
 
@@ -325,14 +326,31 @@ bool AudioDecoder::Impl::refill() {
     return pendingTail > pendingHead;
 }
 
-// Containers that stamp packets in milliseconds (ASF) cannot place a frame to the sample;
-// their decoders emit frames of a fixed size, so the nearest multiple of that size is the
-// true position.
+// WMA frame length in samples, as its decoder derives it from the rate and version.
+static int wmaFrameLength(int sampleRate, AVCodecID codecId) {
+    const int version = codecId == AV_CODEC_ID_WMAV1 ? 1 : 2;
+    if (sampleRate <= 16000) return 1 << 9;
+    if (sampleRate <= 22050 || (sampleRate <= 32000 && version == 1)) return 1 << 10;
+    return 1 << 11;
+}
+
+// Containers that stamp packets in milliseconds (ASF, Matroska) cannot place a frame to the
+// sample. Where the codec's frames have one fixed length, the nearest multiple of it is the
+// true position; otherwise (grain 0) a seek decodes from the start and counts. The first
+// frame may have lost its head to the encoder delay, which shifts the grid.
 void AudioDecoder::Impl::noteClockGrain(int firstFrameSamples) {
     const AVRational clock = stream()->time_base;
     const bool coarse = static_cast<std::int64_t>(clock.num) * inputRate > clock.den;
-    const int frameSize = codec->frame_size > 0 ? codec->frame_size : firstFrameSamples;
-    positionGrain = coarse && frameSize > 1 ? frameSize : 1;
+    if (!coarse) {
+        positionGrain = 1;
+    } else if (codec->frame_size > 0) {
+        positionGrain = codec->frame_size;
+    } else if (codec->codec_id == AV_CODEC_ID_WMAV1 || codec->codec_id == AV_CODEC_ID_WMAV2) {
+        positionGrain = wmaFrameLength(codec->sample_rate, codec->codec_id);
+    } else {
+        positionGrain = 0;
+    }
+    grainOffset = positionGrain > 1 ? (positionGrain - firstFrameSamples % positionGrain) % positionGrain : 0;
 }
 
 // The first frame after a seek tells where the container landed. A container that landed
@@ -343,7 +361,8 @@ bool AudioDecoder::Impl::placeAfterSeek(std::int64_t pts) {
     if (pts != AV_NOPTS_VALUE && originPts != AV_NOPTS_VALUE) {
         inputPosition = ptsToInputSamples(pts) - ptsToInputSamples(originPts);
         if (positionGrain > 1) {  // a clock coarser than a sample: snap to the frame grid
-            inputPosition = (inputPosition + positionGrain / 2) / positionGrain * positionGrain;
+            const std::int64_t onGrid = inputPosition + grainOffset + positionGrain / 2;
+            inputPosition = onGrid / positionGrain * positionGrain - grainOffset;
         }
         if (inputPosition <= discardBefore) return true;
     }
@@ -469,7 +488,7 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     // A fresh demuxer and decoder, so that the state after a seek never depends on what was
     // read before it.
     if (!d.reopenAtStart()) return kStatusOk;  // reads as ended
-    if (start > 0) {
+    if (start > 0 && d.positionGrain > 0) {
         const std::int64_t pts = d.originPts + d.inputSamplesToPts(start);
         if (avformat_seek_file(d.container, d.streamIndex, INT64_MIN, pts, pts, 0) >= 0) {
             d.resetStreamState(0, false);
