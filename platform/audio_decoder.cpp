@@ -1,12 +1,12 @@
 #include "platform/audio_decoder.h"
 
+#include "platform/pcm_output_queue.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
 
 #include <algorithm>
@@ -14,7 +14,6 @@ extern "C" {
 #include <filesystem>
 #include <mutex>
 #include <numeric>
-#include <vector>
 
 namespace quillmix {
 
@@ -42,26 +41,15 @@ struct AudioDecoder::Impl {
     AVCodecContext* codec = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
-    SwrContext* resampler = nullptr;
     int streamIndex = -1;
-
-    // What the resampler was set up for; a frame that differs rebuilds it.
-    int resamplerInputFormat = -1;
-    int resamplerInputChannels = 0;
-    int resamplerInputRate = 0;
+    PcmOutputQueue queue;
 
     std::string path;
     bool opened = false;  // from a successful open to close, even if a reopen failed since
     AudioFormat output;
-    AVSampleFormat outputSampleFormat = AV_SAMPLE_FMT_S16;
     int inputRate = kOutputRate;
     std::int64_t durationFrames = 0;
     std::int64_t originPts = AV_NOPTS_VALUE;  // stream time of the first sample delivered
-
-    // Converted output not yet handed out: bytes [pendingHead, pendingTail) of pending.
-    std::vector<std::uint8_t> pending;
-    std::size_t pendingHead = 0;
-    std::size_t pendingTail = 0;
 
     bool inputEnded = false;    // the demuxer has no more packets; the decoder was flushed
     bool decoderEnded = false;  // the decoder has given its last frame
@@ -71,7 +59,6 @@ struct AudioDecoder::Impl {
     bool inputPositionKnown = true;
     std::int64_t inputPosition = 0;    // input sample at which the next decoded frame starts
     std::int64_t discardBefore = 0;    // input samples before this are dropped
-    std::int64_t outputDiscard = 0;    // output frames still to drop after the resampler
     int positionGrain = 1;             // decoded frames start on multiples of this many samples
     int grainOffset = 0;               // ... less this many (the encoder delay cut from the first)
     std::int64_t outputPosition = 0;   // output frame that the next block starts with
@@ -81,19 +68,16 @@ struct AudioDecoder::Impl {
 
     // Frees the FFmpeg objects; the format, duration and origin stay for a reopen.
     void releaseStreams() {
-        swr_free(&resampler);
         avcodec_free_context(&codec);
         avformat_close_input(&container);
         av_packet_free(&packet);
         av_frame_free(&frame);
         streamIndex = -1;
-        resamplerInputFormat = -1;
     }
 
     void release() {
         releaseStreams();
-        pending.clear();
-        pendingHead = pendingTail = 0;
+        queue.reset();
         durationFrames = 0;
         originPts = AV_NOPTS_VALUE;
         outputPosition = 0;
@@ -107,11 +91,8 @@ struct AudioDecoder::Impl {
     std::int32_t openCodec();
     void chooseOutputFormat();
     void measureDuration();
-    bool configureResampler(const AVFrame* source);
     bool decodeFrame();
     void appendFrame(const AVFrame* source);
-    void keepOutput(int produced);
-    void drainResampler();
     bool refill();
     bool placeAfterSeek(std::int64_t pts);
     void noteClockGrain(int firstFrameSamples);
@@ -155,11 +136,11 @@ std::int32_t AudioDecoder::Impl::openCodec() {
 
 void AudioDecoder::Impl::chooseOutputFormat() {
     const bool eightBit = codec->sample_fmt == AV_SAMPLE_FMT_U8;
-    outputSampleFormat = eightBit ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
     output.bitsPerSample = eightBit ? 8 : 16;
     output.channels = codec->ch_layout.nb_channels == 1 ? 1 : 2;
     output.sampleRate = kOutputRate;
     inputRate = codec->sample_rate;
+    queue.setOutput(output.bitsPerSample, output.channels);
 }
 
 // The stream's own length where it has one, less the encoder delay that some containers
@@ -189,95 +170,14 @@ std::int64_t AudioDecoder::Impl::inputSamplesToPts(std::int64_t samples) const {
     return av_rescale_q(samples, AVRational{1, inputRate}, stream()->time_base);
 }
 
-bool AudioDecoder::Impl::configureResampler(const AVFrame* source) {
-    const int channels = source->ch_layout.nb_channels;
-    if (resampler && source->format == resamplerInputFormat && channels == resamplerInputChannels &&
-        source->sample_rate == resamplerInputRate) {
-        return true;
-    }
-    swr_free(&resampler);
-    AVChannelLayout inputLayout;
-    if (source->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-        av_channel_layout_default(&inputLayout, channels);
-    } else if (av_channel_layout_copy(&inputLayout, &source->ch_layout) < 0) {
-        return false;
-    }
-    AVChannelLayout outputLayout;
-    av_channel_layout_default(&outputLayout, output.channels);
-    const int sourceRate = source->sample_rate > 0 ? source->sample_rate : inputRate;
-    int result = swr_alloc_set_opts2(&resampler, &outputLayout, outputSampleFormat, kOutputRate, &inputLayout,
-                                     static_cast<AVSampleFormat>(source->format), sourceRate, 0, nullptr);
-    av_channel_layout_uninit(&inputLayout);
-    av_channel_layout_uninit(&outputLayout);
-    if (result < 0 || swr_init(resampler) < 0) {
-        swr_free(&resampler);
-        return false;
-    }
-    resamplerInputFormat = source->format;
-    resamplerInputChannels = channels;
-    resamplerInputRate = source->sample_rate;
-    return true;
-}
-
-// Makes room for `frames` more output frames at the end of pending; compacts first, so the
-// buffer stops growing once it has seen the largest decoded frame.
-static std::uint8_t* reserveOutput(std::vector<std::uint8_t>& pending, std::size_t& head, std::size_t& tail,
-                                   int frames, int frameBytes) {
-    if (head > 0) {
-        std::memmove(pending.data(), pending.data() + head, tail - head);
-        tail -= head;
-        head = 0;
-    }
-    const std::size_t needed = tail + static_cast<std::size_t>(frames) * frameBytes;
-    if (pending.size() < needed) pending.resize(needed);
-    return pending.data() + tail;
-}
-
+// Hands a decoded frame to the output stage, less what lies before the seek target.
 void AudioDecoder::Impl::appendFrame(const AVFrame* source) {
     int skip = 0;
     if (inputPosition < discardBefore) {
         skip = static_cast<int>(std::min<std::int64_t>(discardBefore - inputPosition, source->nb_samples));
     }
     inputPosition += source->nb_samples;
-    if (skip >= source->nb_samples || !configureResampler(source)) return;
-
-    const int bytesPerSample = av_get_bytes_per_sample(static_cast<AVSampleFormat>(source->format));
-    const bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(source->format));
-    const int channels = source->ch_layout.nb_channels;
-    const std::uint8_t* planes[AV_NUM_DATA_POINTERS] = {};
-    for (int c = 0; c < (planar ? channels : 1) && c < AV_NUM_DATA_POINTERS; ++c) {
-        planes[c] = source->extended_data[c] + static_cast<std::size_t>(skip) * bytesPerSample * (planar ? 1 : channels);
-    }
-    const int inputFrames = source->nb_samples - skip;
-    const int capacity = swr_get_out_samples(resampler, inputFrames);
-    if (capacity <= 0) return;
-    std::uint8_t* out = reserveOutput(pending, pendingHead, pendingTail, capacity, output.frameBytes());
-    const int produced = swr_convert(resampler, &out, capacity, planes, inputFrames);
-    keepOutput(produced);
-}
-
-// Takes `produced` frames written at pendingTail into pending, less those still to drop.
-void AudioDecoder::Impl::keepOutput(int produced) {
-    if (produced <= 0) return;
-    const int dropped = static_cast<int>(std::min<std::int64_t>(outputDiscard, produced));
-    outputDiscard -= dropped;
-    const std::size_t frameBytes = static_cast<std::size_t>(output.frameBytes());
-    if (dropped > 0 && dropped < produced) {
-        std::memmove(pending.data() + pendingTail, pending.data() + pendingTail + dropped * frameBytes,
-                     (produced - dropped) * frameBytes);
-    }
-    pendingTail += static_cast<std::size_t>(produced - dropped) * frameBytes;
-}
-
-void AudioDecoder::Impl::drainResampler() {
-    if (!resampler) return;
-    for (;;) {
-        const int capacity = std::max(swr_get_out_samples(resampler, 0), 0) + 64;
-        std::uint8_t* out = reserveOutput(pending, pendingHead, pendingTail, capacity, output.frameBytes());
-        const int produced = swr_convert(resampler, &out, capacity, nullptr, 0);
-        if (produced <= 0) break;
-        keepOutput(produced);
-    }
+    queue.append(source, skip);
 }
 
 // Decodes one frame into `frame`. False at the end of the stream (or on an error that
@@ -302,7 +202,7 @@ bool AudioDecoder::Impl::decodeFrame() {
     }
 }
 
-// Adds at least one decoded frame's worth of output to pending. False once nothing more
+// Adds at least one decoded frame's worth of output to the queue. False once nothing more
 // will come.
 bool AudioDecoder::Impl::refill() {
     while (!streamEnded) {
@@ -313,17 +213,17 @@ bool AudioDecoder::Impl::refill() {
                 noteClockGrain(frame->nb_samples);
             }
             if (!inputPositionKnown && !placeAfterSeek(pts)) continue;
-            const std::size_t before = pendingTail - pendingHead;
+            const std::size_t before = queue.queuedBytes();
             appendFrame(frame);
             av_frame_unref(frame);
-            if (pendingTail - pendingHead > before) return true;
+            if (queue.queuedBytes() > before) return true;
             continue;
         }
         decoderEnded = true;
-        drainResampler();
+        queue.drain();
         streamEnded = true;
     }
-    return pendingTail > pendingHead;
+    return queue.queuedBytes() > 0;
 }
 
 // WMA frame length in samples, as its decoder derives it from the rate and version.
@@ -368,21 +268,20 @@ bool AudioDecoder::Impl::placeAfterSeek(std::int64_t pts) {
     }
     av_frame_unref(frame);
     const std::int64_t target = discardBefore;
-    const std::int64_t targetOutput = outputDiscard;
+    const std::int64_t targetOutput = queue.framesToDiscard();
     if (reopenAtStart()) {
         discardBefore = target;
-        outputDiscard = targetOutput;
+        queue.discardNext(targetOutput);
     }
     return false;
 }
 
 void AudioDecoder::Impl::resetStreamState(std::int64_t firstInputSample, bool positionKnown) {
-    pendingHead = pendingTail = 0;
+    queue.reset();
     inputEnded = decoderEnded = streamEnded = false;
     inputPositionKnown = positionKnown;
     inputPosition = firstInputSample;
     discardBefore = 0;
-    outputDiscard = 0;
 }
 
 std::int32_t AudioDecoder::Impl::openStreams() {
@@ -453,11 +352,8 @@ std::int32_t AudioDecoder::readBlock(std::uint8_t* destination, int byteCount, i
     }
     std::size_t delivered = 0;
     while (delivered < wanted) {
-        if (d.pendingTail == d.pendingHead && !d.refill()) break;
-        const std::size_t take = std::min(wanted - delivered, d.pendingTail - d.pendingHead);
-        std::memcpy(destination + delivered, d.pending.data() + d.pendingHead, take);
-        d.pendingHead += take;
-        delivered += take;
+        if (d.queue.queuedBytes() == 0 && !d.refill()) break;
+        delivered += d.queue.take(destination + delivered, wanted - delivered);
     }
     bytesDelivered = static_cast<int>(delivered);
     d.outputPosition += static_cast<std::int64_t>(delivered / frameBytes);
@@ -497,7 +393,7 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
         }
     }
     d.discardBefore = inputKeep;
-    d.outputDiscard = frame - av_rescale(inputKeep, kOutputRate, d.inputRate);
+    d.queue.discardNext(frame - av_rescale(inputKeep, kOutputRate, d.inputRate));
     d.outputPosition = frame;
     return kStatusOk;
 }
