@@ -1,5 +1,6 @@
 #include "platform/audio_decoder.h"
 
+#include "platform/mp3_gapless_info.h"
 #include "platform/pcm_output_queue.h"
 
 extern "C" {
@@ -144,7 +145,7 @@ void AudioDecoder::Impl::chooseOutputFormat() {
 }
 
 // The stream's own length where it has one, less the encoder delay that some containers
-// count in it (the pre-skip of Ogg Opus). An MP4 length comes from its edit list and is
+// count in it (the pre-skip of Ogg Opus); for an MP3, the length its info frame gives. An MP4 length comes from its edit list and is
 // exact, while the AAC decoder would deliver the encoder's padding after it: those files
 // end at their length.
 void AudioDecoder::Impl::measureDuration() {
@@ -159,6 +160,11 @@ void AudioDecoder::Impl::measureDuration() {
         seconds -= static_cast<double>(s->codecpar->initial_padding) / codec->sample_rate;
     }
     durationFrames = std::max<std::int64_t>(static_cast<std::int64_t>(seconds * kOutputRate + 0.5), 0);
+    if (std::strcmp(container->iformat->name, "mp3") == 0) {
+        if (const auto info = readMp3GaplessInfo(path)) {
+            durationFrames = av_rescale(info->musicSamples(), kOutputRate, info->sampleRate);
+        }
+    }
     endAtDuration = durationFrames > 0 && std::strstr(container->iformat->name, "mp4") != nullptr;
 }
 

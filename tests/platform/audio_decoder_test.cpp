@@ -71,9 +71,8 @@ TEST_P(DecoderFormatTest, OpensWithLengthTitleAndTheReferenceSamples) {
     EXPECT_EQ(decoder.format().bitsPerSample, 16);
     EXPECT_EQ(decoder.format().channels, 2);
     EXPECT_EQ(decoder.format().sampleRate, 44100);
-    // MP3 lengths count whole frames (the delay and padding are known only while decoding);
-    // the WMA encoder drops the last part of a frame.
-    const double lengthTolerance = format == "mp3" ? 0.035 : format == "wma" ? 0.03 : 0.001;
+    // The WMA encoder drops the last part of a frame.
+    const double lengthTolerance = format == "wma" ? 0.03 : 0.0;
     EXPECT_NEAR(decoder.durationSeconds(), 3.0, lengthTolerance) << format;
     EXPECT_EQ(decoder.title(), "Title " + format);
 
@@ -144,6 +143,26 @@ TEST(DecoderTest, PcmVariantsKeepWidthAndChannelsAndBecome44100) {
         if (v.arguments.find("48000") == std::string::npos) {
             EXPECT_TRUE(decoded == reference) << v.arguments;
         }
+    }
+}
+
+// The length read from an MP3's info frame is the length the decoder delivers, for MPEG-1
+// and MPEG-2 streams, mono and stereo, behind an ID3v2 tag or not.
+TEST(DecoderTest, Mp3LengthIsExactlyWhatDecodes) {
+    TempDir dir;
+    const auto wav = dir.file("s.wav");
+    sourcesWriteWav16(wav, sourcesSignal(44100 + 123, 2, 12), 2, 44100);
+    int index = 0;
+    for (const std::string arguments : {"-ar 22050 -ac 1", "-ar 48000", "-ac 1 -id3v2_version 0", "-b:a 320k"}) {
+        const auto mp3 = dir.file("v" + std::to_string(index++) + ".mp3");
+        ASSERT_TRUE(sourcesEncode(wav, mp3, "-c:a libmp3lame " + arguments));
+        AudioDecoder decoder;
+        ASSERT_EQ(decoder.open(mp3.string()), kStatusOk) << arguments;
+        const std::int64_t length = decoder.durationFrames();
+        const auto decoded = decodeAll(decoder, 11760);
+        EXPECT_NEAR(static_cast<double>(length), static_cast<double>(decoded.size() / decoder.format().frameBytes()),
+                    arguments.find("-ar") == std::string::npos ? 0.0 : 2.0)
+            << arguments;
     }
 }
 
