@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -383,13 +384,13 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     const std::int64_t settle = d.inputRate == kOutputRate ? 0 : (512 + phaseStep - 1) / phaseStep * phaseStep;
     const std::int64_t inputKeep =
         std::max<std::int64_t>(av_rescale_rnd(frame, d.inputRate, kOutputRate, AV_ROUND_DOWN) / phaseStep * phaseStep - settle, 0);
-    const std::int64_t preroll = std::max<std::int64_t>(
-        static_cast<std::int64_t>(kSeekPrerollSeconds * d.inputRate),
-        av_rescale(d.stream()->codecpar->seek_preroll, d.inputRate, d.codec ? d.codec->sample_rate : d.inputRate));
-    const std::int64_t start = inputKeep - preroll;
     // A fresh demuxer and decoder, so that the state after a seek never depends on what was
     // read before it.
-    if (!d.reopenAtStart()) return kStatusOk;  // reads as ended
+    if (!d.reopenAtStart()) return kStatusOk;  // the file is gone: reads as ended
+    const std::int64_t preroll = std::max<std::int64_t>(static_cast<std::int64_t>(kSeekPrerollSeconds * d.inputRate),
+                                                        av_rescale(d.stream()->codecpar->seek_preroll, d.inputRate,
+                                                                   d.codec->sample_rate));
+    const std::int64_t start = inputKeep - preroll;
     if (start > 0 && d.positionGrain > 0) {
         const std::int64_t pts = d.originPts + d.inputSamplesToPts(start);
         if (avformat_seek_file(d.container, d.streamIndex, INT64_MIN, pts, pts, 0) >= 0) {
@@ -402,6 +403,10 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     d.queue.discardNext(frame - av_rescale(inputKeep, kOutputRate, d.inputRate));
     d.outputPosition = frame;
     return kStatusOk;
+}
+
+std::int32_t AudioDecoder::seekToSeconds(double seconds) {
+    return seekToFrame(static_cast<std::int64_t>(std::floor(std::max(seconds, 0.0) * kOutputRate + 1e-6)));
 }
 
 std::string AudioDecoder::title() const {

@@ -69,6 +69,7 @@ public:
     // Returns kStatusOk, or kStatusUnexpected when closed. On a failure the stream reads as
     // ended.
     std::int32_t seekToFrame(std::int64_t frame);
+    std::int32_t seekToSeconds(double seconds);  // to the frame at or just before `seconds`
 
     // The title tag, whichever kind the file carries (ID3v2, ID3v1, Vorbis comment, ASF,
     // MP4); empty when there is none or when closed.

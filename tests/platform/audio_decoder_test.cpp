@@ -273,4 +273,8 @@ TEST(DecoderTest, FileCutShortWhileReadingEndsTheStream) {
     EXPECT_LT(rest.size(), 2u * 44100u * 4u);
     std::filesystem::remove(wav);
     EXPECT_EQ(decoder.readBlock(block.data(), 11760, got), kStatusEndOfStream);
+    EXPECT_EQ(decoder.seekToSeconds(0.5), kStatusOk);  // the file is gone: still ended, no crash
+    EXPECT_EQ(decoder.readBlock(block.data(), 11760, got), kStatusEndOfStream);
+    EXPECT_EQ(got, 0);
+    EXPECT_TRUE(decoder.isOpen());
 }
