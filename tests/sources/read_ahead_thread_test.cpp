@@ -1,0 +1,206 @@
+// The read-forward thread filling a deck's ring, the file-open thread and the length loader,
+// with real threads and the test thread as the window thread.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "sources/file_open_thread.h"
+#include "sources/file_read_forward_thread.h"
+#include "sources/track_length_loader.h"
+#include "support/sources_fixtures.h"
+#include "support/sources_mixer_stub.h"
+#include "support/temp_dir.h"
+
+using namespace quillmix;
+using namespace quillmix::test;
+
+namespace {
+
+using Samples = std::vector<std::int16_t>;
+constexpr int kSlots = CZanReadAheadRing::kSlotCount;
+
+// Dispatches messages until `done` holds; false after 20 s.
+bool pumpUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        letWindowThreadRun(1);
+    }
+    return true;
+}
+
+// The consumer's side: takes `count` chunks in ring order.
+Samples takeChunks(CZanReadAheadRing& ring, int count, std::vector<std::string>* paths = nullptr) {
+    Samples taken;
+    std::vector<std::int16_t> chunk(kChunkFrames * 2);
+    std::string path;
+    for (int i = 0; i < count && ring.take(chunk.data(), path); ++i) {
+        taken.insert(taken.end(), chunk.begin(), chunk.end());
+        if (paths) paths->push_back(path);
+    }
+    return taken;
+}
+
+class ReadAheadThreadTest : public ::testing::Test {
+protected:
+    std::string wav(const std::string& name, const Samples& samples) {
+        sourcesWriteWav16(dir.file(name), samples, 2, 44100);
+        return dir.file(name).string();
+    }
+    TempDir dir;
+    SourcesMixerStub mixer;
+};
+
+}  // namespace
+
+TEST_F(ReadAheadThreadTest, FirstPassFillsTheRingAndLaterPassesRefillOnlyFreedSlots) {
+    const Samples track = sourcesSignal(300 * kChunkFrames, 2, 1);  // 20 s, longer than the ring
+    CZanTrackReader reader;
+    CZanReadAheadRing ring;
+    mixer.attach(kDeckA, &reader, &ring);
+    ASSERT_TRUE(openTrackOnFileOpenThread(kDeckA, reader, wav("long.wav", track)));
+    FileReadForwardThread thread(kDeckA, reader, ring);
+    thread.start();
+
+    ASSERT_TRUE(pumpUntil([&] { return ring.countFreeSlots() == 0; }));
+    ASSERT_EQ(mixer.count(UWM_PREPARE_DECK_OUTPUT, kDeckA), 1);
+    EXPECT_EQ(mixer.received[0].ringFilledBytes, std::int64_t{kReadyChunkCount} * kChunkBytes);
+    EXPECT_EQ(deckReadyToPlayEvent[kDeckA].wait(std::chrono::milliseconds(0)), WaitResult::signaled);
+    EXPECT_TRUE(thread.lowerPriority());
+    EXPECT_EQ(ring.writeIndex(), 0);  // wrapped after 170 chunks
+
+    // The mixer takes 50 chunks and wakes the thread: exactly those 50 slots come back.
+    ring.setReadIndex(0);
+    Samples heard = takeChunks(ring, 50);
+    discReadForwardEvent[kDeckA].set();
+    ASSERT_TRUE(pumpUntil([&] { return ring.countFreeSlots() == 0 && ring.writeIndex() == 50; }));
+    letWindowThreadRun(20);
+    EXPECT_EQ(ring.writeIndex(), 50);  // asleep again, not overwriting unread slots
+    EXPECT_EQ(mixer.count(UWM_PREPARE_DECK_OUTPUT), 1);
+
+    const Samples rest = takeChunks(ring, kSlots);
+    heard.insert(heard.end(), rest.begin(), rest.end());
+    ASSERT_EQ(heard.size(), static_cast<std::size_t>(220 * kChunkFrames * 2));
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), track.begin()));
+
+    thread.stop();
+    EXPECT_FALSE(thread.joinable());
+    EXPECT_EQ(threadFileReadForwardIsDoneEvent[kDeckA].wait(std::chrono::milliseconds(0)), WaitResult::signaled);
+    EXPECT_EQ(deckReadyToPlayEvent[kDeckA].wait(std::chrono::milliseconds(0)), WaitResult::timeout);
+}
+
+// Short tracks end inside the first pass: readiness comes once, at the end, so they can be
+// played; the next queued track continues in the ring without a gap, tagged with its path.
+TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaplessly) {
+    const Samples first = sourcesSignal(20 * kChunkFrames + 100, 2, 2);
+    const Samples second = sourcesSignal(10 * kChunkFrames + 500, 2, 3);
+    CZanTrackReader reader;
+    CZanReadAheadRing ring;
+    mixer.attach(kDeckB, &reader, &ring);
+    const std::string firstPath = wav("first.wav", first);
+    const std::string secondPath = wav("second.wav", second);
+    ASSERT_TRUE(openTrackOnFileOpenThread(kDeckB, reader, firstPath));
+    mixer.nextPaths[kDeckB] = {secondPath};
+    FileReadForwardThread thread(kDeckB, reader, ring);
+    thread.start();
+    ASSERT_EQ(pumpingWait(threadFileReadForwardIsDoneEvent[kDeckB]), WaitResult::signaled);
+
+    EXPECT_EQ(mixer.count(UWM_PREPARE_DECK_OUTPUT, kDeckB), 1);
+    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE, kDeckB), 2);
+    EXPECT_EQ(mixer.received.back().message, UWM_PREPARE_DECK_OUTPUT);
+    const int chunks = 31;  // 20 of the first, the shared one, then 10 more of the second
+    EXPECT_EQ(ring.filledByteCount(), std::int64_t{chunks} * kChunkBytes);
+    EXPECT_EQ(ring.filledByteCountOf(firstPath), 20 * kChunkBytes);
+    EXPECT_EQ(ring.filledByteCountOf(secondPath), 11 * kChunkBytes);  // from the shared chunk on
+
+    std::vector<std::string> paths;
+    const Samples heard = takeChunks(ring, kSlots, &paths);
+    Samples expected = first;
+    expected.insert(expected.end(), second.begin(), second.end());
+    ASSERT_EQ(heard.size(), static_cast<std::size_t>(chunks * kChunkFrames * 2));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin()));
+    EXPECT_TRUE(std::all_of(heard.begin() + expected.size(), heard.end(), [](std::int16_t s) { return s == 0; }));
+    EXPECT_EQ(paths[19], firstPath);
+    EXPECT_EQ(paths[20], secondPath);
+    EXPECT_EQ(paths.back(), secondPath);  // the closing chunk keeps the track it ends
+    EXPECT_FALSE(reader.isOpen());
+    thread.stop();
+}
+
+TEST_F(ReadAheadThreadTest, TwoDecksLoadAndReadAheadAtOnce) {
+    CZanTrackReader readers[kDeckCount];
+    CZanReadAheadRing rings[kDeckCount];
+    Samples tracks[kDeckCount];
+    for (int d = 0; d < kDeckCount; ++d) {
+        tracks[d] = sourcesSignal(140 * kChunkFrames, 2, 10 + d);
+        fileOpenPath[d] = wav("deck" + std::to_string(d) + ".wav", tracks[d]);
+        fileOpenIsDoneEvent[d].reset();
+        mixer.attach(d, &readers[d], &rings[d]);
+    }
+    std::thread openA = startFileOpenThread(kDeckA, readers[kDeckA]);
+    std::thread openB = startFileOpenThread(kDeckB, readers[kDeckB]);
+    pumpingWait(fileOpenIsDoneEvent[kDeckA]);
+    pumpingWait(fileOpenIsDoneEvent[kDeckB]);
+    openA.join();
+    openB.join();
+    ASSERT_TRUE(readers[kDeckA].isOpen() && readers[kDeckB].isOpen());
+
+    FileReadForwardThread threadA(kDeckA, readers[kDeckA], rings[kDeckA]);
+    FileReadForwardThread threadB(kDeckB, readers[kDeckB], rings[kDeckB]);
+    threadA.start();
+    threadB.start();
+    pumpingWait(threadFileReadForwardIsDoneEvent[kDeckA]);
+    pumpingWait(threadFileReadForwardIsDoneEvent[kDeckB]);
+    for (int d = 0; d < kDeckCount; ++d) {
+        EXPECT_EQ(mixer.count(UWM_PREPARE_DECK_OUTPUT, d), 1) << d;
+        const Samples heard = takeChunks(rings[d], kSlots);
+        ASSERT_GE(heard.size(), tracks[d].size()) << d;
+        EXPECT_TRUE(std::equal(tracks[d].begin(), tracks[d].end(), heard.begin())) << d;
+    }
+}
+
+// A read-ahead on a reader with nothing open writes nothing, sleeps instead of spinning,
+// and still stops on request.
+TEST_F(ReadAheadThreadTest, NothingOpenMeansNothingWrittenAndAPromptStop) {
+    CZanTrackReader reader;
+    CZanReadAheadRing ring;
+    mixer.attach(kDeckA, &reader, &ring);
+    FileReadForwardThread thread(kDeckA, reader, ring);
+    thread.start();
+    ASSERT_TRUE(pumpUntil([] { return discReadForwardEvent[kDeckA].wait(std::chrono::milliseconds(0)) == WaitResult::timeout; }));
+    EXPECT_EQ(ring.countFreeSlots(), kSlots);
+    thread.stop();
+    thread.start();  // a stop right after a start is not lost
+    thread.stop();
+    EXPECT_FALSE(thread.joinable());
+    EXPECT_TRUE(mixer.received.empty());
+}
+
+TEST(TrackLengthLoaderThreadTest, MeasuresFilesAndReportsUnopenableOnesAsMinusOne) {
+    TempDir dir;
+    SourcesMixerStub mixer;
+    sourcesWriteWav16(dir.file("two.wav"), sourcesSignal(2 * 44100, 2, 4), 2, 44100);
+    ASSERT_TRUE(sourcesEncode(dir.file("two.wav"), dir.file("two.ogg"), "-c:a libvorbis -metadata title=Named"));
+    std::thread loader = startTrackLengthLoader();
+
+    auto request = [&](const std::string& path) {
+        const int before = mixer.count(UWM_TRACK_LENGTH_LOADED);
+        EXPECT_TRUE(pumpUntil([] { return !flagSet(trackLengthLoaderBusy); }));
+        trackLengthLoadPath = path;
+        trackLengthLoadEvent.set();
+        EXPECT_TRUE(pumpUntil([&] { return mixer.count(UWM_TRACK_LENGTH_LOADED) == before + 1; }));
+    };
+    request(dir.file("two.ogg").string());
+    EXPECT_DOUBLE_EQ(trackLengthLoadResult, 2.0);
+    EXPECT_EQ(trackLengthLoadTitle, "Named");
+    request(dir.file("absent.mp3").string());
+    EXPECT_EQ(trackLengthLoadResult, -1.0);
+    EXPECT_EQ(trackLengthLoadTitle, "Named");  // kept from the last file that opened
+    request(dir.path().string());
+    EXPECT_EQ(trackLengthLoadResult, -1.0);
+
+    requestTrackLengthLoaderStop();
+    loader.join();
+    EXPECT_EQ(mixer.count(UWM_TRACK_LENGTH_LOADED), 3);
+}

@@ -1,0 +1,219 @@
+// The track reader: chunk conversion, end of track, gapless hand-over, seek and queries.
+// readChunk runs on the test (window) thread here, so its sends are direct calls.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sources/track_reader.h"
+#include "support/sources_fixtures.h"
+#include "support/sources_mixer_stub.h"
+#include "support/temp_dir.h"
+
+using namespace quillmix;
+using namespace quillmix::test;
+
+namespace {
+
+using Samples = std::vector<std::int16_t>;
+
+// Reads chunks until the end of the track (or `limit` chunks), appending every chunk.
+Samples readToEnd(CZanTrackReader& reader, int limit = 100000) {
+    Samples all;
+    std::vector<std::int16_t> chunk(kChunkFrames * 2);
+    for (int i = 0; i < limit && reader.isOpen(); ++i) {
+        std::int32_t bytes = 0;
+        bool end = false;
+        if (reader.readChunk(kDeckA, chunk.data(), bytes, end) != 0) break;
+        all.insert(all.end(), chunk.begin(), chunk.end());
+        if (end) break;
+    }
+    return all;
+}
+
+Samples stereoFromMono(const Samples& mono) {
+    Samples stereo;
+    for (std::int16_t s : mono) stereo.insert(stereo.end(), {s, s});
+    return stereo;
+}
+
+Samples asSamples(const std::vector<std::uint8_t>& bytes) {
+    Samples samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+class TrackReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override { mixer.attach(kDeckA, &reader, nullptr); }
+    std::string wav(const std::string& name, const Samples& samples, int channels) {
+        sourcesWriteWav16(dir.file(name), samples, channels, 44100);
+        return dir.file(name).string();
+    }
+    TempDir dir;
+    SourcesMixerStub mixer;
+    CZanTrackReader reader;
+};
+
+}  // namespace
+
+TEST_F(TrackReaderTest, MonoAndEightBitSourcesWidenToStereoChunks) {
+    const Samples mono = sourcesSignal(kChunkFrames * 3, 1, 1);
+    ASSERT_EQ(reader.open(wav("mono.wav", mono, 1)), 0);
+    EXPECT_EQ(reader.channels(), 1);
+    EXPECT_EQ(reader.blockBytes(), 5880);
+    const Samples read = readToEnd(reader, 3);
+    EXPECT_EQ(read, stereoFromMono(mono));
+
+    const auto eightBit = dir.file("mono8.wav");
+    ASSERT_TRUE(sourcesEncode(dir.file("mono.wav"), eightBit, "-c:a pcm_u8"));
+    ASSERT_EQ(reader.open(eightBit.string()), 0);
+    EXPECT_EQ(reader.bitsPerSample(), 8);
+    EXPECT_EQ(reader.blockBytes(), 2940);  // one chunk of frames, widened fourfold
+    const Samples widened = readToEnd(reader, 3);
+    const auto bytes = sourcesReferenceDecode(eightBit, 1, "u8");
+    ASSERT_EQ(widened.size(), bytes.size() * 2);
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        const auto expected = static_cast<std::int16_t>((bytes[k] - 128) * 256);
+        ASSERT_EQ(widened[2 * k], expected) << k;
+        ASSERT_EQ(widened[2 * k + 1], expected) << k;
+    }
+}
+
+TEST_F(TrackReaderTest, ExactMultipleOfAChunkEndsWithOneSilentChunk) {
+    const Samples stereo = sourcesSignal(kChunkFrames * 4, 2, 2);
+    ASSERT_EQ(reader.open(wav("four.wav", stereo, 2)), 0);
+    EXPECT_EQ(reader.totalBytes(), 4 * kChunkBytes);
+    std::vector<std::int16_t> chunk(kChunkFrames * 2, 1);
+    std::int32_t bytes = 0;
+    bool end = false;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(reader.readChunk(kDeckA, chunk.data(), bytes, end), 0);
+        EXPECT_EQ(bytes, kChunkBytes);
+        EXPECT_FALSE(end);
+        EXPECT_TRUE(std::equal(chunk.begin(), chunk.end(), stereo.begin() + i * kChunkFrames * 2));
+    }
+    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE), 0);
+    ASSERT_EQ(reader.readChunk(kDeckA, chunk.data(), bytes, end), 0);
+    EXPECT_EQ(bytes, 0);
+    EXPECT_TRUE(end);
+    EXPECT_TRUE(std::all_of(chunk.begin(), chunk.end(), [](std::int16_t s) { return s == 0; }));
+    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE, kDeckA), 1);
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_EQ(reader.path(), "");
+    EXPECT_EQ(reader.readChunk(kDeckA, chunk.data(), bytes, end), kStatusUnexpected);
+    EXPECT_EQ(reader.elapsedSeconds(), 0.0);
+    EXPECT_EQ(reader.lengthSeconds(), 0.0);
+}
+
+TEST_F(TrackReaderTest, EndMidChunkWithoutNextTrackPadsWithSilenceAndCloses) {
+    const Samples stereo = sourcesSignal(kChunkFrames + 1000, 2, 3);
+    ASSERT_EQ(reader.open(wav("short.wav", stereo, 2)), 0);
+    const Samples read = readToEnd(reader);
+    ASSERT_EQ(read.size(), 2u * kChunkFrames * 2);
+    EXPECT_TRUE(std::equal(stereo.begin(), stereo.end(), read.begin()));
+    EXPECT_TRUE(std::all_of(read.begin() + stereo.size(), read.end(), [](std::int16_t s) { return s == 0; }));
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE), 1);
+}
+
+// The chunk that holds the end of one track continues with the start of the next, and the
+// next block follows on: the chunks equal the tracks' decodes laid end to end. The second
+// hand-over goes to a mono track, the third end has no next track and closes the reader
+// (a flag left from the earlier hand-overs must not keep it reading).
+TEST_F(TrackReaderTest, GaplessHandOverLosesAndRepeatsNothing) {
+    const Samples a = sourcesSignal(kChunkFrames * 2 + 1234, 2, 4);
+    const Samples b = sourcesSignal(kChunkFrames + 777, 2, 5);
+    const Samples c = sourcesSignal(3000, 1, 6);
+    ASSERT_EQ(reader.open(wav("a.wav", a, 2)), 0);
+    mixer.nextPaths[kDeckA] = {wav("b.wav", b, 2), wav("c.wav", c, 1)};
+
+    std::vector<std::int16_t> chunk(kChunkFrames * 2);
+    std::int32_t bytes = 0;
+    bool end = false;
+    Samples read;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(reader.readChunk(kDeckA, chunk.data(), bytes, end), 0);
+        read.insert(read.end(), chunk.begin(), chunk.end());
+    }
+    EXPECT_FALSE(end);  // the third chunk crossed into b
+    EXPECT_EQ(reader.path(), dir.file("b.wav").string());
+    EXPECT_EQ(reader.positionBytes(), (kChunkFrames - 1234) * 4);  // b's bytes used so far
+    const Samples rest = readToEnd(reader);
+    read.insert(read.end(), rest.begin(), rest.end());
+
+    Samples expected = a;
+    expected.insert(expected.end(), b.begin(), b.end());
+    const Samples cStereo = stereoFromMono(c);
+    expected.insert(expected.end(), cStereo.begin(), cStereo.end());
+    ASSERT_GE(read.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), read.begin()));
+    EXPECT_LT(read.size() - expected.size(), static_cast<std::size_t>(kChunkFrames * 2));
+    EXPECT_TRUE(std::all_of(read.begin() + expected.size(), read.end(), [](std::int16_t s) { return s == 0; }));
+    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE), 3);
+    EXPECT_FALSE(reader.isOpen());
+}
+
+class GaplessFormatTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GaplessFormatTest, TwoEncodedTracksReadAcrossTheHandOverEqualTheirDecodes) {
+    const std::string format = GetParam();
+    TempDir dir;
+    SourcesMixerStub mixer;
+    CZanTrackReader reader;
+    mixer.attach(kDeckA, &reader, nullptr);
+    std::vector<std::string> files;
+    Samples expected;
+    for (int track = 0; track < 2; ++track) {
+        const auto wav = dir.file("source" + std::to_string(track) + ".wav");
+        sourcesWriteWav16(wav, sourcesSignal(44100 + 5000 * track + 333, 2, 20 + track), 2, 44100);
+        const auto encoded = dir.file("t" + std::to_string(track) + "." + format);
+        ASSERT_TRUE(sourcesEncode(wav, encoded, sourcesEncoderArguments(format)));
+        files.push_back(encoded.string());
+        const Samples decoded = asSamples(sourcesReferenceDecode(encoded, 2));
+        expected.insert(expected.end(), decoded.begin(), decoded.end());
+    }
+    ASSERT_EQ(reader.open(files[0]), 0);
+    mixer.nextPaths[kDeckA] = {files[1]};
+    const Samples read = readToEnd(reader);
+    ASSERT_GE(read.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), read.begin())) << format;
+    EXPECT_LT(read.size() - expected.size(), static_cast<std::size_t>(kChunkFrames * 2)) << format;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, GaplessFormatTest, ::testing::Values("wav", "flac", "mp3"));
+
+TEST_F(TrackReaderTest, SeekHalfwayThroughAHundredSecondTrack) {
+    const int frames = 100 * 44100;
+    const Samples stereo = sourcesSignal(frames, 2, 8);
+    ASSERT_EQ(reader.open(wav("long.wav", stereo, 2)), 0);
+    EXPECT_DOUBLE_EQ(reader.lengthSeconds(), 100.0);
+    reader.seek(0.5);
+    EXPECT_EQ(reader.positionBytes(), reader.totalBytes() / 2);
+    EXPECT_DOUBLE_EQ(reader.elapsedSeconds(), 50.0);
+    const Samples read = readToEnd(reader, 1);
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), stereo.begin() + frames));  // frame 2205000 on
+    EXPECT_EQ(reader.positionBytes(), reader.totalBytes() / 2 + kChunkBytes);
+}
+
+TEST_F(TrackReaderTest, QueriesOpenFailuresAndDamagedFiles) {
+    EXPECT_EQ(reader.elapsedSeconds(), 0.0);
+    EXPECT_EQ(reader.open(""), kStatusUnexpected);
+    EXPECT_EQ(reader.open(dir.file("missing.wav").string()), kStatusUnexpected);
+    EXPECT_FALSE(reader.isOpen());
+
+    const std::string plain = wav("plain.wav", sourcesSignal(44100, 2, 9), 2);
+    ASSERT_EQ(reader.open(plain), 0);
+    EXPECT_EQ(reader.title(), "");
+    EXPECT_EQ(reader.path(), plain);
+    EXPECT_EQ(reader.sampleRate(), 44100);
+
+    // A file cut short plays what it holds and ends cleanly.
+    const auto flac = dir.file("cut.flac");
+    ASSERT_TRUE(sourcesEncode(plain, flac, "-c:a flac"));
+    std::filesystem::resize_file(flac, std::filesystem::file_size(flac) / 2);
+    if (reader.open(flac.string()) == 0) {
+        const Samples read = readToEnd(reader);
+        EXPECT_LE(read.size(), 44100u * 2u + kChunkFrames * 2u);
+        EXPECT_FALSE(reader.isOpen());
+    }
+}
