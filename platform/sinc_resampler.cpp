@@ -8,8 +8,8 @@ namespace quillmix {
 
 namespace {
 
-constexpr int kTableResolution = 512;  // table entries per zero crossing
-constexpr double kKaiserBeta = 9.0;     // side lobes near -90 dB
+constexpr int kTableResolution = 1024;  // table entries per zero crossing
+constexpr double kKaiserBeta = 10.0;    // side lobes near -100 dB
 
 double besselI0(double x) {
     double sum = 1.0, term = 1.0;
