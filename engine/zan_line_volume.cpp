@@ -5,6 +5,10 @@
 namespace quillmix {
 
 bool CZanLineVolume::Open(std::uint32_t componentType, const std::string& deviceName) {
+    // A failed open must not leave the previous device's line in place: later volume
+    // changes would reach the wrong device.
+    volumes_.reset();
+    controlId = -1;
     if (componentType != kSpeakersComponent && componentType != kWaveOutComponent) return false;
     auto volumes = system_.findVolumeControls(deviceName);
     if (!volumes) return false;
