@@ -8,7 +8,7 @@ SoundDevice::SoundDevice(Key, SoundDeviceInfo info) : info_(std::move(info)) {}
 
 std::shared_ptr<SoundDevice> SoundDevice::open(const SoundDeviceInfo& info, int periodFrames,
                                                std::shared_ptr<DeviceVolumes> volumes,
-                                               const std::string& recordWavPath) {
+                                               const std::string& recordWavPath, int sampleRate) {
     if (!info.ops) return nullptr;
     SincResampler::warmUp();  // builds the kernel table here, not on the audio thread
     auto device = std::make_shared<SoundDevice>(Key{}, info);
@@ -16,9 +16,13 @@ std::shared_ptr<SoundDevice> SoundDevice::open(const SoundDeviceInfo& info, int 
     SoundStreamConfig config;
     config.periodFrames = periodFrames > 0 ? periodFrames : 256;
     config.recordWavPath = recordWavPath;
-    for (int channels : {4, 2}) {
-        config.channels = channels;
-        if (device->tryOpen(config, volumes)) return device;
+    const int otherRate = sampleRate == 44100 ? 48000 : 44100;
+    for (int rate : {sampleRate, otherRate}) {
+        config.sampleRate = rate;
+        for (int channels : {4, 2}) {
+            config.channels = channels;
+            if (device->tryOpen(config, volumes)) return device;
+        }
     }
     return nullptr;
 }

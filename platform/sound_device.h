@@ -51,11 +51,13 @@ struct SoundDeviceOps {
 
 class SoundDevice {
 public:
-    // Opens a stream at 44100 Hz with four channels, or with two when the device refuses
-    // four. Null when neither opens.
+    // Opens a stream at `sampleRate` (44100 unless asked otherwise) with four channels, or
+    // with two when the device refuses four. A device that refuses the rate altogether (a
+    // sound server running at 48000 Hz) is tried at the other of 44100 and 48000; the
+    // buffers resample to whatever rate the device runs at. Null when nothing opens.
     static std::shared_ptr<SoundDevice> open(const SoundDeviceInfo& info, int periodFrames,
                                              std::shared_ptr<DeviceVolumes> volumes,
-                                             const std::string& recordWavPath = {});
+                                             const std::string& recordWavPath = {}, int sampleRate = 44100);
     ~SoundDevice();
     SoundDevice(const SoundDevice&) = delete;
     SoundDevice& operator=(const SoundDevice&) = delete;

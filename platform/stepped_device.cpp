@@ -7,7 +7,7 @@ namespace quillmix {
 namespace {
 
 bool steppedSupports(const SoundDeviceInfo& info, const SoundStreamConfig& config) {
-    return config.channels <= info.maxOutputChannels;
+    return config.channels <= info.maxOutputChannels && config.sampleRate > 0;
 }
 
 bool steppedOpen(SoundDevice& device, const SoundStreamConfig& config) {
