@@ -59,25 +59,29 @@ void SoundBuffer::read(int byteOffset, std::int16_t* out, int sampleCount) const
     }
 }
 
-void SoundBuffer::post(const Command& command) {
-    // The queue holds far more than the window thread posts between two blocks; if the
-    // audio thread has stalled, wait for room rather than drop a transport command.
-    while (!commands_.push(command)) std::this_thread::sleep_for(std::chrono::microseconds(100));
-    // A hand-stepped device only renders when stepped; apply nothing until then.
+bool SoundBuffer::post(const Command& command) {
+    if (commands_.push(command)) return true;
+    // Full: the audio thread has not run for a long while. A clocked device gets a moment
+    // to catch up; a hand-stepped one only moves when stepped, so waiting would hang.
+    if (!device_->clocked()) return false;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!commands_.push(command)) {
+        if (std::chrono::steady_clock::now() > giveUp) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return true;
 }
 
 SoundResult SoundBuffer::play() {
     ++transportGeneration_;
     playing_ = true;
-    post({CommandKind::play, 0, 0});
-    return kSoundOk;
+    return post({CommandKind::play, 0, 0}) ? kSoundOk : kSoundUnexpected;
 }
 
 SoundResult SoundBuffer::stop() {
     ++transportGeneration_;
     playing_ = false;
-    post({CommandKind::stop, 0, 0});
-    return kSoundOk;
+    return post({CommandKind::stop, 0, 0}) ? kSoundOk : kSoundUnexpected;
 }
 
 int SoundBuffer::playCursor() const {
@@ -89,9 +93,9 @@ int SoundBuffer::playCursor() const {
 SoundResult SoundBuffer::setPlayCursor(int bytes) {
     if (bytes < 0 || bytes >= kSoundBufferBytes) return kSoundInvalidParam;
     const auto frame = static_cast<std::uint32_t>(bytes / kSoundFrameBytes);
+    if (!post({CommandKind::seek, frame, 0})) return kSoundUnexpected;
     lastSeekBytes_ = static_cast<int>(frame) * kSoundFrameBytes;
     ++seeksPosted_;
-    post({CommandKind::seek, frame, 0});
     return kSoundOk;
 }
 
@@ -147,7 +151,7 @@ SoundResult SoundBuffer::playWithFadeIn() {
     ++transportGeneration_;
     playing_ = true;
     const std::uint64_t ticket = nextFadeTicket_++;
-    post({CommandKind::fadeIn, 0, ticket});
+    if (!post({CommandKind::fadeIn, 0, ticket})) return kSoundUnexpected;
     waitForFade(ticket);
     return kSoundOk;
 }
@@ -156,7 +160,7 @@ SoundResult SoundBuffer::fadeOutAndStop() {
     if (!playing_) return kSoundWrongState;
     const std::uint64_t generation = ++transportGeneration_;
     const std::uint64_t ticket = nextFadeTicket_++;
-    post({CommandKind::fadeOut, 0, ticket});
+    if (!post({CommandKind::fadeOut, 0, ticket})) return kSoundUnexpected;
     if (!device_->clocked()) {
         playing_ = false;
         return kSoundOk;

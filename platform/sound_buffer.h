@@ -100,7 +100,7 @@ private:
         std::atomic<bool> bufferAlive{true};
     };
 
-    void post(const Command& command);
+    bool post(const Command& command);  // false when the queue stays full
     bool waitForFade(std::uint64_t ticket);
 
     // Audio thread helpers (sound_buffer_render.cpp).
@@ -129,7 +129,7 @@ private:
     std::array<std::uint32_t, kMaxNotifications> notifyFrames_{};  // first frame past each offset
     std::atomic<int> notifyCount_{0};
 
-    SpscQueue<Command> commands_{64};
+    SpscQueue<Command> commands_{256};
     std::shared_ptr<FadeTracker> fades_ = std::make_shared<FadeTracker>();
     std::uint64_t nextFadeTicket_ = 1;  // window thread
     bool playing_ = false;              // window thread: the state the owner asked for

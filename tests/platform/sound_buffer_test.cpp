@@ -248,3 +248,15 @@ TEST(SoundBufferTest, EffectChainRunsInTheSlotAndComesBackWhenSwapped) {
     buffer->swapEffectChain(nullptr);
     EXPECT_EQ(stepSoundDevice(*device, 1)[0], 1000);
 }
+
+TEST(SoundBufferTest, CommandsPilingUpOnAnUnsteppedDeviceFailInsteadOfHanging) {
+    auto device = steppedDevice();
+    auto buffer = filledBuffer(*device, {});
+    int refused = 0;
+    for (int i = 0; i < 300; ++i)
+        if (buffer->setPlayCursor(4 * i) != kSoundOk) ++refused;
+    EXPECT_EQ(refused, 300 - 256);
+    EXPECT_EQ(buffer->playCursor(), 4 * 255);  // the last accepted seek
+    stepSoundDevice(*device, 1);
+    EXPECT_EQ(buffer->setPlayCursor(8), kSoundOk);
+}
