@@ -137,8 +137,13 @@ bool SoundBuffer::waitForFade(std::uint64_t ticket) {
     if (!device_->clocked()) return true;
     // Copies: a handler dispatched below may destroy this buffer.
     std::shared_ptr<FadeTracker> tracker = fades_;
-    const auto giveUp = std::chrono::steady_clock::now() + kFadeGiveUp;
-    while (tracker->completed.load(std::memory_order_acquire) < ticket) {
+    // The device renders ahead of what is heard, so the audio thread may finish the ramp
+    // a period before its end is audible; the caller is held for the fade's length anyway.
+    const auto start = std::chrono::steady_clock::now();
+    const auto giveUp = start + kFadeGiveUp;
+    const auto fadeLength = std::chrono::milliseconds(kFadeMilliseconds);
+    while (tracker->completed.load(std::memory_order_acquire) < ticket ||
+           std::chrono::steady_clock::now() - start < fadeLength) {
         dispatchPendingMessages();
         if (std::chrono::steady_clock::now() > giveUp) break;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
