@@ -107,7 +107,18 @@ bool portAudioSupports(const SoundDeviceInfo& info, const SoundStreamConfig& con
     return Pa_IsFormatSupported(nullptr, &p, config.sampleRate) == paFormatIsSupported;
 }
 
+bool openStream(SoundDevice& device, const SoundStreamConfig& config);
+
+// Each open stream holds the library, so it stays up however long a device outlives the
+// sound system that listed it.
 bool portAudioOpen(SoundDevice& device, const SoundStreamConfig& config) {
+    if (!portAudioAcquire()) return false;
+    if (openStream(device, config)) return true;
+    portAudioRelease();
+    return false;
+}
+
+bool openStream(SoundDevice& device, const SoundStreamConfig& config) {
     const PaDeviceIndex index = indexOf(device.info().id);
     if (index == paNoDevice || config.channels > Pa_GetDeviceInfo(index)->maxOutputChannels) return false;
     const PaStreamParameters p = outputParameters(index, config.channels);
@@ -129,6 +140,7 @@ void portAudioClose(SoundDevice& device) {
     Pa_StopStream(stream);  // returns after the last callback
     Pa_CloseStream(stream);
     device.backendState = nullptr;
+    portAudioRelease();
 }
 
 }  // namespace
