@@ -10,6 +10,7 @@
 #include <portaudio.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,12 @@ namespace quillmix {
 namespace {
 
 int libraryUsers = 0;  // window thread only
+
+// The audio thread may be one the library started long before this stream's mixer was
+// built (JACK's process thread is). Bumped with release after a mixer is ready and read
+// with acquire at the top of every callback, it orders the mixer's construction before its
+// first render in a way every thread, and ThreadSanitizer, can see.
+std::atomic<std::uint64_t> mixersReady{0};
 
 void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
 void quietJack(const char*) {}
@@ -95,6 +102,7 @@ PaStreamParameters outputParameters(PaDeviceIndex index, int channels) {
 // PortAudio's audio thread. The mixer renders straight into the device's buffer.
 int renderCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                    PaStreamCallbackFlags, void* userData) {
+    mixersReady.load(std::memory_order_acquire);
     auto* mixer = static_cast<SoundMixer*>(userData);
     mixer->render(static_cast<std::int16_t*>(output), static_cast<int>(frames));
     return paContinue;
@@ -123,6 +131,7 @@ bool openStream(SoundDevice& device, const SoundStreamConfig& config) {
     if (index == paNoDevice || config.channels > Pa_GetDeviceInfo(index)->maxOutputChannels) return false;
     const PaStreamParameters p = outputParameters(index, config.channels);
     PaStream* stream = nullptr;
+    mixersReady.fetch_add(1, std::memory_order_release);
     if (Pa_OpenStream(&stream, nullptr, &p, config.sampleRate, static_cast<unsigned long>(config.periodFrames),
                       paClipOff, renderCallback, &device.mixer()) != paNoError)
         return false;

@@ -38,7 +38,11 @@ bool SoundDevice::tryOpen(const SoundStreamConfig& config, std::shared_ptr<Devic
 }
 
 SoundDevice::~SoundDevice() {
-    if (streamOpen_) info_.ops->close(*this);
+    if (!streamOpen_) return;
+    info_.ops->close(*this);
+    // The back-end promises no render runs any more; reading the mixer's epoch also orders
+    // the last render before the mixer is freed for threads the library started itself.
+    mixer_->waitUntilQuiescent();
 }
 
 std::unique_ptr<SoundBuffer> SoundDevice::createBuffer(const SoundBufferDesc& desc) {

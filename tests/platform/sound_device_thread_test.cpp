@@ -112,10 +112,11 @@ TEST(RecorderDeviceThreadTest, OfferedAloneWhenChosenAndWritesAllChannelsToWav) 
         auto b = device->createBuffer({44100, kRearPair});
         a->write(4000, front.data(), static_cast<int>(front.size()));
         b->write(8000, rear.data(), static_cast<int>(rear.size()));
+        const auto before = device->mixer().framesRendered();
         a->play();
         b->play();
         const auto start = std::chrono::steady_clock::now();
-        while (device->mixer().framesRendered() < 8000 && std::chrono::steady_clock::now() - start < 5s)
+        while (device->mixer().framesRendered() - before < 8000 && std::chrono::steady_clock::now() - start < 5s)
             std::this_thread::sleep_for(5ms);
     }  // closing the device finishes the file
     int channels = 0, rate = 0;
