@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/messaging.h"
+#include "platform/realtime_guard.h"
 #include "platform/sinc_resampler.h"
 #include "platform/sound_device.h"
 
@@ -60,6 +61,7 @@ void SoundBuffer::read(int byteOffset, std::int16_t* out, int sampleCount) const
 }
 
 bool SoundBuffer::post(const Command& command) {
+    realtimeNotAllowed(__func__);  // one producer: the owner's thread
     if (commands_.push(command)) return true;
     // Full: the audio thread has not run for a long while. A clocked device gets a moment
     // to catch up; a hand-stepped one only moves when stepped, so waiting would hang.
@@ -134,6 +136,7 @@ SoundResult SoundBuffer::setNotificationPositions(const Event& event, const std:
 }
 
 bool SoundBuffer::waitForFade(std::uint64_t ticket) {
+    realtimeNotAllowed(__func__);
     if (!device_->clocked()) return true;
     // Copies: a handler dispatched below may destroy this buffer.
     std::shared_ptr<FadeTracker> tracker = fades_;

@@ -1,5 +1,6 @@
 #include "platform/sound_device.h"
 
+#include "platform/realtime_guard.h"
 #include "platform/sinc_resampler.h"
 
 namespace quillmix {
@@ -46,6 +47,7 @@ SoundDevice::~SoundDevice() {
 }
 
 std::unique_ptr<SoundBuffer> SoundDevice::createBuffer(const SoundBufferDesc& desc) {
+    realtimeNotAllowed(__func__);  // allocates
     if (desc.frequency < kFrequencyMin || desc.frequency > kFrequencyMax) return nullptr;
     if (desc.channelMask != kFrontPair && desc.channelMask != kRearPair) return nullptr;
     auto self = self_.lock();

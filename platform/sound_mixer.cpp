@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/realtime_guard.h"
 #include "platform/sound_buffer.h"
 
 namespace quillmix {
@@ -60,6 +61,7 @@ void SoundMixer::detach(SoundBuffer* buffer) {
 }
 
 void SoundMixer::waitUntilQuiescent() const {
+    realtimeNotAllowed(__func__);  // would wait for itself
     // A render that loaded a slot did so after making the epoch odd (both seq_cst). If the
     // epoch read here is even, no render holds a pointer taken before our store; if odd,
     // that render is done once the epoch moves on.
@@ -71,6 +73,7 @@ void SoundMixer::waitUntilQuiescent() const {
 }
 
 void SoundMixer::render(std::int16_t* out, int frames) noexcept {
+    RealtimeScope realtime;
     epoch_.fetch_add(1);  // odd: rendering
     while (frames > 0) {
         const int n = std::min(frames, maxBlockFrames_);

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "platform/realtime_guard.h"
+
 namespace quillmix {
 
 namespace {
@@ -19,6 +21,7 @@ void put32(unsigned char* p, std::uint32_t v) {
 }  // namespace
 
 bool WavFileWriter::open(const std::string& path, int sampleRate, int channels) {
+    realtimeNotAllowed(__func__);
     close();
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) return false;
@@ -48,6 +51,7 @@ void WavFileWriter::writeHeader(std::uint32_t dataBytes) {
 }
 
 void WavFileWriter::write(const std::int16_t* samples, std::size_t sampleCount) {
+    realtimeNotAllowed(__func__);
     if (!file_) return;
     unsigned char bytes[2];
     for (std::size_t i = 0; i < sampleCount; ++i) {

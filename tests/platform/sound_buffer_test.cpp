@@ -260,3 +260,32 @@ TEST(SoundBufferTest, CommandsPilingUpOnAnUnsteppedDeviceFailInsteadOfHanging) {
     stepSoundDevice(*device, 1);
     EXPECT_EQ(buffer->setPlayCursor(8), kSoundOk);
 }
+
+#ifndef NDEBUG
+namespace {
+// A chain that, against the rules, asks its buffer for a transport change from the render.
+class MisbehavingChain : public AudioEffectChain {
+public:
+    explicit MisbehavingChain(SoundBuffer*& buffer) : buffer_(buffer) {}
+    void process(float*, int) noexcept override { buffer_->stop(); }
+    void reset() noexcept override {}
+
+private:
+    SoundBuffer*& buffer_;
+};
+}  // namespace
+
+TEST(SoundBufferDeathTest, BlockingCallsFromTheRenderAbortInDebugBuilds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            auto device = steppedDevice();
+            auto buffer = filledBuffer(*device, {});
+            SoundBuffer* raw = buffer.get();
+            buffer->swapEffectChain(std::make_unique<MisbehavingChain>(raw));
+            buffer->play();
+            stepSoundDevice(*device, 1);
+        },
+        "called on the audio thread");
+}
+#endif
