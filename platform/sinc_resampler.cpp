@@ -80,8 +80,9 @@ void SincResampler::process(const float* input, std::uint64_t fraction, std::uin
     for (int n = 0; n < frames; ++n, position += step) {
         const std::int64_t whole = static_cast<std::int64_t>(position >> 32);
         const double frac = static_cast<double>(position & (kOne - 1)) / static_cast<double>(kOne);
-        // Tap j reads input frame whole + j (j from -r+1 to r) at kernel distance (j - frac).
-        const float* frame = input + 2 * (whole + r - 1 + (-r + 1));
+        // Tap j (from -r+1 to r) reads input frame whole + r - 1 + j at kernel distance
+        // (j - frac); the first tap is input frame `whole`.
+        const float* frame = input + 2 * whole;
         float t = static_cast<float>((-r + 1 - frac) * cutoff * kTableResolution);
         float left = 0.0f, right = 0.0f;
         for (int j = -r + 1; j <= r; ++j, frame += 2, t += tableStep) {
