@@ -69,17 +69,3 @@ TEST(SoundSystemTest, RecorderStandsInWhenNothingElseExistsAndDevicesAreShared) 
     EXPECT_NE(system.findVolumeControls("X"), nullptr);
     EXPECT_EQ(system.findVolumeControls("Y"), nullptr);
 }
-
-TEST(SoundSystemTest, EnvironmentChoosesRecorderPeriodAndFile) {
-    setenv("QUILLMIX_AUDIO_DEVICE", "recorder", 1);
-    setenv("QUILLMIX_RECORD_WAV", "/tmp/x.wav", 1);
-    setenv("QUILLMIX_AUDIO_PERIOD", "128", 1);
-    const auto o = SoundSystemOptions::fromEnvironment();
-    unsetenv("QUILLMIX_AUDIO_DEVICE");
-    unsetenv("QUILLMIX_RECORD_WAV");
-    unsetenv("QUILLMIX_AUDIO_PERIOD");
-    EXPECT_TRUE(o.forceRecorder);
-    EXPECT_EQ(o.recordWavPath, "/tmp/x.wav");
-    EXPECT_EQ(o.periodFrames, 128);
-    EXPECT_EQ(SoundSystemOptions::fromEnvironment().periodFrames, 256);
-}
