@@ -1,0 +1,157 @@
+// CZanMixOutput, CZanLineVolume and the mix state: curve tables, fader, balance, device
+// names and the volume lines, checked on hand-stepped devices.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/quillmix.h"
+#include "engine/zan_mix_state.h"
+#include "support/sound_engine_fixture.h"
+
+using namespace quillmix;
+using namespace quillmix::test;
+
+TEST(MixOutputTest, CurveTablesFollowTheShape) {
+    auto system = soundSteppedSystem();
+    CZanMixOutput out(*system);
+    out.SetCurve(1.0);
+    EXPECT_EQ(out.GetCurveValue(1, 0), 0.0);
+    EXPECT_DOUBLE_EQ(out.GetCurveValue(1, 48), 48 / 49.5);
+    EXPECT_EQ(out.GetCurveValue(1, 49), 1.0);
+    EXPECT_EQ(out.GetCurveValue(1, 98), 1.0);
+    EXPECT_EQ(out.GetCurveValue(0, 98), 0.0);
+    EXPECT_EQ(out.GetCurveValue(0, 49), 1.0);
+    EXPECT_EQ(out.GetCurveValue(0, 99), 0.0);
+    EXPECT_EQ(out.GetCurveValue(0, -1), 0.0);
+    out.SetCurve(0.0);
+    EXPECT_DOUBLE_EQ(out.GetCurveValue(1, 98), 98 / 99.0);
+    EXPECT_DOUBLE_EQ(out.GetCurveValue(0, 0), 98 / 99.0);
+    out.SetCurve(-1.0);
+    for (int i : {0, 1, 30, 98}) {
+        EXPECT_DOUBLE_EQ(out.GetCurveValue(1, i), std::pow(i / 99.0, 1.0 / 3.0));
+        EXPECT_DOUBLE_EQ(out.GetCurveValue(0, 98 - i), std::pow(i / 99.0, 1.0 / 3.0));
+    }
+    out.SetCurve(std::nan(""));  // leaves the tables as they were
+    EXPECT_DOUBLE_EQ(out.GetCurveValue(1, 30), std::pow(30 / 99.0, 1.0 / 3.0));
+}
+
+TEST(MixOutputTest, CrossFaderIndexesTheCurveAndSetsDeckVolumes) {
+    EXPECT_EQ(CZanMixOutput::FaderIndex(-1.0), 0);
+    EXPECT_EQ(CZanMixOutput::FaderIndex(0.0), 49);
+    EXPECT_EQ(CZanMixOutput::FaderIndex(1.0), 98);
+    createSharedEvents();
+    auto system = soundSteppedSystem();
+    CZanMixOutput out(*system);
+    out.OpenDevice("stepped:stereo", "Stereo Card (Can't Split)");
+    for (int deck = 0; deck < 2; ++deck) out.CreateDeckBuffers(deck, 44100, true, true);
+    out.SetCurve(0.0);
+    out.ApplyCrossFader(1.0, {1.0, 1.0});
+    EXPECT_EQ(out.output->ForwardBuffer(1)->volume(), -57);  // trunc(5600 x 98/99) - 5600
+    EXPECT_EQ(out.output->BackwardBuffer(1)->volume(), -57);
+    EXPECT_EQ(out.output->ForwardBuffer(0)->volume(), -10000);
+    EXPECT_DOUBLE_EQ(out.appliedCurveGain[1], 98 / 99.0);
+    out.SetCurve(1.0);
+    out.ApplyCrossFader(0.0, {0.0, 0.5});
+    EXPECT_EQ(out.output->ForwardBuffer(0)->volume(), -10000);  // level 0: silent whatever the curve
+    EXPECT_EQ(out.output->ForwardBuffer(1)->volume(), -2800);
+}
+
+TEST(MixOutputTest, OpenDeviceChoosesThePairFromTheNameAndStripsTheSuffix) {
+    EXPECT_EQ(CZanMixOutput::StripDeviceSuffix("Quad Card (Can't Split)"), "Quad Card");
+    EXPECT_EQ(CZanMixOutput::StripDeviceSuffix("Quad Card (Front) (Rear)"), "Quad Card (Front)");
+    EXPECT_EQ(CZanMixOutput::StripDeviceSuffix("Quad Card"), "Quad Card");
+    auto system = soundSteppedSystem();
+    system->addSteppedDevice("stepped:word", "Word", 4);
+    system->enumerate();
+    CZanMixOutput out(*system);
+    out.OpenDevice("stepped:word", "Word (Rear)");
+    ASSERT_TRUE(out.IsOpen());
+    EXPECT_TRUE(out.output->split);
+    EXPECT_TRUE(out.output->rear);
+    EXPECT_EQ(out.deviceName, "Word");
+    EXPECT_TRUE(out.waveLine.IsOpen());
+    out.OpenDevice("stepped:word", "Word (Front)");
+    EXPECT_TRUE(out.output->split);
+    EXPECT_FALSE(out.output->rear);
+    out.OpenDevice("", "Word");  // no identifier: nothing happens
+    EXPECT_TRUE(out.IsOpen());
+    out.Close();
+    EXPECT_FALSE(out.IsOpen());
+    EXPECT_EQ(out.GetWaveVolume(), 0.0);
+    EXPECT_FALSE(out.IsForwardPlaying(0));
+    out.OpenDevice("stepped:missing", "Missing");  // open, but without a device
+    EXPECT_TRUE(out.IsOpen());
+    EXPECT_FALSE(out.output->HasDevice());
+    EXPECT_FALSE(out.waveLine.IsOpen());
+}
+
+TEST(LineVolumeTest, PercentagesMapOntoTheLineBounds) {
+    auto system = soundSteppedSystem();
+    CZanLineVolume unopened(*system);
+    EXPECT_EQ(unopened.GetVolume(), 100);
+    unopened.SetVolume(10);  // quietly nothing
+    EXPECT_FALSE(unopened.Open(CZanLineVolume::kWaveOutComponent, "Nobody's Card"));
+
+    CZanLineVolume wave(*system), speakers(*system);
+    ASSERT_TRUE(wave.Open(CZanLineVolume::kWaveOutComponent, "Quad Card"));
+    ASSERT_TRUE(speakers.Open(CZanLineVolume::kSpeakersComponent, "Quad Card"));
+    auto volumes = system->findVolumeControls("Quad Card");
+    wave.SetVolume(50);
+    EXPECT_EQ(volumes->get(VolumeLine::wave).first, 32767u);
+    EXPECT_EQ(wave.GetVolume(), 50);
+    wave.SetVolume(100);
+    EXPECT_EQ(volumes->get(VolumeLine::wave).second, 65535u);
+    speakers.SetVolume(80, 40);
+    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 26214u));
+    speakers.SetVolume(-5);  // clamped, not wrapped round to full
+    EXPECT_EQ(volumes->get(VolumeLine::speakers).first, 0u);
+}
+
+TEST(MixOutputTest, BalanceScalesTheFarSideOfTheSpeakersLine) {
+    auto system = soundSteppedSystem();
+    CZanMixOutput out(*system);
+    out.SetBalance(-0.5);  // closed: nothing
+    EXPECT_EQ(out.balance, 0.0);
+    out.OpenDevice("stepped:quad", "Quad Card (Can Split)");
+    auto volumes = system->findVolumeControls("Quad Card");
+    out.SetSpeakerVolume(0.8);
+    out.SetBalance(-0.5);
+    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 26214u));  // 80 / 40
+    out.SetBalance(1.0);
+    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(0u, 52428u));  // 0 / 80
+    out.SetBalance(0.0);
+    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
+}
+
+TEST(MixStateTest, OpensOutputsTakesVolumesAndMonitorVolumeReachesItsDevice) {
+    createSharedEvents();
+    auto system = soundSteppedSystem();
+    system->findVolumeControls("Stereo Card")->set(VolumeLine::wave, 45874, 45874);  // 70 %
+    CZanMixState mix(*system);
+    EXPECT_TRUE(mix.OpenOutputDevices("stepped:quad", "Quad Card (Can Split)", "stepped:stereo",
+                                      "Stereo Card (Can't Split)"));
+    EXPECT_DOUBLE_EQ(mix.monitorVolume.value, 0.7);
+    EXPECT_DOUBLE_EQ(mix.mainVolume.value, 1.0);
+    EXPECT_TRUE(mix.monitorVolume.enabled);
+    mix.SetMonitorVolume(0.3);  // reaches the monitor device's wave line, not the main one
+    EXPECT_DOUBLE_EQ(mix.monitorOutput.GetWaveVolume(), 0.3);
+    EXPECT_DOUBLE_EQ(mix.mainOutput.GetWaveVolume(), 1.0);
+    mix.SetMainVolume(1.7);  // clamped to 1
+    EXPECT_DOUBLE_EQ(mix.mainVolume.value, 1.0);
+
+    // One device split in halves: the monitor volume is disabled and stays off the device.
+    mix.OpenOutputDevices("stepped:quad", "Quad Card (Front)", "stepped:quad", "Quad Card (Rear)");
+    EXPECT_FALSE(mix.monitorVolume.enabled);
+    mix.SetMonitorVolume(0.2);
+    EXPECT_DOUBLE_EQ(mix.mainOutput.GetWaveVolume(), 1.0);
+    EXPECT_EQ(mix.mainOutput.output->Device(), mix.monitorOutput.output->Device());
+
+    mix.levelDeck[0].Set(1.0);
+    mix.levelDeck[1].Set(0.5);
+    mix.mainOutput.CreateDeckBuffers(1, 44100, true, true);
+    mix.mainCrossFader.Set(1.0);
+    mix.ApplyLevels();
+    EXPECT_EQ(mix.mainOutput.output->ForwardBuffer(1)->volume(), -2800);
+    EXPECT_FALSE(mix.OpenOutputDevices("", "", "", ""));
+    EXPECT_FALSE(mix.mainOutput.IsOpen());
+}
