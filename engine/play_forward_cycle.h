@@ -1,0 +1,128 @@
+#pragma once
+// The heartbeat of playback. Each time a deck's clock buffer crosses a chunk boundary its
+// notify thread asks the window thread for one cycle, which works out the audible chunk,
+// detects the end of the track, keeps the other output in step, tops up the queue of
+// chunks written ahead of the cursor from the deck's read-ahead ring (each chunk forward
+// into the forward buffers and time-reversed into the backward buffers), and drives the
+// deck's display, its meter and the analysis.
+//
+// The clock is the main output when it has a device, otherwise the monitor output, so a
+// deck plays also when only headphones are connected. Only the clock's buffers carry
+// notifications; the other output follows it.
+//
+// Window thread only. Fades and waits dispatch messages, so every operation here may be
+// entered again from inside another.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/level_meter_model.h"
+
+namespace quillmix {
+
+class CZanAnalysis;
+class CZanMixOutput;
+class CZanMixState;
+class CZanReadAheadRing;
+
+// What the cycle needs of a deck (the deck transport, through the mixer).
+class DeckCycleClient {
+public:
+    virtual ~DeckCycleClient() = default;
+    virtual int SampleRate() const = 0;                 // of the track the reader holds
+    virtual bool HasTrackLoaded() const = 0;
+    virtual std::string CurrentTrackPath() const = 0;   // the track being heard
+    virtual std::string ReaderPath() const = 0;         // the track the reader now holds
+    virtual void OnReadyToPlay() = 0;
+    virtual void OnTrackEnded() = 0;
+    virtual void OnTrackChanged(const std::string& path) = 0;
+    virtual void OnChunkPlayed() = 0;
+    virtual void UpdatePosition(std::int32_t queuedBytes) = 0;
+    virtual void UpdatePositionFraction() = 0;
+    virtual void RedrawChart() = 0;
+    // The play list moves its selection to the deck's entry now audible.
+    virtual void TrackBecameAudible() = 0;
+};
+
+class PlayForwardCycle {
+public:
+    static constexpr int kSlots = 120;
+    static constexpr int kPreRollChunks = 26;
+    static constexpr int kWakeReaderEvery = 27;
+    static constexpr int kReportEvery = 3;
+    static constexpr int kBackwardSlotLimit = 108;
+    static constexpr int kBackwardJump = 4;
+    static constexpr int kPlayAheadNormal = 26;
+    static constexpr int kPlayAheadLong = 60;
+
+    PlayForwardCycle(CZanMixState& mix, std::array<CZanReadAheadRing*, 2> rings, CZanAnalysis* analysis);
+
+    void SetDeckClient(int deck, DeckCycleClient* client) { decks_[deck].client = client; }
+
+    // UWM_PREPARE_DECK_OUTPUT: fresh buffers on both outputs, 26 chunks of pre-roll, then
+    // lastChunk 0 and the deck's OnReadyToPlay.
+    void PrepareDeckOutput(int deck);
+    // One chunk from the ring to both outputs (forward and reversed), or silence marked as
+    // the end of the track when the ring has none. True when there was track audio.
+    bool WriteChunk(int deck);
+
+    void StartForwardPlay(int deck);
+    // Without the wait only from inside that deck's own forward notification.
+    void StopForwardPlay(int deck, bool waitForThread = true);
+    void StartBackwardPlay(int deck);   // UWM_PLAY_BACKWARD steps lastChunk first
+    void StopBackwardPlay(int deck, bool waitForThread = true);
+    void PlayResumeAfterBackward(int deck);  // UWM_RESUME_AFTER_BACKWARD steps lastChunk back first
+    void StepLastChunkForward(int deck);
+    void StepLastChunkBack(int deck);
+
+    void OnPlayForwardNotify(int deck);
+    void OnPlayBackwardNotify(int deck);
+
+    int QueuedChunks(int deck) const;
+    void SetPlayAheadTarget(int chunks) { playAheadTarget_ = chunks; }
+    int PlayAheadTarget() const { return playAheadTarget_; }
+
+    // State, for the mixer's display and for tests.
+    int LastChunk(int deck) const { return decks_[deck].lastChunk; }
+    bool ChunkQueued(int deck, int slot) const { return decks_[deck].chunkQueued[slot]; }
+    bool StopAtChunk(int deck, int slot) const { return decks_[deck].stopAtChunk[slot]; }
+    const std::string& TrackOfChunk(int deck, int slot) const { return decks_[deck].trackOfChunk[slot]; }
+    const CZanLevelMeterModel& Meter(int deck) const { return decks_[deck].meter; }
+    int UnderrunCount() const { return underruns_; }
+    CZanMixOutput& ClockOutput();
+    CZanMixOutput* FollowerOutput();  // the other output when it has a device, else null
+
+private:
+    struct DeckState {
+        std::array<bool, kSlots> chunkQueued{};
+        std::array<bool, kSlots> stopAtChunk{};
+        std::array<std::string, kSlots> trackOfChunk;
+        int lastChunk = 0;
+        int readCounter = 0;
+        int tickCounter = 0;
+        CZanLevelMeterModel meter;
+        DeckCycleClient* client = nullptr;
+        // Copy of the chunk in flight and its reversal; kept here so no chunk allocates.
+        std::vector<std::int16_t> forward;
+        std::vector<std::int16_t> reversed;
+    };
+
+    void writeToOutputs(int deck, const std::int16_t* forward, const std::int16_t* reversed);
+    void showMeter(int deck, bool resetIt);
+    bool isFakeForward(const DeckState& s, int position, int chunk) const;
+    void keepFollowerInStep(int deck, int chunk);
+    void clearPassedSlots(DeckState& s, int chunk);
+    void afterChunkHeard(int deck, int chunk, bool plainChart);
+    void countTick(int deck, int queuedChunks);
+
+    CZanMixState& mix_;
+    std::array<CZanReadAheadRing*, 2> rings_;
+    CZanAnalysis* analysis_;
+    std::array<DeckState, 2> decks_;
+    int playAheadTarget_ = kPlayAheadNormal;
+    int underruns_ = 0;
+};
+
+}  // namespace quillmix

@@ -1,0 +1,267 @@
+// The play-forward cycle on hand-stepped devices: the notify threads are real, the window
+// thread is this test, and the output is compared with the chunks that went into the ring.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "app/quillmix.h"
+#include "engine/play_forward_cycle.h"
+#include "engine/zan_mix_state.h"
+#include "sources/read_ahead_ring.h"
+#include "support/sound_engine_fixture.h"
+
+using namespace quillmix;
+
+namespace {
+
+constexpr int kPeriod = 256;
+constexpr int kChunkSamples = kChunkFrames * 2;
+
+struct FakeDeck : DeckCycleClient {
+    int SampleRate() const override { return 44100; }
+    bool HasTrackLoaded() const override { return true; }
+    std::string CurrentTrackPath() const override { return current; }
+    std::string ReaderPath() const override { return current; }
+    void OnReadyToPlay() override { deckReadyToPlayEvent[0].set(); }
+    void OnTrackEnded() override {
+        ended = true;
+        postMessage(mixerWindow, UWM_STOP_FORWARD, 0);
+    }
+    void OnTrackChanged(const std::string& path) override { changes.push_back(path), current = path; }
+    void OnChunkPlayed() override { ++chunksPlayed; }
+    void UpdatePosition(std::int32_t) override {}
+    void UpdatePositionFraction() override {}
+    void RedrawChart() override {}
+    void TrackBecameAudible() override {}
+    std::string current = "track-1";
+    std::vector<std::string> changes;
+    bool ended = false;
+    int chunksPlayed = 0;
+};
+
+// The mixer's part: answers the notify threads and the deck's stop on the window thread.
+class CycleRig : public MessageWindow {
+public:
+    explicit CycleRig(bool withMonitor = true) {
+        createSharedEvents();
+        mixerWindow = handle();
+        mix.OpenOutputDevices("stepped:stereo", "Stereo Card", withMonitor ? "stepped:quad" : "", "Quad Card");
+        mix.levelDeck[0].Set(1.0);
+        mix.SetCrossFadeCurve(1.0);
+        mix.SetMainVolume(1.0);
+        cycle.SetDeckClient(0, &deck);
+    }
+    ~CycleRig() override {
+        cycle.StopForwardPlay(0);
+        cycle.StopBackwardPlay(0);
+        mixerWindow = WindowHandle{};
+    }
+
+    MessageResult handleMessage(unsigned message, WParam w, LParam) override {
+        const int d = static_cast<int>(w);
+        if (message == UWM_PLAY_FORWARD_NOTIFY) cycle.OnPlayForwardNotify(d);
+        if (message == UWM_PLAY_BACKWARD_NOTIFY) cycle.OnPlayBackwardNotify(d);
+        if (message == UWM_STOP_FORWARD) cycle.StopForwardPlay(d);
+        return 0;
+    }
+
+    // Seeded random chunks of one track, published in ring order.
+    std::vector<std::int16_t> fillRing(int chunks, unsigned seed, const std::string& path = "track-1") {
+        std::mt19937 rng(seed);
+        std::uniform_int_distribution<int> sample(-20000, 20000);
+        std::vector<std::int16_t> track;
+        ring.resetForProducer();
+        for (int i = 0; i < chunks; ++i) {
+            std::int16_t* c = ring.chunk(ring.writeIndex());
+            for (int k = 0; k < kChunkSamples; ++k) c[k] = static_cast<std::int16_t>(sample(rng));
+            track.insert(track.end(), c, c + kChunkSamples);
+            ring.publish(ring.writeIndex(), path);
+            ring.advanceWriteIndex();
+        }
+        return track;
+    }
+
+    // Renders in periods; after each, lets the window thread answer every notification
+    // before rendering on (unless stalled).
+    void render(double seconds, bool stalled = false) {
+        const int periods = static_cast<int>(seconds * 44100 / kPeriod);
+        for (int p = 0; p < periods; ++p) {
+            auto m = stepSoundDevice(*mix.mainOutput.output->Device(), kPeriod);
+            main.insert(main.end(), m.begin(), m.end());
+            if (mix.monitorOutput.IsOpen()) stepSoundDevice(*mix.monitorOutput.output->Device(), kPeriod);
+            if (!stalled) settle();
+        }
+    }
+    void settle() {
+        for (int i = 0; i < 2000; ++i) {
+            dispatchPendingMessages();
+            const bool pending = (playForwardNotifyEvent[0].isSet() && cycle.ClockOutput().IsForwardPlaying(0)) ||
+                                 (playBackwardNotifyEvent[0].isSet() && cycle.ClockOutput().IsBackwardPlaying(0));
+            if (!pending) return;
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    }
+
+    std::unique_ptr<SoundSystem> system = test::soundSteppedSystem();
+    CZanMixState mix{*system};
+    CZanReadAheadRing ring, ringB;
+    PlayForwardCycle cycle{mix, {&ring, &ringB}, nullptr};
+    FakeDeck deck;
+    std::vector<std::int16_t> main;  // interleaved stereo of the main output
+};
+
+// Where `piece` stands in `track`, in samples; -1 when nowhere.
+long find(const std::vector<std::int16_t>& track, const std::int16_t* piece, size_t n) {
+    auto it = std::search(track.begin(), track.end(), piece, piece + n);
+    return it == track.end() ? -1 : static_cast<long>(it - track.begin());
+}
+
+}  // namespace
+
+TEST(PlayForwardCycleThreadTest, PlaysTheRingSampleExactAfterTheFadeInAndTopsUpByTheRule) {
+    CycleRig rig;
+    const auto track = rig.fillRing(150, 1);
+    rig.cycle.PrepareDeckOutput(0);
+    EXPECT_EQ(rig.cycle.QueuedChunks(0), 26);
+    EXPECT_TRUE(deckReadyToPlayEvent[0].isSet());
+    rig.cycle.StartForwardPlay(0);
+    rig.render(0.1);
+    // The first notification entered slot 1 with 26 queued: one chunk written, slots 0 and
+    // 1 cleared.
+    EXPECT_EQ(rig.cycle.LastChunk(0), 1);
+    EXPECT_EQ(rig.cycle.QueuedChunks(0), 25);
+    rig.render(3.0);
+    EXPECT_EQ(rig.cycle.UnderrunCount(), 0);
+    EXPECT_GE(rig.cycle.QueuedChunks(0), 25);
+    EXPECT_LE(rig.cycle.QueuedChunks(0), 27);
+    const size_t from = 2 * 4410;  // past the fade-in
+    ASSERT_GT(rig.main.size(), from + 44100);
+    EXPECT_TRUE(std::equal(rig.main.begin() + from, rig.main.end(), track.begin() + from));
+    EXPECT_GE(rig.deck.chunksPlayed, 45);
+}
+
+TEST(PlayForwardCycleThreadTest, TrackEndsExactlyWhenTheFirstSilenceSlotIsHeard) {
+    CycleRig rig;
+    const int chunks = 40;
+    const auto track = rig.fillRing(chunks, 2);
+    rig.cycle.PrepareDeckOutput(0);
+    rig.cycle.StartForwardPlay(0);
+    size_t endedAt = 0;
+    while (rig.main.size() < 2u * 44100 * 5 && !endedAt) {
+        rig.render(kPeriod / 44100.0 + 1e-9);
+        if (rig.deck.ended) endedAt = rig.main.size() / 2;
+    }
+    ASSERT_GT(endedAt, 0u);
+    // Noticed in the period in which the cursor entered the first slot of silence.
+    EXPECT_GE(endedAt, static_cast<size_t>(chunks * kChunkFrames));
+    EXPECT_LT(endedAt, static_cast<size_t>(chunks * kChunkFrames + kPeriod));
+    EXPECT_TRUE(std::equal(rig.main.begin() + 8820, rig.main.begin() + chunks * kChunkSamples, track.begin() + 8820));
+    rig.render(0.2);  // the deck's stop request is handled and the forward play ends
+    EXPECT_EQ(flagSet(playForwardThreadRunning[0]), false);
+    EXPECT_FALSE(rig.cycle.ClockOutput().IsForwardPlaying(0));
+}
+
+TEST(PlayForwardCycleThreadTest, LongPlayAheadWritesTwoChunksPerNotification) {
+    CycleRig rig;
+    rig.fillRing(150, 3);
+    rig.cycle.PrepareDeckOutput(0);
+    rig.cycle.SetPlayAheadTarget(PlayForwardCycle::kPlayAheadLong);
+    rig.cycle.StartForwardPlay(0);
+    rig.render(1.0);
+    // 26 pre-rolled, about 15 chunks heard, two written per chunk heard.
+    EXPECT_GT(rig.cycle.QueuedChunks(0), 35);
+    EXPECT_LE(rig.cycle.QueuedChunks(0), 60);
+}
+
+TEST(PlayForwardCycleThreadTest, StalledWindowThreadUnderrunsAndRecovers) {
+    CycleRig rig;
+    const auto track = rig.fillRing(165, 4);
+    rig.cycle.PrepareDeckOutput(0);
+    rig.cycle.StartForwardPlay(0);
+    rig.render(0.5);
+    rig.render(2.5, /*stalled=*/true);  // longer than the 26 queued chunks last
+    rig.render(1.5);
+    EXPECT_EQ(rig.cycle.UnderrunCount(), 1);
+    EXPECT_TRUE(flagSet(playForwardThreadRunning[0]));
+    EXPECT_FALSE(threadPlayForwardIsDoneEvent[0].isSet());
+    // Playing again: the last half second is track audio, in order.
+    const size_t tail = 2 * 22050;
+    EXPECT_GE(find(track, rig.main.data() + rig.main.size() - tail, tail), 0);
+    // One notify thread: stopping it ends it, and nothing answers afterwards.
+    rig.cycle.StopForwardPlay(0);
+    EXPECT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
+}
+
+TEST(PlayForwardCycleThreadTest, BackwardPlaysTheRecentPastReversedStopsByItselfAndResumes) {
+    CycleRig rig;
+    const auto track = rig.fillRing(150, 5);
+    rig.cycle.PrepareDeckOutput(0);
+    rig.cycle.StartForwardPlay(0);
+    rig.render(3.0);
+    rig.cycle.StopForwardPlay(0);
+    rig.cycle.StepLastChunkForward(0);
+    rig.cycle.StartBackwardPlay(0);
+    const size_t backwardStart = rig.main.size();
+    rig.render(1.0);
+    // A quarter second after the fade, reversed, is a piece of the track just heard.
+    std::vector<std::int16_t> piece(rig.main.begin() + backwardStart + 2 * 4410,
+                                    rig.main.begin() + backwardStart + 2 * 4410 + 2 * 11025);
+    std::vector<std::int16_t> reversed(piece.size());
+    for (size_t f = 0; f < piece.size() / 2; ++f) {
+        reversed[2 * f] = piece[piece.size() - 2 - 2 * f];
+        reversed[2 * f + 1] = piece[piece.size() - 1 - 2 * f];
+    }
+    const long at = find(track, reversed.data(), reversed.size());
+    ASSERT_GE(at, 0);
+    EXPECT_LT(at, 3 * 2 * 44100);  // from what was heard, not from ahead
+
+    // Where backward play got to: the last tenth of a second heard, reversed.
+    std::vector<std::int16_t> last(rig.main.end() - 2 * 4410, rig.main.end());
+    std::vector<std::int16_t> lastReversed(last.size());
+    for (size_t f = 0; f < last.size() / 2; ++f) {
+        lastReversed[2 * f] = last[last.size() - 2 - 2 * f];
+        lastReversed[2 * f + 1] = last[last.size() - 1 - 2 * f];
+    }
+    const long reached = find(track, lastReversed.data(), lastReversed.size());
+    ASSERT_GE(reached, 0);
+
+    // Resume forward: the cycle continues from the slot before the one played backward.
+    rig.cycle.StopBackwardPlay(0);
+    rig.cycle.StepLastChunkBack(0);
+    rig.cycle.PlayResumeAfterBackward(0);
+    const size_t resumeStart = rig.main.size();
+    rig.render(1.0);
+    const long resumedAt = find(track, rig.main.data() + resumeStart + 2 * 4410, 2 * 4410);
+    ASSERT_GE(resumedAt, 0);
+    const long resumedFrom = resumedAt - 2 * 4410;
+    EXPECT_EQ(resumedFrom % kChunkSamples, 0);  // at a chunk start
+    EXPECT_GE(resumedFrom, reached - 2 * kChunkSamples);
+    EXPECT_LE(resumedFrom, reached);
+    rig.cycle.StopForwardPlay(0);
+
+    // Held long enough, backward play stops on its own once 108 slots are queued.
+    rig.cycle.StepLastChunkForward(0);
+    rig.cycle.StartBackwardPlay(0);
+    rig.render(8.0);
+    EXPECT_FALSE(flagSet(playBackwardThreadRunning[0]));
+    EXPECT_GE(rig.cycle.QueuedChunks(0), PlayForwardCycle::kBackwardSlotLimit);
+}
+
+TEST(PlayForwardCycleThreadTest, MonitorAloneDrivesTheCycle) {
+    CycleRig rig(/*withMonitor=*/true);
+    rig.mix.OpenOutputDevices("", "", "stepped:stereo", "Stereo Card");
+    rig.mix.monitorCrossFader.Set(-1.0);
+    rig.mix.levelDeck[0].Set(1.0);
+    const auto track = rig.fillRing(100, 6);
+    rig.cycle.PrepareDeckOutput(0);
+    rig.cycle.StartForwardPlay(0);
+    std::vector<std::int16_t> out;
+    for (int p = 0; p < 44100 * 3 / kPeriod; ++p) {
+        auto m = stepSoundDevice(*rig.mix.monitorOutput.output->Device(), kPeriod);
+        out.insert(out.end(), m.begin(), m.end());
+        rig.settle();
+    }
+    EXPECT_GT(rig.deck.chunksPlayed, 40);  // the monitor's notifications drive it
+    EXPECT_GE(find(track, out.data() + out.size() - 2 * 4410, 2 * 4410), 2L * 44100);
+}
