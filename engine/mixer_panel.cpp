@@ -14,7 +14,10 @@
 
 namespace quillmix {
 
-CZanMixer::CZanMixer(QWidget* parent) : PanelDialog(parent, "Quillmix", dialogUnits(214, 212)) {
+CZanMixer::CZanMixer(QWidget* parent, MixerServices services)
+    : PanelDialog(parent, "Quillmix", dialogUnits(214, 212)), services_(services),
+      engine_(std::make_unique<MixerEngine>(services.soundSystem, services.settings, services.readForwardRings,
+                                            services.analysis)) {
     setObjectName("mixer");
     mixerWindow = handle();
     confirmExit = [this] {
@@ -23,9 +26,12 @@ CZanMixer::CZanMixer(QWidget* parent) : PanelDialog(parent, "Quillmix", dialogUn
     };
     analyzer_ = new CZanAnalyzer(parent);
     playList_ = new CZanPlayList2(parent);
+    engine_->SetPlayList(&playList_->model());
     for (int d = 0; d < kDeckCount; ++d) {
-        decks_[d] = new CZanDeck2(parent, d);
+        decks_[d] = new CZanDeck2(parent, d, DeckSources{*services.trackReaders[d], *services.readForwardRings[d]});
         deckWindow[d] = decks_[d]->handle();
+        deckLinks_[d] = std::make_unique<DeckPanelLink>(*decks_[d], *services.trackReaders[d], &playList_->model());
+        engine_->SetDeck(d, deckLinks_[d].get());
         effects_[d] = new CZanEffects(parent, d);
         equalizers_[d] = new CZanEqualizer2(parent, d);
     }
@@ -36,11 +42,14 @@ CZanMixer::CZanMixer(QWidget* parent) : PanelDialog(parent, "Quillmix", dialogUn
 
 CZanMixer::~CZanMixer() {
     destroyOwnedPanels();
+    engine_.reset();
     if (mixerWindow == handle()) mixerWindow = WindowHandle{};
 }
 
 void CZanMixer::destroyOwnedPanels() {
     for (int d = 0; d < kDeckCount; ++d) {
+        if (engine_) engine_->SetDeck(d, nullptr);
+        deckLinks_[d].reset();
         delete effects_[d];
         effects_[d] = nullptr;
         if (decks_[d]) deckWindow[d] = WindowHandle{};
@@ -51,11 +60,16 @@ void CZanMixer::destroyOwnedPanels() {
     }
     delete analyzer_;
     analyzer_ = nullptr;
+    if (engine_) engine_->SetPlayList(nullptr);
     delete playList_;
     playList_ = nullptr;
 }
 
-MessageResult CZanMixer::handleMessage(unsigned, WParam, LParam) { return 0; }
+MessageResult CZanMixer::handleMessage(unsigned message, WParam wParam, LParam lParam) {
+    MessageResult result = 0;
+    if (engine_) engine_->handleMessage(message, wParam, lParam, result);
+    return result;
+}
 
 void CZanMixer::closeEvent(QCloseEvent* event) {
     event->ignore();

@@ -1,14 +1,17 @@
 #pragma once
 // The mixer panel: the window the user sees as the program. It creates and owns the other
-// panels and is the message hub that workers and panels send engine requests to
-// (mixerWindow). Its mix controls and engine handlers come with the engine work; for now it
-// creates the panels, answers the close with a confirmation, and relays keys.
+// panels, owns both outputs and the play-forward cycle (through its engine), and is the
+// message hub that workers and panels send engine requests to (mixerWindow). Its mix
+// controls come with the panel work; the engine's setters are what they will call.
 
 #include <array>
 #include <functional>
 #include <memory>
 
 #include "app/panel_dialog.h"
+#include "engine/deck_link.h"
+#include "engine/mixer_engine.h"
+#include "engine/mixer_services.h"
 
 namespace quillmix {
 
@@ -20,7 +23,7 @@ class CZanPlayList2;
 
 class CZanMixer : public PanelDialog {
 public:
-    explicit CZanMixer(QWidget* parent);
+    CZanMixer(QWidget* parent, MixerServices services);
     ~CZanMixer() override;
 
     CZanDeck2* deck(int d) const { return decks_[d]; }
@@ -28,6 +31,7 @@ public:
     CZanEqualizer2* equalizer(int d) const { return equalizers_[d]; }
     CZanPlayList2* playList() const { return playList_; }
     CZanAnalyzer* analyzer() const { return analyzer_; }
+    MixerEngine& engine() { return *engine_; }
 
     // Close order of the panels it owns (the main window's shut-down): per deck the effects,
     // deck and equaliser panels, then the analyser and the play list.
@@ -43,7 +47,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    MixerServices services_;
+    std::unique_ptr<MixerEngine> engine_;
     std::array<CZanDeck2*, 2> decks_{};
+    std::array<std::unique_ptr<DeckPanelLink>, 2> deckLinks_;
     std::array<CZanEffects*, 2> effects_{};
     std::array<CZanEqualizer2*, 2> equalizers_{};
     CZanPlayList2* playList_ = nullptr;

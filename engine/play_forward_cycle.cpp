@@ -83,6 +83,7 @@ void PlayForwardCycle::PrepareDeckOutput(int deck) {
     const bool clockIsMain = &ClockOutput() == &mix_.mainOutput;
     mix_.monitorOutput.CreateDeckBuffers(deck, rate, !clockIsMain, true);
     mix_.mainOutput.CreateDeckBuffers(deck, rate, clockIsMain, true);
+    if (afterBuffersCreated) afterBuffersCreated(deck);
     mix_.ApplyLevels();
     rings_[deck]->setReadIndex(0);
     for (int i = 0; i < kPreRollChunks; ++i) {

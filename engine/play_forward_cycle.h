@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ public:
     PlayForwardCycle(CZanMixState& mix, std::array<CZanReadAheadRing*, 2> rings, CZanAnalysis* analysis);
 
     void SetDeckClient(int deck, DeckCycleClient* client) { decks_[deck].client = client; }
+    // Runs right after a deck's buffers have been created anew, before the pre-roll: the
+    // mixer puts back what the new buffers do not carry yet (tempo, pan).
+    std::function<void(int deck)> afterBuffersCreated;
 
     // UWM_PREPARE_DECK_OUTPUT: fresh buffers on both outputs, 26 chunks of pre-roll, then
     // lastChunk 0 and the deck's OnReadyToPlay.

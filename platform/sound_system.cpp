@@ -62,7 +62,7 @@ std::shared_ptr<SoundDevice> SoundSystem::open(const std::string& id) {
     }
     if (!info) return nullptr;
     const std::string record = info->ops == &kRecorderDeviceOps ? options_.recordWavPath : std::string();
-    auto device = SoundDevice::open(*info, options_.periodFrames, volumesFor(id), record);
+    auto device = SoundDevice::open(*info, options_.periodFrames, volumesFor(id), record, options_.sampleRate);
     if (device) openDevices_[id] = device;
     return device;
 }

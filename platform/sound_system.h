@@ -23,6 +23,7 @@ struct SoundSystemOptions {
     bool usePortAudio = true;
     bool forceRecorder = false;  // offer only the recorder
     std::string recordWavPath;   // the recorder's file; empty: record nothing
+    int sampleRate = 44100;      // the rate devices are opened at first
 
     // QUILLMIX_AUDIO_DEVICE=recorder, QUILLMIX_RECORD_WAV=<path>, QUILLMIX_AUDIO_PERIOD=<frames>.
     static SoundSystemOptions fromEnvironment();

@@ -8,6 +8,12 @@ namespace quillmix {
 
 CZanPlayList2::CZanPlayList2(QWidget* parent) : PanelDialog(parent, "Play List", dialogUnits(348, 190)) {
     setObjectName("playList");
+    // Entries whose length is unknown are measured one at a time in the background.
+    setWindowTimer(kLengthTimer, kLengthRequestPeriodMs);
+}
+
+void CZanPlayList2::onTimer(int id) {
+    if (id == kLengthTimer) model_.RequestNextLength();
 }
 
 void CZanPlayList2::changeEvent(QEvent* event) {

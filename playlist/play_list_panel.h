@@ -1,7 +1,10 @@
 #pragma once
-// The play list panel: the entries of both decks and their hand-over to the decks.
+// The play list panel: the entries of both decks and their hand-over to the decks. It owns
+// the play list model, whose requests reach the mixer window and the track-length loader.
 
 #include "app/panel_dialog.h"
+#include "playlist/play_list_links.h"
+#include "playlist/play_list_model.h"
 
 namespace quillmix {
 
@@ -9,9 +12,19 @@ class CZanPlayList2 : public PanelDialog {
 public:
     explicit CZanPlayList2(QWidget* parent);
 
+    PlayListModel& model() { return model_; }
+    void onTimer(int id) override;
+
+    static constexpr int kLengthTimer = 1;
+
 protected:
     // While the play list is the active window, typing goes to it and no shortcut acts.
     void changeEvent(QEvent* event) override;
+
+private:
+    MixerWindowLink mixerLink_;
+    SharedTrackLengthLoader loaderLink_;
+    PlayListModel model_{mixerLink_, loaderLink_};
 };
 
 }  // namespace quillmix

@@ -1,0 +1,170 @@
+#include "engine/mixer_engine.h"
+
+#include "app/quillmix.h"
+#include "app/settings_store.h"
+#include "playlist/play_list_model.h"
+
+namespace quillmix {
+
+MixerEngine::MixerEngine(SoundSystem& system, SettingsStore* settings, std::array<CZanReadAheadRing*, 2> rings,
+                         CZanAnalysis* analysis)
+    : mix_(system), cycle_(mix_, rings, analysis), settings_(settings) {
+    cycle_.afterBuffersCreated = [this](int d) { reapplyDeckSettings(d); };
+    mix_.levelDeck[0].Set(settings_ ? settings_->getLevel(0) : SettingsStore::kDefaultLevel);
+    mix_.levelDeck[1].Set(settings_ ? settings_->getLevel(1) : SettingsStore::kDefaultLevel);
+    mix_.SetCrossFadeCurve(settings_ ? settings_->getCrossFaderCurvePosition() : 0.0);
+}
+
+MixerEngine::~MixerEngine() {
+    for (int d = 0; d < kDeckCount; ++d) {
+        cycle_.StopBackwardPlay(d);
+        cycle_.StopForwardPlay(d);
+    }
+}
+
+void MixerEngine::SetDeck(int d, MixerDeck* link) {
+    decks_[d] = link;
+    cycle_.SetDeckClient(d, link);
+}
+
+void MixerEngine::OpenOutputs(const std::string& mainId, const std::string& mainName, const std::string& monitorId,
+                              const std::string& monitorName) {
+    if (mix_.OpenOutputDevices(mainId, mainName, monitorId, monitorName))
+        postMessage(mainDialogWindow, UWM_SHOW_MAIN_LEVEL);
+    mix_.SetCrossFadeCurve(mix_.crossFadeCurve.value);  // new outputs take the curve and levels
+}
+
+// New buffers start at the track's rate, centred: the deck's tempo and pan are put back,
+// so a tempo set before a load still holds for the new track.
+void MixerEngine::reapplyDeckSettings(int d) {
+    for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput})
+        if (out->frequency[d] != kSampleRate) out->SetFrequency(d, out->frequency[d]);
+    mix_.mainOutput.SetDeckPan(d, static_cast<float>(deckPan_[d]));
+}
+
+void MixerEngine::SetDeckLevel(int d, double level) {
+    mix_.levelDeck[d].Set(level);
+    mix_.ApplyLevels();
+}
+
+void MixerEngine::SetMainCrossFader(double position) {
+    mix_.mainCrossFader.Set(position);
+    mix_.ApplyLevels();
+}
+
+void MixerEngine::SetMonitorCrossFader(double position) {
+    mix_.monitorCrossFader.Set(position);
+    mix_.ApplyLevels();
+}
+
+void MixerEngine::UpdateCurve(double curve) {
+    mix_.crossFadeCurve.Set(curve);
+    mix_.monitorOutput.SetCurve(mix_.crossFadeCurve.value);
+    mix_.mainOutput.SetCurve(mix_.crossFadeCurve.value);
+    postMessage(mainDialogWindow, UWM_REFRESH_CROSS_FADE_CURVE_GRAPH);
+    mix_.ApplyLevels();
+    if (settings_) settings_->setCrossFaderCurvePosition(static_cast<float>(mix_.crossFadeCurve.value));
+}
+
+void MixerEngine::SetDeckPan(int d, double pan) {
+    deckPan_[d] = std::clamp(pan, -1.0, 1.0);
+    mix_.mainOutput.SetDeckPan(d, static_cast<float>(deckPan_[d]));
+}
+
+void MixerEngine::SetBalance(double balance) { mix_.mainOutput.SetBalance(balance); }
+
+void MixerEngine::SetMainVolume(double volume) {
+    mix_.mainVolume.Set(volume);
+    mix_.mainOutput.SetSpeakerVolume(mix_.mainVolume.value);
+    mix_.SetMainVolume(mix_.mainVolume.value);
+}
+
+void MixerEngine::SetMonitorVolume(double volume) { mix_.SetMonitorVolume(volume); }
+
+void MixerEngine::loadTrackFromPlayList(int d) {
+    if (!playList_ || !decks_[d]) return;
+    if (decks_[d]->LoadTrack(playList_->GetCurrentPath(d))) playList_->SetCurrentLength(d, decks_[d]->GetLength());
+}
+
+// The reader has delivered the last chunk of its file: the deck's next play list entry is
+// opened in the same reader before the reader's send returns, so no sample is lost.
+void MixerEngine::onTrackReaderDone(int d) {
+    if (!decks_[d]) return;
+    decks_[d]->BeginNextTrack();
+    decks_[d]->QueueNextTrack(playList_ ? playList_->GetNextTrackPath(d) : std::string());
+}
+
+// Each deck takes from the list the entry that now follows its current one; that entry is
+// what the deck continues into when its track ends.
+void MixerEngine::onPlayListChanged() {
+    if (!playList_) return;
+    for (int d = 0; d < kDeckCount; ++d) playList_->GetNextTrackPath(d);
+}
+
+void MixerEngine::onMoveTrack(int d, bool next) {
+    if (!playList_ || !decks_[d]) return;
+    const bool wasPlaying = decks_[d]->IsPlaying();
+    const bool moved = next ? playList_->SelectNext(d) : playList_->SelectPrevious(d);
+    if (moved && wasPlaying && !decks_[d]->IsPlaying()) decks_[d]->PlayPause(true);
+}
+
+void MixerEngine::addDeckTrackToPlayList(int d) {
+    if (!playList_ || !decks_[d]) return;
+    playList_->AddEntry(d, decks_[d]->CurrentTrackPath(), decks_[d]->GetLength(), decks_[d]->GetTitle());
+    const int row = playList_->EntryCount() - 1;
+    playList_->MakeCurrent(row);
+    playList_->SelectRow(row);
+}
+
+bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageResult& result) {
+    result = 0;
+    const int d = w < 2 ? static_cast<int>(w) : 0;
+    const bool deckValid = w < 2;
+    switch (message) {
+        case UWM_PREPARE_DECK_OUTPUT: if (deckValid) cycle_.PrepareDeckOutput(d); break;
+        case UWM_PLAY_FORWARD: if (deckValid) cycle_.StartForwardPlay(d); break;
+        case UWM_STOP_FORWARD: if (deckValid) cycle_.StopForwardPlay(d); break;
+        case UWM_PLAY_BACKWARD:
+            if (deckValid) {
+                cycle_.StepLastChunkForward(d);
+                cycle_.StartBackwardPlay(d);
+            }
+            break;
+        case UWM_STOP_BACKWARD: if (deckValid) cycle_.StopBackwardPlay(d); break;
+        case UWM_RESUME_AFTER_BACKWARD:
+            if (deckValid) {
+                cycle_.StepLastChunkBack(d);
+                cycle_.PlayResumeAfterBackward(d);
+            }
+            break;
+        case UWM_PLAY_FORWARD_NOTIFY: if (deckValid) cycle_.OnPlayForwardNotify(d); break;
+        case UWM_PLAY_BACKWARD_NOTIFY: if (deckValid) cycle_.OnPlayBackwardNotify(d); break;
+        case UWM_REPORT_QUEUED_AUDIO:
+            if (deck(w)) deck(w)->UpdatePosition(cycle_.QueuedChunks(d) * kChunkBytes);
+            break;
+        case UWM_BUFFER_AHEAD_LONG: cycle_.SetPlayAheadTarget(PlayForwardCycle::kPlayAheadLong); break;
+        case UWM_BUFFER_AHEAD_NORMAL: cycle_.SetPlayAheadTarget(PlayForwardCycle::kPlayAheadNormal); break;
+        case UWM_SET_DECK_FREQUENCY:
+            if (deckValid) {
+                mix_.monitorOutput.SetFrequency(d, static_cast<int>(l));
+                mix_.mainOutput.SetFrequency(d, static_cast<int>(l));
+            }
+            break;
+        case UWM_TRACK_READER_DONE: if (deckValid) onTrackReaderDone(d); break;
+        case UWM_LOAD_TRACK_FROM_PLAY_LIST: if (deckValid) loadTrackFromPlayList(d); break;
+        case UWM_PLAY_LIST_ADD_DECK_TRACK: if (deckValid) addDeckTrackToPlayList(d); break;
+        case UWM_PLAY_LIST_ADD_EMPTY:
+            if (playList_ && deck(w)) playList_->AddEntry(d, deck(w)->GetExtraBrowsePath(), -1.0, "");
+            onPlayListChanged();
+            break;
+        case UWM_PLAY_LIST_CHANGED: onPlayListChanged(); break;
+        case UWM_NEXT_TRACK: if (deckValid) onMoveTrack(d, true); break;
+        case UWM_PREVIOUS_TRACK: if (deckValid) onMoveTrack(d, false); break;
+        case UWM_PLAY_LIST_SELECT: if (playList_ && deckValid) playList_->ClearCurrent(d); break;
+        case UWM_TRACK_LENGTH_LOADED: if (playList_) playList_->OnTrackLengthLoaded(); break;
+        default: return false;
+    }
+    return true;
+}
+
+}  // namespace quillmix

@@ -1,0 +1,71 @@
+#pragma once
+// The engine side of the mixer panel: the mix state and both outputs, the play-forward
+// cycle, and the handlers of the engine requests that workers, decks and the play list
+// send to the mixer window. The panel's controls call the setters; the window's message
+// handler hands every engine message to handleMessage.
+//
+// Window thread only.
+
+#include <array>
+#include <string>
+
+#include "engine/mixer_deck.h"
+#include "engine/play_forward_cycle.h"
+#include "engine/zan_mix_state.h"
+#include "platform/messaging.h"
+
+namespace quillmix {
+
+class CZanAnalysis;
+class CZanReadAheadRing;
+class PlayListModel;
+class SettingsStore;
+class SoundSystem;
+
+class MixerEngine {
+public:
+    MixerEngine(SoundSystem& system, SettingsStore* settings, std::array<CZanReadAheadRing*, 2> rings,
+                CZanAnalysis* analysis);
+    ~MixerEngine();
+
+    void SetDeck(int deck, MixerDeck* link);
+    void SetPlayList(PlayListModel* playList) { playList_ = playList; }
+
+    // Opens both outputs; an empty identifier disables that output.
+    void OpenOutputs(const std::string& mainId, const std::string& mainName, const std::string& monitorId,
+                     const std::string& monitorName);
+
+    // Handles an engine request of the message catalogue; false for any other message.
+    bool handleMessage(unsigned message, WParam wParam, LParam lParam, MessageResult& result);
+
+    // ---- The mix controls ----
+    void SetDeckLevel(int deck, double level);        // 0 .. 1, then ApplyLevels
+    void SetMainCrossFader(double position);          // -1 .. 1, then ApplyLevels
+    void SetMonitorCrossFader(double position);       // -1 .. 1, then ApplyLevels
+    void UpdateCurve(double curve);                   // -1 .. 1: both outputs, graph, levels, stored
+    void SetDeckPan(int deck, double pan);            // -1 .. 1, on the main output
+    void SetBalance(double balance);                  // -1 .. 1, main output
+    void SetMainVolume(double volume);                // 0 .. 1: speakers then wave line
+    void SetMonitorVolume(double volume);             // 0 .. 1
+
+    CZanMixState& mix() { return mix_; }
+    PlayForwardCycle& cycle() { return cycle_; }
+
+private:
+    MixerDeck* deck(WParam w) const { return w < 2 ? decks_[w] : nullptr; }
+    void reapplyDeckSettings(int deck);
+    void onTrackReaderDone(int deck);
+    void onPlayListChanged();
+    void onMoveTrack(int deck, bool next);
+    void loadTrackFromPlayList(int deck);
+    void addDeckTrackToPlayList(int deck);
+
+    CZanMixState mix_;
+    PlayForwardCycle cycle_;
+    SettingsStore* settings_;
+    PlayListModel* playList_ = nullptr;
+    std::array<MixerDeck*, 2> decks_{};
+    std::array<double, 2> deckPan_{};
+};
+
+}  // namespace quillmix
