@@ -24,7 +24,7 @@ CZanMixer::CZanMixer(QWidget* parent) : PanelDialog(parent, "Quillmix", dialogUn
     analyzer_ = new CZanAnalyzer(parent);
     playList_ = new CZanPlayList2(parent);
     for (int d = 0; d < kDeckCount; ++d) {
-        decks_[d] = new CZanDeck2(parent, d);
+        decks_[d] = new CZanDeck2(parent, d, DeckSources{trackReaders_[d], readForwardRings_[d]});
         deckWindow[d] = decks_[d]->handle();
         effects_[d] = new CZanEffects(parent, d);
         equalizers_[d] = new CZanEqualizer2(parent, d);

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "app/panel_dialog.h"
+#include "sources/read_ahead_ring.h"
+#include "sources/track_reader.h"
 
 namespace quillmix {
 
@@ -28,6 +30,8 @@ public:
     CZanEqualizer2* equalizer(int d) const { return equalizers_[d]; }
     CZanPlayList2* playList() const { return playList_; }
     CZanAnalyzer* analyzer() const { return analyzer_; }
+    CZanTrackReader& trackReader(int d) { return trackReaders_[d]; }
+    CZanReadAheadRing& readForwardRing(int d) { return readForwardRings_[d]; }
 
     // Close order of the panels it owns (the main window's shut-down): per deck the effects,
     // deck and equaliser panels, then the analyser and the play list.
@@ -43,6 +47,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Declared before the panels: the decks use them until they are destroyed.
+    std::array<CZanTrackReader, 2> trackReaders_;
+    std::array<CZanReadAheadRing, 2> readForwardRings_;
     std::array<CZanDeck2*, 2> decks_{};
     std::array<CZanEffects*, 2> effects_{};
     std::array<CZanEqualizer2*, 2> equalizers_{};
