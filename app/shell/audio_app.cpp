@@ -10,6 +10,7 @@
 #include "app/shell/app_icon.h"
 #include "app/shell/audio_dialog.h"
 #include "app/shell/process_objects.h"
+#include "platform/sound_system.h"
 
 namespace quillmix {
 
@@ -19,6 +20,12 @@ CZanAudioApp::CZanAudioApp() {
     deckColor[0] = settings.getColor(0);
     deckColor[1] = settings.getColor(1);
     createSharedEvents();
+    // The analyser's banks; the equaliser's follow the equaliser panel's band count.
+    for (int d = 0; d < kDeckCount; ++d) {
+        chartFilterBank[d].Design(3);
+        octaveFilterBank[d].Design(10);
+        equalizerFilterBank[d].Design(3);
+    }
 }
 
 bool CZanAudioApp::InitInstance(int& argc, char** argv) {
@@ -31,7 +38,15 @@ bool CZanAudioApp::InitInstance(int& argc, char** argv) {
 
     commandLineInfo.ParseCommandLine(argc, argv);
 
-    auto mainWindow = std::make_unique<CZanAudioDlg>(ShellServices{commandLineInfo, cpuUsageMeter, keyboardInput});
+    SoundSystem soundSystem(SoundSystemOptions::fromEnvironment());
+    MixerServices mixer{soundSystem,
+                        &settings,
+                        {&trackReader[0], &trackReader[1]},
+                        {&readForwardRing[0], &readForwardRing[1]},
+                        &analysis,
+                        {&equalizerFilterBank[0], &equalizerFilterBank[1]}};
+    auto mainWindow = std::make_unique<CZanAudioDlg>(
+        ShellServices{commandLineInfo, cpuUsageMeter, keyboardInput, mixer, &soundDevices, true});
     mainWindow->DoModal();
     mainWindow.reset();
     return false;

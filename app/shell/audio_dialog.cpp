@@ -12,14 +12,18 @@
 #include "app/shell/panel_placement.h"
 #include "app/command_line_info.h"
 #include "app/cpu_usage_meter.h"
+#include "app/settings_store.h"
 #include "app/worker_threads.h"
 #include "deck/deck_panel.h"
 #include "dsp/analyzer_panel.h"
 #include "dsp/effects_panel.h"
 #include "dsp/equalizer_panel.h"
 #include "engine/mixer_panel.h"
+#include "engine/zan_device_list.h"
+#include "platform/sound_system.h"
 #include "platform/thread_priority.h"
 #include "playlist/play_list_panel.h"
+#include "sources/track_length_loader.h"
 
 namespace quillmix {
 
@@ -59,15 +63,17 @@ bool CZanAudioDlg::OnInitDialog() {
     hide();
     setWindowTitle("Quillmix");
 
-    mixer_ = new CZanMixer(this);
+    mixer_ = new CZanMixer(this, services_.mixer);
     mixer_->adjustSize();
     mixerRectAtCreation_ = mixer_->frameGeometry();
+    openStoredOutputs();
 
+    if (services_.startTrackLengthLoader) startTrackLengthLoader().detach();
     startKeyboardPollThread(services_.keyboardInput);
     setFocus();
 
-    if (checkSoundLayer) {
-        const std::string missing = checkSoundLayer();
+    {
+        const std::string missing = checkSoundLayer ? checkSoundLayer() : defaultSoundLayerCheck();
         if (!missing.empty()) {
             QMessageBox::critical(nullptr, "Quillmix", QString::fromStdString(missing));
             writeFlag(keyboardThreadRunning, 0);
@@ -85,14 +91,43 @@ bool CZanAudioDlg::OnInitDialog() {
     return true;
 }
 
+// The outputs open on the devices chosen last time, as the options dialog would open them.
+void CZanAudioDlg::openStoredOutputs() {
+    CZanSoundDeviceLists* lists = services_.soundDevices;
+    SettingsStore* settings = services_.mixer.settings;
+    if (!lists || !settings) return;
+    lists->Refresh(services_.mixer.soundSystem, settings->getSoundDeviceMain(), settings->getSoundDeviceHeadphones());
+    lists->Confirm();
+    mixer_->engine().OpenOutputs(lists->GetMainDeviceGuid(), lists->mainDeviceText, lists->GetMonitorDeviceGuid(),
+                                 lists->monitorDeviceText);
+}
+
+// Without a device of any kind (not even the built-in recorder) nothing could play.
+std::string CZanAudioDlg::defaultSoundLayerCheck() const {
+    if (services_.mixer.soundSystem.enumerate().empty())
+        return "No sound device can be opened, not even the built-in recorder. Quillmix cannot run.";
+    return {};
+}
+
+// A command-line track goes into deck A and into the play list for deck A.
+bool CZanAudioDlg::defaultCommandLineLoad(const std::string& path) {
+    CZanDeck2* deckA = mixer_->deck(0);
+    if (!deckA->LoadTrack(path)) return false;
+    PlayListModel& playList = mixer_->playList()->model();
+    playList.AddEntry(0, path, deckA->GetLength(), deckA->GetTitle());
+    playList.ClearCurrent(playList.Entry(0).deck);
+    return true;
+}
+
 // Each command-line argument is loaded into deck A in turn; one that cannot be loaded is
 // passed over without a message.
 void CZanAudioDlg::runStartUpLoading() {
-    if (!services_.commandLine.hasArguments() || !loadCommandLineTrack) return;
+    if (!services_.commandLine.hasArguments()) return;
     bool done = false;
     while (!done) {
         const std::string path = services_.commandLine.next(done);
-        loadCommandLineTrack(path);
+        if (loadCommandLineTrack) loadCommandLineTrack(path);
+        else defaultCommandLineLoad(path);
     }
 }
 
@@ -164,6 +199,8 @@ void CZanAudioDlg::onClose() {
     if (closed_) return;
     closed_ = true;
     killWindowTimer(kCpuTimer);
+    for (int d = 0; mixer_ && d < kDeckCount; ++d)
+        if (mixer_->deck(d)->IsPlaying()) mixer_->deck(d)->PlayPause(true);
     letWindowThreadRun(100);  // workers blocked in a send to the mixer can finish
     writeFlag(keyboardThreadRunning, 0);
     writeFlag(trackLengthLoaderRunning, 0);

@@ -36,15 +36,19 @@ public:
     double cpuUsagePercent() const { return cpuUsage_; }
     const std::string& cpuUsageText() const { return cpuUsageText_; }
 
-    // Start-up step 11: whether the sound layer can start; returns what is missing, or ""
-    // when it can. Replaceable so tests can see the failure path.
+    // Whether the sound layer can start: what is missing, or "" when it can. By default, a
+    // device of any kind must exist; tests replace it to see the failure path.
     std::function<std::string()> checkSoundLayer;
-    // Start-up step 12: loads one command-line argument into deck A; false when it fails.
+    // Loads one command-line argument (by default into deck A and the play list); false when
+    // it fails.
     std::function<bool(const std::string& path)> loadCommandLineTrack;
 
     void placePanels();
 
 private:
+    void openStoredOutputs();
+    std::string defaultSoundLayerCheck() const;
+    bool defaultCommandLineLoad(const std::string& path);
     void runStartUpLoading();
     void onClose();
     void showCpuUsage();

@@ -2,16 +2,24 @@
 // The process-wide services the main window works with, handed to it by the application
 // object (tests hand it their own).
 
+#include "engine/mixer_services.h"
+
 namespace quillmix {
 
 class CZanCommandLineInfo;
 class CpuUsageMeter;
+class CZanSoundDeviceLists;
 class KeyboardReader;
 
 struct ShellServices {
     CZanCommandLineInfo& commandLine;
     CpuUsageMeter& cpuUsageMeter;
     KeyboardReader& keyboardInput;
+    MixerServices mixer;
+    // The device choice behind the options dialog; null leaves the outputs closed.
+    CZanSoundDeviceLists* soundDevices = nullptr;
+    // Whether start-up runs the track-length loader thread.
+    bool startTrackLengthLoader = true;
 };
 
 }  // namespace quillmix

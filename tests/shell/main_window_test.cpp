@@ -14,6 +14,10 @@
 #include "app/shell/audio_dialog.h"
 #include "deck/deck_panel.h"
 #include "engine/mixer_panel.h"
+#include "platform/sound_system.h"
+#include "sources/read_ahead_ring.h"
+#include "sources/track_reader.h"
+#include "support/sound_engine_fixture.h"
 
 using namespace quillmix;
 
@@ -23,7 +27,13 @@ struct TestServices {
     CpuUsageMeter cpuMeter;
     HeldKeys keys;
     KeyboardReader keyboard{keys};
-    ShellServices services() { return {commandLine, cpuMeter, keyboard}; }
+    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
+    std::array<CZanTrackReader, 2> readers;
+    std::array<CZanReadAheadRing, 2> rings;
+    ShellServices services() {
+        MixerServices mixer{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}};
+        return {commandLine, cpuMeter, keyboard, mixer, nullptr, false};
+    }
 };
 }  // namespace
 

@@ -1,0 +1,198 @@
+// Load, unload, play, pause, backward play and repositioning of a deck; the read-ahead.
+#include <algorithm>
+
+#include "app/quillmix.h"
+#include "deck/deck_panel.h"
+#include "deck/deck_texts.h"
+#include "sources/file_open_thread.h"
+
+namespace quillmix {
+
+bool CZanDeck2::LoadTrack(const std::string& path) {
+    if (playing_) PlayPause(true);
+    cancelPendingStart();
+    if (!nothingLoaded_) {
+        stopReading(true);
+        reader_.close();
+    }
+    openedTracks_.clear();
+    if (!openTrackOnFileOpenThread(deck_, reader_, path)) {
+        chooserOnNothingLoaded_ = true;
+        comboTrackPath_ = kNothingLoadedText;
+        nothingLoaded_ = true;
+        return false;
+    }
+    OnTrackChanged(path);
+    showTime(lengthSeconds_);  // the length, until the first position report
+    setWindowTimer(kReportQueuedTimer, kReportQueuedMs);
+    nothingLoaded_ = false;
+    positionFraction_ = 0.0;
+    positionSeconds_ = 0.0;  // a cue set before the first report takes the start, not the old track's place
+    refresh(UWM_SHOW_POSITION_SLIDER);
+    startReading();
+    return true;
+}
+
+void CZanDeck2::Unload() {
+    cueOn_ = false;
+    if (playing_) PlayPause(true);
+    cancelPendingStart();
+    if (!nothingLoaded_) {
+        stopReading(true);
+        reader_.close();
+    }
+    openedTracks_.clear();
+    nothingLoaded_ = true;
+    chooserOnNothingLoaded_ = true;
+    comboTrackPath_ = kNothingLoadedText;
+    timeText_ = deckTimeText(0.0);
+    refresh(UWM_SHOW_TIME_TEXT);
+    positionFraction_ = 0.0;
+    refresh(UWM_SHOW_POSITION_SLIDER);
+    toMixer(UWM_PLAY_LIST_SELECT);
+}
+
+void CZanDeck2::PlayPause(bool noCueReturn) {
+    if (nothingLoaded_) return;
+    if (playing_) {
+        pause(noCueReturn);
+        return;
+    }
+    startPending_ = true;
+    setWindowTimer(kStartForwardTimer, 1);
+}
+
+void CZanDeck2::pause(bool noCueReturn) {
+    pausing_ = true;
+    refreshNow(UWM_ENABLE_REVERSE_BUTTON, 0);
+    toMixer(UWM_STOP_FORWARD);
+    // Forward output is already stopped during backward play; the backward output would
+    // otherwise go on under a paused deck, and Rev would stay locked out.
+    if (playingBackward_) {
+        toMixer(UWM_STOP_BACKWARD);
+        playingBackward_ = false;
+    }
+    playing_ = false;
+    if (!noCueReturn && cueOn_) returnToCuePoint();
+    pausing_ = false;
+}
+
+void CZanDeck2::returnToCuePoint() {
+    seeking_ = true;
+    positionFraction_ = lengthSeconds_ > 0.0 ? cuePointSeconds_ / lengthSeconds_ : 0.0;
+    refresh(UWM_SHOW_POSITION_SLIDER);
+    Reposition();
+    setShowingCueTime(true);
+    showTime(cuePointSeconds_);
+}
+
+// Timer 5. A start that meets a pause still sending its messages waits for the next tick.
+void CZanDeck2::startForwardPlayTick() {
+    if (pausing_) return;
+    cancelPendingStart();
+    if (nothingLoaded_ || playing_) return;
+    trackEnded_ = false;
+    toMixer(UWM_PLAY_FORWARD);  // returns once the mixer has seen the deck ready
+    playing_ = true;
+    refresh(UWM_ENABLE_REVERSE_BUTTON, 1);
+    setShowingCueTime(false);
+}
+
+void CZanDeck2::cancelPendingStart() {
+    killWindowTimer(kStartForwardTimer);
+    startPending_ = false;
+}
+
+void CZanDeck2::PlayBackward() {
+    // Backward play is a variant of playing: a paused or empty deck has nothing to mirror.
+    if (playingBackward_ || !playing_) return;
+    backwardStarting_ = true;
+    toMixer(UWM_STOP_FORWARD);
+    toMixer(UWM_PLAY_BACKWARD);
+    playingBackward_ = true;
+    backwardStarting_ = false;
+}
+
+void CZanDeck2::PlayResumeAfterBackward() { setWindowTimer(kEndBackwardTimer, 1); }
+
+// Timer 6. A resume that meets PlayBackward still sending its messages waits a tick.
+void CZanDeck2::endBackwardPlayTick() {
+    if (backwardStarting_) return;
+    killWindowTimer(kEndBackwardTimer);
+    if (!playingBackward_) return;
+    toMixer(UWM_STOP_BACKWARD);
+    toMixer(UWM_RESUME_AFTER_BACKWARD);
+    playingBackward_ = false;
+}
+
+// Timers 2 and 7: one second of track per tick, kept within the track.
+void CZanDeck2::seekStepTick(int direction) {
+    if (lengthSeconds_ > 0.0)
+        positionFraction_ = std::clamp(positionFraction_ + direction / lengthSeconds_, 0.0, 1.0);
+    refresh(UWM_SHOW_POSITION_SLIDER);
+}
+
+void CZanDeck2::Reposition() {
+    // A start still waiting for its timer would otherwise fire inside the waits below and
+    // ask the mixer to play a deck whose read-ahead is stopped; it restarts at the end.
+    const bool wasPlaying = playing_ || startPending_;
+    cancelPendingStart();
+    if (playing_) PlayPause(true);
+    positionFraction_ = std::clamp(positionFraction_, 0.0, 1.0);
+    if (!nothingLoaded_) {
+        // The read-ahead uses the reader until it is stopped, so it stops before a reopen.
+        stopReading(true);
+        const bool readerMovedOn = nextTrackQueued_ || trackEnded_;
+        nextTrackQueued_ = false;
+        if (readerMovedOn && !reopenCurrentTrack()) {
+            // The file went away since it was loaded: the deck is empty, as after a failed load.
+            seeking_ = false;
+            Unload();
+            return;
+        }
+        reader_.seek(positionFraction_);
+        startReading();
+    }
+    positionSeconds_ = positionFraction_ * lengthSeconds_;
+    if (wasPlaying) PlayPause(true);
+    seeking_ = false;
+}
+
+bool CZanDeck2::reopenCurrentTrack() {
+    openedTracks_.clear();
+    return openTrackOnFileOpenThread(deck_, reader_, currentTrackPath_);
+}
+
+void CZanDeck2::SetPositionFraction(double fraction) {
+    seeking_ = true;
+    positionFraction_ = fraction;
+    refresh(UWM_SHOW_POSITION_SLIDER);
+    Reposition();
+}
+
+void CZanDeck2::DragPositionTo(double fraction) {
+    if (!seeking_) return;
+    positionFraction_ = fraction;
+    showTime(fraction * lengthSeconds_);
+}
+
+void CZanDeck2::EndPositionDrag(double fraction) {
+    positionFraction_ = fraction;
+    Reposition();
+}
+
+void CZanDeck2::startReading() { readThread_.start(); }
+
+void CZanDeck2::stopReading(bool disableButtons) {
+    if (!readThread_.joinable()) return;
+    readThread_.stop();
+    if (disableButtons) refreshNow(UWM_ENABLE_TRANSPORT_BUTTONS, 0);
+}
+
+void CZanDeck2::OnReadyToPlay() {
+    readThread_.lowerPriority();
+    refreshNow(UWM_ENABLE_TRANSPORT_BUTTONS, 1);
+    deckReadyToPlayEvent[deck_].set();
+}
+
+}  // namespace quillmix
