@@ -30,6 +30,7 @@ bool DeckPanelLink::IsPlaying() const { return deck_.IsPlaying(); }
 double DeckPanelLink::GetLength() const { return deck_.GetLength(); }
 std::string DeckPanelLink::GetTitle() const { return deck_.GetTitle(); }
 std::string DeckPanelLink::GetExtraBrowsePath() const { return deck_.GetExtraBrowsePath(); }
+bool DeckPanelLink::IsNextTrackQueued() const { return deck_.nextTrackQueued(); }
 void DeckPanelLink::BeginNextTrack() { deck_.BeginNextTrack(); }
 void DeckPanelLink::QueueNextTrack(const std::string& path) { deck_.QueueNextTrack(path); }
 

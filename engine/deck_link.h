@@ -35,6 +35,7 @@ public:
     double GetLength() const override;
     std::string GetTitle() const override;
     std::string GetExtraBrowsePath() const override;
+    bool IsNextTrackQueued() const override;
     void BeginNextTrack() override;
     void QueueNextTrack(const std::string& path) override;
 

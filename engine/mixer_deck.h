@@ -17,6 +17,7 @@ public:
     virtual double GetLength() const = 0;
     virtual std::string GetTitle() const = 0;
     virtual std::string GetExtraBrowsePath() const = 0;
+    virtual bool IsNextTrackQueued() const = 0;  // the reader has moved on to the next track
     virtual void BeginNextTrack() = 0;
     virtual void QueueNextTrack(const std::string& path) = 0;
 };

@@ -87,11 +87,17 @@ void MixerEngine::loadTrackFromPlayList(int d) {
 }
 
 // The reader has delivered the last chunk of its file: the deck's next play list entry is
-// opened in the same reader before the reader's send returns, so no sample is lost.
+// opened in the same reader before the reader's send returns, so no sample is lost. When
+// the file that ended was itself the queued one (a track shorter than the read-ahead, still
+// not audible), the entry after it follows; counting from the audible entry would queue the
+// short track again.
 void MixerEngine::onTrackReaderDone(int d) {
     if (!decks_[d]) return;
+    const bool readerOnQueued = decks_[d]->IsNextTrackQueued();
     decks_[d]->BeginNextTrack();
-    decks_[d]->QueueNextTrack(playList_ ? playList_->GetNextTrackPath(d) : std::string());
+    std::string next;
+    if (playList_) next = readerOnQueued ? playList_->GetTrackPathAfterQueued(d) : playList_->GetNextTrackPath(d);
+    decks_[d]->QueueNextTrack(next);
 }
 
 // Each deck takes from the list the entry that now follows its current one; that entry is

@@ -134,6 +134,19 @@ std::string PlayListModel::GetNextTrackPath(int deck) {
     return Entry(next).path;
 }
 
+std::string PlayListModel::GetTrackPathAfterQueued(int deck) {
+    if (!ValidDeck(deck)) return {};
+    int queued = -1;
+    for (int row = 0; row < EntryCount() && queued < 0; ++row)
+        if (static_cast<int>(Entry(row).deck) == deck && Entry(row).nextQueued) queued = row;
+    if (queued < 0) return {};
+    entries_[static_cast<std::size_t>(queued)].nextQueued = false;
+    const int next = FirstRowOfDeckFrom(deck, queued + 1);
+    if (next < 0) return {};
+    entries_[static_cast<std::size_t>(next)].nextQueued = true;
+    return Entry(next).path;
+}
+
 void PlayListModel::AdvanceToQueued(int deck) {
     for (int row = 0; row < EntryCount(); ++row) {
         if (static_cast<int>(Entry(row).deck) == deck && Entry(row).nextQueued) {

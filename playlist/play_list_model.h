@@ -66,6 +66,10 @@ public:
     // The path of the deck's entry after its current one (its first entry when it has no
     // current one), which becomes the deck's only queued entry; empty when there is none.
     std::string GetNextTrackPath(int deck);
+    // The reader reached the end of the deck's queued track before it became audible (a
+    // short track): the deck's entry after the queued one becomes the queued entry and its
+    // path is returned; empty when there is none or nothing is queued.
+    std::string GetTrackPathAfterQueued(int deck);
     // The queued track became audible: its entry becomes the deck's current one.
     void AdvanceToQueued(int deck);
 
