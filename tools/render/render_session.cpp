@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -117,8 +118,7 @@ void RenderSession::settle() {
     }
 }
 
-void RenderSession::renderPeriod() {
-    const int frames = options_.period;
+void RenderSession::renderPeriod(int frames) {
     MixerEngine& engine = mixer_->engine();
     auto stepOutput = [frames](CZanMixOutput& out, WavFileWriter& wav) {
         std::vector<std::int16_t> samples;
@@ -137,7 +137,8 @@ void RenderSession::renderPeriod() {
 
 void RenderSession::renderUntil(double seconds) {
     const auto target = static_cast<std::int64_t>(seconds * options_.rate + 0.5);
-    while (renderedFrames_ + options_.period <= target) renderPeriod();
+    while (renderedFrames_ < target)
+        renderPeriod(static_cast<int>(std::min<std::int64_t>(options_.period, target - renderedFrames_)));
 }
 
 void RenderSession::waitWhile(const std::function<bool()>& busy, double seconds) {

@@ -56,7 +56,7 @@ public:
 private:
     struct Objects;
     void renderUntil(double seconds);
-    void renderPeriod();
+    void renderPeriod(int frames);  // at most one period
     void settle();
     void perform(const Action& action);
     void performTransport(const Action& action);

@@ -1,0 +1,226 @@
+// The whole engine end to end: real decks, readers, play list and mixer on stepped devices,
+// driven by render scripts, with the recorded output compared against the decoded source.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "app/quillmix.h"
+#include "deck/deck_panel.h"
+#include "engine/mixer_panel.h"
+#include "platform/audio_decoder.h"
+#include "support/sources_fixtures.h"
+#include "support/temp_dir.h"
+#include "tools/render/render_script.h"
+#include "tools/render/render_session.h"
+
+using namespace quillmix;
+using namespace quillmix::render;
+
+namespace {
+
+std::vector<std::int16_t> readWav(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    std::vector<std::int16_t> samples;
+    if (bytes.size() < 44) return samples;
+    samples.resize((bytes.size() - 44) / 2);
+    std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    return samples;
+}
+
+// The whole file as our decoder delivers it: 16-bit stereo at 44100 Hz.
+std::vector<std::int16_t> decodeStereo(const std::filesystem::path& file) {
+    AudioDecoder decoder;
+    std::vector<std::int16_t> out;
+    if (decoder.open(file.string()) != kStatusOk) return out;
+    const int channels = decoder.format().channels;
+    std::vector<std::uint8_t> block(16384);
+    for (;;) {
+        int delivered = 0;
+        decoder.readBlock(block.data(), static_cast<int>(block.size()), delivered);
+        const auto* s = reinterpret_cast<const std::int16_t*>(block.data());
+        for (int i = 0; i < delivered / 2; ++i) {
+            out.push_back(s[i]);
+            if (channels == 1) out.push_back(s[i]);
+        }
+        if (delivered < static_cast<int>(block.size())) break;
+    }
+    return out;
+}
+
+std::vector<std::int16_t> sine(double hz, double seconds, double amplitude = 12000) {
+    std::vector<std::int16_t> s;
+    const int frames = static_cast<int>(seconds * 44100);
+    for (int i = 0; i < frames; ++i) {
+        const auto v = static_cast<std::int16_t>(amplitude * std::sin(2 * M_PI * hz * i / 44100));
+        s.push_back(v);
+        s.push_back(v);
+    }
+    return s;
+}
+
+// Energy of one frequency in the left channel of [from, from + frames).
+double toneLevel(const std::vector<std::int16_t>& s, size_t from, size_t frames, double hz) {
+    double re = 0, im = 0;
+    for (size_t i = 0; i < frames && 2 * (from + i) < s.size(); ++i) {
+        re += s[2 * (from + i)] * std::cos(2 * M_PI * hz * i / 44100);
+        im += s[2 * (from + i)] * std::sin(2 * M_PI * hz * i / 44100);
+    }
+    return std::sqrt(re * re + im * im) / frames;
+}
+
+// Frequency from upward zero crossings of the left channel.
+double measuredFrequency(const std::vector<std::int16_t>& s, size_t from, size_t frames) {
+    int crossings = 0;
+    size_t first = 0, last = 0;
+    for (size_t i = from + 1; i < from + frames && 2 * i < s.size(); ++i) {
+        if (s[2 * (i - 1)] < 0 && s[2 * i] >= 0) {
+            if (crossings++ == 0) first = i;
+            last = i;
+        }
+    }
+    return crossings > 1 ? (crossings - 1) * 44100.0 / static_cast<double>(last - first) : 0.0;
+}
+
+long findPiece(const std::vector<std::int16_t>& hay, const std::vector<std::int16_t>& needle, size_t at, size_t n) {
+    auto it = std::search(hay.begin(), hay.end(), needle.begin() + at, needle.begin() + at + n);
+    return it == hay.end() ? -1 : static_cast<long>(it - hay.begin()) - static_cast<long>(at);
+}
+
+struct Rendered {
+    std::vector<std::int16_t> main, monitor;
+    RenderFigures figures;
+};
+
+Rendered renderScript(const test::TempDir& dir, const std::string& script, std::function<void(RenderSession&)> check = {}) {
+    RenderOptions options;
+    options.mainWav = dir.file("main.wav").string();
+    options.monitorWav = dir.file("monitor.wav").string();
+    Rendered r;
+    {
+        RenderSession session(options);
+        const auto parsed = parseScript(script);
+        EXPECT_EQ(parsed.errorLine, 0) << parsed.error;
+        r.figures = session.run(parsed.actions);
+        if (check) check(session);
+    }
+    r.main = readWav(dir.file("main.wav"));
+    r.monitor = readWav(dir.file("monitor.wav"));
+    return r;
+}
+
+}  // namespace
+
+TEST(RenderEndToEndThreadTest, MainOutputIsTheTrackSampleForSampleAfterTheFadeIn) {
+    test::TempDir dir;
+    const auto track = test::sourcesSignal(44100 * 4, 2, 11);
+    test::sourcesWriteWav16(dir.file("a.wav"), track, 2, 44100);
+    const auto r = renderScript(dir, "0 load A " + dir.file("a.wav").string() + "\n0 level A 1\n0 curve 1\n0 play A\n3 end\n");
+    EXPECT_EQ(r.figures.underruns, 0);
+    ASSERT_GE(r.main.size(), 2u * 44100 * 3 - 2 * 256);
+    const long at = findPiece(r.main, track, 2 * 44100, 2 * 4410);
+    ASSERT_GE(at, 0);
+    EXPECT_TRUE(std::equal(r.main.begin() + at + 8820, r.main.end(), track.begin() + 8820));
+}
+
+TEST(RenderEndToEndThreadTest, TempoRaisesThePitchAndFadersRouteTheDecks) {
+    test::TempDir dir;
+    test::sourcesWriteWav16(dir.file("a.wav"), sine(441, 6), 2, 44100);
+    test::sourcesWriteWav16(dir.file("b.wav"), sine(660, 6), 2, 44100);
+    const auto r = renderScript(dir, "0 load A " + dir.file("a.wav").string() + "\n0 load B " + dir.file("b.wav").string() +
+                                   "\n0 level A 1\n0 level B 1\n0 curve 1\n0 fader main -1\n0 fader monitor 1\n"
+                                   "0 play A\n0 play B\n2 tempo A 8\n4 end\n");
+    // Main: deck A only; monitor: deck B only. (A full tone measures about 6000; the
+    // other tone's window leakage stays far below 60.)
+    EXPECT_GT(toneLevel(r.main, 44100, 22050, 441), 3000);
+    EXPECT_LT(toneLevel(r.main, 44100, 22050, 660), 60);
+    EXPECT_GT(toneLevel(r.monitor, 44100, 22050, 660), 3000);
+    EXPECT_LT(toneLevel(r.monitor, 44100, 22050, 441), 60);
+    // +8 % tempo: 441 Hz becomes 476.3 Hz.
+    EXPECT_NEAR(measuredFrequency(r.main, 44100, 44100), 441.0, 0.5);
+    EXPECT_NEAR(measuredFrequency(r.main, 44100 * 3, 44100), 441.0 * 1.08, 0.5);
+}
+
+TEST(RenderEndToEndThreadTest, QueuedTracksFollowWithoutAGapAndTheDeckSwitchesWhenAudible) {
+    test::TempDir dir;
+    const auto one = test::sourcesSignal(44100 * 13, 2, 21);  // longer than the read-ahead
+    const auto two = test::sourcesSignal(44100 * 3, 2, 22);
+    const auto three = test::sourcesSignal(44100 * 2, 2, 23);  // shorter than the read-ahead
+    test::sourcesWriteWav16(dir.file("1.wav"), one, 2, 44100);
+    test::sourcesWriteWav16(dir.file("2.wav"), two, 2, 44100);
+    test::sourcesWriteWav16(dir.file("3.wav"), three, 2, 44100);
+    std::string pathAt12, pathAt14;  // the deck's track at 12.9 s and at the end
+    const std::string script = "0 load A " + dir.file("1.wav").string() + "\n0 queue A " + dir.file("2.wav").string() +
+                               "\n0 queue A " + dir.file("3.wav").string() + "\n0 level A 1\n0 curve 1\n0 play A\n" +
+                               "12.9 level A 1\n13.1 level A 1\n20 end\n";
+    RenderOptions options;
+    options.mainWav = dir.file("main.wav").string();
+    {
+        RenderSession session(options);
+        auto actions = parseScript(script).actions;
+        // Stop at 12.9 s to look at the deck: it switches when the new track is heard.
+        std::vector<Action> first(actions.begin(), actions.begin() + 7);
+        session.run(first);
+        pathAt12 = session.mixer().deck(0)->GetCurrentTrackPath();
+        std::vector<Action> second(actions.begin() + 7, actions.end());
+        session.run(second);
+        pathAt14 = session.mixer().deck(0)->GetCurrentTrackPath();
+    }
+    EXPECT_EQ(pathAt12, dir.file("1.wav").string());  // the second track is open but not heard yet
+    EXPECT_EQ(pathAt14, dir.file("3.wav").string());  // by 20 s the last one has been heard
+    std::vector<std::int16_t> all(one);
+    all.insert(all.end(), two.begin(), two.end());
+    all.insert(all.end(), three.begin(), three.end());
+    const auto main = readWav(dir.file("main.wav"));
+    const long at = findPiece(main, all, 2 * 44100, 2 * 4410);
+    ASSERT_GE(at, 0);
+    ASSERT_GE(main.size(), static_cast<size_t>(at) + all.size());
+    EXPECT_TRUE(std::equal(all.begin() + 8820, all.end(), main.begin() + at + 8820));
+    // Then the deck stops: nothing of any track is played again.
+    EXPECT_TRUE(std::all_of(main.begin() + at + all.size(), main.end(), [](std::int16_t v) { return v == 0; }));
+}
+
+TEST(RenderEndToEndThreadTest, QueuedMp3sFollowWithoutAGap) {
+    test::TempDir dir;
+    test::sourcesWriteWav16(dir.file("1.wav"), test::sourcesSignal(44100 * 12, 2, 31), 2, 44100);
+    test::sourcesWriteWav16(dir.file("2.wav"), test::sourcesSignal(44100 * 3, 2, 32), 2, 44100);
+    ASSERT_TRUE(test::sourcesEncode(dir.file("1.wav"), dir.file("1.mp3"), test::sourcesEncoderArguments("mp3")));
+    ASSERT_TRUE(test::sourcesEncode(dir.file("2.wav"), dir.file("2.mp3"), test::sourcesEncoderArguments("mp3")));
+    auto all = decodeStereo(dir.file("1.mp3"));
+    const auto two = decodeStereo(dir.file("2.mp3"));
+    all.insert(all.end(), two.begin(), two.end());
+    const auto r = renderScript(dir, "0 load A " + dir.file("1.mp3").string() + "\n0 queue A " + dir.file("2.mp3").string() +
+                                   "\n0 level A 1\n0 curve 1\n0 play A\n16 end\n");
+    const long at = findPiece(r.main, all, 2 * 44100, 2 * 4410);
+    ASSERT_GE(at, 0);
+    ASSERT_GE(r.main.size(), static_cast<size_t>(at) + all.size());
+    EXPECT_TRUE(std::equal(all.begin() + 8820, all.end(), r.main.begin() + at + 8820));
+}
+
+TEST(RenderEndToEndThreadTest, ProgramRendersAScriptAndStopsAtAMalformedLine) {
+    test::TempDir dir;
+    test::sourcesWriteWav16(dir.file("a.wav"), sine(440, 3), 2, 44100);
+    const std::string tool = std::string(QUILLMIX_TEST_TOOLS_DIR) + "/quillmix-render";
+    { std::ofstream(dir.file("ok.txt")) << "0 load A \"" << dir.file("a.wav").string() << "\"\n0 play A\n"
+                                        << "0.5 load B /no/such/file.wav\n2 end\n"; }
+    { std::ofstream(dir.file("bad.txt")) << "0 play A\n\n# fine\n1 play Q\n"; }
+    const std::string run = tool + " --main " + dir.file("m.wav").string() + " " + dir.file("ok.txt").string() + " > " +
+                            dir.file("out.txt").string() + " 2> " + dir.file("err.txt").string();
+    ASSERT_EQ(std::system(run.c_str()), 0);
+    std::ifstream out(dir.file("out.txt"));
+    const std::string printed((std::istreambuf_iterator<char>(out)), {});
+    for (const char* key : {"rendered_seconds=2.0", "cpu_seconds=", "realtime_factor=", "underruns=0"})
+        EXPECT_NE(printed.find(key), std::string::npos) << key << " in " << printed;
+    std::ifstream err(dir.file("err.txt"));
+    const std::string complaints((std::istreambuf_iterator<char>(err)), {});
+    EXPECT_NE(complaints.find("line 3"), std::string::npos) << complaints;
+    EXPECT_GT(readWav(dir.file("m.wav")).size(), 2u * 44100);
+
+    const std::string bad = tool + " --main " + dir.file("m2.wav").string() + " " + dir.file("bad.txt").string() +
+                            " > /dev/null 2> " + dir.file("err2.txt").string();
+    EXPECT_NE(std::system(bad.c_str()), 0);
+    std::ifstream err2(dir.file("err2.txt"));
+    const std::string reason((std::istreambuf_iterator<char>(err2)), {});
+    EXPECT_NE(reason.find(":4:"), std::string::npos) << reason;
+}
