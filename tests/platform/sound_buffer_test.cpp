@@ -248,11 +248,12 @@ TEST(SoundBufferTest, EffectChainsBlendInWhilePlayingAndAreFreedOnceLetGo) {
     buffer->play();
     stepSoundDevice(*device, 10);
     buffer->swapEffectChain(std::make_unique<OffsetChain>(2.0f, &destroyed));
+    const int channels = device->channels();
     auto out = stepSoundDevice(*device, blend + 10);
     EXPECT_NEAR(out[0], 1000, 10);  // from the dry signal ...
-    EXPECT_NEAR(out[4 * (blend / 2)], 1500, 10);
-    EXPECT_EQ(out[4 * (blend + 5)], 2000);  // ... to the chain's output, in even steps
-    for (int n = 1; n < blend + 10; ++n) ASSERT_LE(std::abs(out[4 * n] - out[4 * (n - 1)]), 6) << n;
+    EXPECT_NEAR(out[channels * (blend / 2)], 1500, 10);
+    EXPECT_EQ(out[channels * (blend + 5)], 2000);  // ... to the chain's output, in even steps
+    for (int n = 1; n < blend + 10; ++n) ASSERT_LE(std::abs(out[channels * n] - out[channels * (n - 1)]), 6) << n;
 
     buffer->swapEffectChain(std::make_unique<OffsetChain>(0.5f, &destroyed));
     stepSoundDevice(*device, blend / 2);
