@@ -30,8 +30,12 @@ std::string CZanMixOutput::StripDeviceSuffix(const std::string& name) {
 
 void CZanMixOutput::OpenDevice(const std::string& deviceId, const std::string& name) {
     if (deviceId.empty() || name.empty()) return;
+    auto next = std::make_unique<CZanSoundOutput>(system_);
+    for (int deck = 0; deck < 2; ++deck) next->SetDeckEffectInputs(deck, deckEffectInputs_[deck]);
+    // The decks keep their effects and equalisers across a change of device.
+    if (output) next->CarryDeckEffectsFrom(*output);
     Close();
-    output = std::make_unique<CZanSoundOutput>(system_);
+    output = std::move(next);
     const bool rearPair = endsWith(name, "(Rear)");
     const bool split = rearPair || endsWith(name, "(Front)");
     output->CreateDevice(deviceId, split, rearPair);  // a failure leaves an output without device
@@ -152,6 +156,23 @@ void CZanMixOutput::ResumeForwardFromBackward(int deck) {
 }
 void CZanMixOutput::StartBackwardFromForward(int deck) {
     if (output) output->StartBackwardFromForward(deck);
+}
+
+void CZanMixOutput::SetDeckEffectInputs(int deck, const DeckEffectInputs& inputs) {
+    if (deck != 0 && deck != 1) return;
+    deckEffectInputs_[deck] = inputs;
+    if (output) output->SetDeckEffectInputs(deck, inputs);
+}
+SoundResult CZanMixOutput::SetEffect(int deck, const std::string& name) {
+    return output ? output->SetEffect(deck, name) : kSoundOk;
+}
+SoundResult CZanMixOutput::SetEffectParameter(int deck, int index) {
+    return output ? output->SetEffectParameter(deck, index) : kSoundOk;
+}
+SoundResult CZanMixOutput::EqualizerOn(int deck) { return output ? output->EqualizerOn(deck) : kSoundOk; }
+SoundResult CZanMixOutput::EqualizerOff(int deck) { return output ? output->EqualizerOff(deck) : kSoundOk; }
+SoundResult CZanMixOutput::SetEqualizerBandGain(int deck, int band) {
+    return output ? output->SetEqualizerBandGain(deck, band) : kSoundOk;
 }
 
 }  // namespace quillmix

@@ -56,6 +56,15 @@ public:
     void ResumeForwardFromBackward(int deck);
     void StartBackwardFromForward(int deck);
 
+    // The deck effect operations of CZanSoundOutput, forwarded; 0 on a closed output. The
+    // inputs are kept here and given to every output this object opens.
+    void SetDeckEffectInputs(int deck, const DeckEffectInputs& inputs);
+    SoundResult SetEffect(int deck, const std::string& name);
+    SoundResult SetEffectParameter(int deck, int index);
+    SoundResult EqualizerOn(int deck);
+    SoundResult EqualizerOff(int deck);
+    SoundResult SetEqualizerBandGain(int deck, int band);
+
     // The name without a trailing " (Rear)", " (Front)", " (Can Split)" or " (Can't Split)".
     static std::string StripDeviceSuffix(const std::string& name);
 
@@ -72,6 +81,7 @@ public:
 
 private:
     SoundSystem& system_;
+    std::array<DeckEffectInputs, 2> deckEffectInputs_{};
 };
 
 }  // namespace quillmix

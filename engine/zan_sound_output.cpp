@@ -55,12 +55,14 @@ SoundResult CZanSoundOutput::CreateDeckBuffers(int deck, int rate, bool withNoti
         WriteForwardChunk(deck, silence.data());
         if (withBackward) WriteBackwardChunk(deck, silence.data());
     }
+    SetEffect(deck, deckEffects_[deck].effectName());  // refused on a split device
     return kSoundOk;
 }
 
 SoundResult CZanSoundOutput::WriteForwardChunk(int deck, const std::int16_t* samples) {
     if (!valid(deck) || !forwardBuffer[deck]) return kSoundNotInitialized;
     forwardBuffer[deck]->write(forwardWritePosition[deck], samples, kChunkSize / 2);
+    forwardBuffer[deck]->releaseRetiredEffectChains();  // frees a replaced chain once let go
     forwardWritePosition[deck] = (forwardWritePosition[deck] + kChunkSize) % kRingBytes;
     return kSoundOk;
 }
@@ -68,6 +70,7 @@ SoundResult CZanSoundOutput::WriteForwardChunk(int deck, const std::int16_t* sam
 SoundResult CZanSoundOutput::WriteBackwardChunk(int deck, const std::int16_t* samples) {
     if (!valid(deck) || !backwardBuffer[deck]) return kSoundNotInitialized;
     backwardBuffer[deck]->write(backwardWritePosition[deck], samples, kChunkSize / 2);
+    backwardBuffer[deck]->releaseRetiredEffectChains();
     backwardWritePosition[deck] -= kChunkSize;
     if (backwardWritePosition[deck] < 0) backwardWritePosition[deck] += kRingBytes;
     return kSoundOk;
@@ -169,7 +172,8 @@ SoundResult CZanSoundOutput::StartBackwardFromForward(int deck) {
 
 void CZanSoundOutput::ReleaseDeckBuffers(int deck) {
     if (!valid(deck)) return;
-    effectChainActive[deck] = false;
+    // The deck's effect settings stay: new buffers take them up again. The chains go with
+    // the buffers.
     // Stop, then release: each buffer detaches from the device before it is freed.
     if (backwardBuffer[deck]) backwardBuffer[deck]->stop();
     backwardBuffer[deck].reset();

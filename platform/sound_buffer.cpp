@@ -27,12 +27,14 @@ SoundBuffer::SoundBuffer(std::shared_ptr<SoundDevice> device, const SoundBufferD
       maxBlockFrames_(device_->mixer().maxBlockFrames()),
       fadeFrames_(static_cast<int>(std::ceil(deviceRate_ * kFadeMilliseconds / 1000.0))),
       samples_(new std::atomic<std::int16_t>[kSoundBufferBytes / 2]),
-      frequency_(desc.frequency) {
+      frequency_(desc.frequency),
+      blendFrames_(std::max(1, deviceRate_ * kChainBlendMilliseconds / 1000)) {
     for (int i = 0; i < kSoundBufferBytes / 2; ++i) samples_[i].store(0, std::memory_order_relaxed);
     const std::uint64_t maxStep = SincResampler::stepFor(kFrequencyMax, deviceRate_);
     const int span = SincResampler::inputFramesFor(SincResampler::kOne - 1, maxStep, maxBlockFrames_);
     input_.assign(static_cast<std::size_t>(span) * 2, 0.0f);
     block_.assign(static_cast<std::size_t>(maxBlockFrames_) * 2, 0.0f);
+    blendBlock_.assign(static_cast<std::size_t>(maxBlockFrames_) * 2, 0.0f);
 }
 
 SoundBuffer::~SoundBuffer() {
@@ -179,13 +181,26 @@ SoundResult SoundBuffer::fadeOutAndStop() {
     return kSoundOk;
 }
 
-std::unique_ptr<AudioEffectChain> SoundBuffer::swapEffectChain(std::unique_ptr<AudioEffectChain> next) {
-    // Seq_cst exchange against the render's epoch: see SoundMixer::waitUntilQuiescent.
+void SoundBuffer::swapEffectChain(std::unique_ptr<AudioEffectChain> next) {
+    // Seq_cst exchange against the render's epoch: see SoundMixer::waitUntilQuiescent. Once
+    // the wait is over, a render that took up the previous chain has published it as held,
+    // and every later render sees `next`.
     chain_.exchange(next.get());
     device_->mixer().waitUntilQuiescent();
-    std::unique_ptr<AudioEffectChain> previous = std::move(ownedChain_);
+    if (ownedChain_) retiredChains_.push_back(std::move(ownedChain_));
     ownedChain_ = std::move(next);
-    return previous;
+    releaseRetiredEffectChains();
+}
+
+int SoundBuffer::releaseRetiredEffectChains() {
+    // A retired chain is never taken up again (it is no longer in the slot), so once the
+    // audio thread shows it holds neither it, it is free for good.
+    const AudioEffectChain* running = heldRunning_.load();
+    const AudioEffectChain* fading = heldBlendFrom_.load();
+    std::erase_if(retiredChains_, [&](const std::unique_ptr<AudioEffectChain>& chain) {
+        return chain.get() != running && chain.get() != fading;
+    });
+    return static_cast<int>(retiredChains_.size());
 }
 
 }  // namespace quillmix

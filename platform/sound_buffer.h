@@ -75,9 +75,17 @@ public:
     SoundResult playWithFadeIn();
     SoundResult fadeOutAndStop();
 
-    // Puts `next` (prepared for this device's rate, or null) in the effect slot and hands
-    // back the previous chain once the audio thread can no longer be running it.
-    std::unique_ptr<AudioEffectChain> swapEffectChain(std::unique_ptr<AudioEffectChain> next);
+    // Puts `next` (prepared for this device's rate, or null) in the effect slot. A playing
+    // buffer blends from the previous chain's output to next's over kChainBlendMilliseconds,
+    // both chains running meanwhile, so that a change of chain neither steps the waveform
+    // nor drops a block; a stopped buffer switches at once. The previous chain stays with
+    // the buffer until the audio thread has let go of it, and is freed on the window thread
+    // by a later swapEffectChain or releaseRetiredEffectChains, or by the destructor.
+    // Returns once no render that could have missed the change is still running.
+    static constexpr int kChainBlendMilliseconds = 5;
+    void swapEffectChain(std::unique_ptr<AudioEffectChain> next);
+    // Frees the retired chains the audio thread no longer runs; returns how many remain.
+    int releaseRetiredEffectChains();
     AudioEffectChain* effectChain() const { return chain_.load(std::memory_order_acquire); }
 
     // Audio thread: applies queued commands, then, if playing, renders `frames` (at most the
@@ -110,6 +118,10 @@ private:
     void notifyPassed(std::uint32_t fromFrame, std::uint32_t framesAdvanced) noexcept;
     float fadeFactorAt(int volume) noexcept;
     void mixInto(float* bus, int busChannels, int frames) noexcept;
+    void settleChain(AudioEffectChain* target) noexcept;
+    void runEffectChain(AudioEffectChain* target, int frames) noexcept;
+    void blendChains(int frames) noexcept;
+    void publishHeldChains() noexcept;
 
     std::shared_ptr<SoundDevice> device_;
     const std::uint32_t channelMask_;
@@ -121,8 +133,14 @@ private:
     std::atomic<int> frequency_;
     std::atomic<int> volume_{kVolumeFull};
     std::atomic<int> pan_{0};
-    std::atomic<AudioEffectChain*> chain_{nullptr};
+    std::atomic<AudioEffectChain*> chain_{nullptr};  // the chain the owner asked for
     std::unique_ptr<AudioEffectChain> ownedChain_;  // window thread's handle on chain_
+    // Window thread: chains taken out of the slot, freed once the audio thread has let go.
+    std::vector<std::unique_ptr<AudioEffectChain>> retiredChains_;
+    // What the audio thread runs (its runningChain_ and blendFrom_), published so the
+    // window thread can tell when a retired chain is free.
+    std::atomic<AudioEffectChain*> heldRunning_{nullptr};
+    std::atomic<AudioEffectChain*> heldBlendFrom_{nullptr};
 
     // Notification table: written only while stopped, published by the count.
     Event notifyEvent_;
@@ -151,6 +169,14 @@ private:
     bool gainsPrimed_ = false;
     std::vector<float> input_;  // resampler input span, sized at construction
     std::vector<float> block_;  // one block of stereo frames
+    // Chain blend: the chain in the slot as the audio thread last took it up, and while a
+    // blend runs (blending_) the one it fades out, null meaning the dry signal.
+    AudioEffectChain* runningChain_ = nullptr;
+    AudioEffectChain* blendFrom_ = nullptr;
+    bool blending_ = false;
+    int blendFrame_ = 0;
+    const int blendFrames_;           // blend length in device frames
+    std::vector<float> blendBlock_;   // the fading chain's block, sized at construction
 };
 
 }  // namespace quillmix

@@ -19,17 +19,75 @@ constexpr int kFadeTailFrames = 64;
 void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
     Command command;
     while (commands_.pop(command)) applyCommand(command);
-    if (!active_) return;
+    // Seq_cst pairs with the exchange in swapEffectChain and the mixer's epoch.
+    AudioEffectChain* const chain = chain_.load();
+    if (!active_) {
+        settleChain(chain);
+        return;
+    }
     const std::uint64_t step = SincResampler::stepFor(frequency_.load(std::memory_order_relaxed), deviceRate_);
     const auto fromFrame = static_cast<std::uint32_t>(position_ >> 32);
     resampleBlock(frames, step);
-    // Seq_cst pairs with the exchange in swapEffectChain and the mixer's epoch.
-    if (AudioEffectChain* chain = chain_.load()) chain->process(block_.data(), frames);
+    runEffectChain(chain, frames);
     mixInto(bus, busChannels, frames);
     const auto toFrame = static_cast<std::uint32_t>(position_ >> 32);
     notifyPassed(fromFrame, (toFrame + kSoundBufferFrames - fromFrame) % kSoundBufferFrames);
     // Release: a reader of the cursor also sees what was rendered up to it.
     publishedFrame_.store(toFrame, std::memory_order_release);
+}
+
+// A stopped buffer takes up the slot's chain at once: there is no sound to blend.
+void SoundBuffer::settleChain(AudioEffectChain* target) noexcept {
+    if (target == runningChain_ && !blending_) return;
+    runningChain_ = target;
+    blendFrom_ = nullptr;
+    blending_ = false;
+    publishHeldChains();
+}
+
+// Runs the chain in the slot. A chain that replaced the running one starts a blend; one
+// that arrives during a blend waits for the blend's end, so at most two chains run.
+void SoundBuffer::runEffectChain(AudioEffectChain* target, int frames) noexcept {
+    if (!blending_ && target != runningChain_) {
+        blendFrom_ = runningChain_;
+        runningChain_ = target;
+        blending_ = true;
+        blendFrame_ = 0;
+        publishHeldChains();
+    }
+    if (blending_) {
+        blendChains(frames);
+    } else if (runningChain_) {
+        runningChain_->process(block_.data(), frames);
+    }
+}
+
+// Both chains process the same input; the output moves linearly from the old chain's to
+// the new one's. The dry signal stands in for a null chain on either side.
+void SoundBuffer::blendChains(int frames) noexcept {
+    const int samples = 2 * frames;
+    std::copy(block_.begin(), block_.begin() + samples, blendBlock_.begin());
+    if (blendFrom_) blendFrom_->process(blendBlock_.data(), frames);
+    if (runningChain_) runningChain_->process(block_.data(), frames);
+    const float perFrame = 1.0f / static_cast<float>(blendFrames_);
+    for (int n = 0; n < frames; ++n) {
+        const float w = std::min(1.0f, static_cast<float>(blendFrame_ + n + 1) * perFrame);
+        block_[2 * n] = blendBlock_[2 * n] + (block_[2 * n] - blendBlock_[2 * n]) * w;
+        block_[2 * n + 1] = blendBlock_[2 * n + 1] + (block_[2 * n + 1] - blendBlock_[2 * n + 1]) * w;
+    }
+    blendFrame_ += frames;
+    if (blendFrame_ >= blendFrames_) {
+        blending_ = false;
+        blendFrom_ = nullptr;
+        publishHeldChains();
+    }
+}
+
+// The fading chain first, then the running one: the window thread reads them in the other
+// order, so a chain moving from running to fading is seen held in at least one of them.
+void SoundBuffer::publishHeldChains() noexcept {
+    heldBlendFrom_.store(blendFrom_);
+    heldRunning_.store(runningChain_);
 }
 
 void SoundBuffer::applyCommand(const Command& command) noexcept {

@@ -36,7 +36,10 @@ std::vector<std::int16_t> render(SoundDevice& device, int frames, int block) {
 
 class OffsetChain : public AudioEffectChain {
 public:
-    explicit OffsetChain(float gain) : gain_(gain) {}
+    explicit OffsetChain(float gain, int* destroyed = nullptr) : gain_(gain), destroyed_(destroyed) {}
+    ~OffsetChain() override {
+        if (destroyed_) ++*destroyed_;
+    }
     void process(float* samples, int frames) noexcept override {
         for (int i = 0; i < frames * 2; ++i) samples[i] *= gain_;
     }
@@ -44,6 +47,7 @@ public:
 
 private:
     float gain_;
+    int* destroyed_;
 };
 
 }  // namespace
@@ -236,17 +240,37 @@ TEST(SoundBufferTest, SumClipsToSixteenBitsAndLineVolumesScaleEachSide) {
     EXPECT_NEAR(out[1], 30000 * (32767.0 / 65535) * (32767.0 / 65535), 1);
 }
 
-TEST(SoundBufferTest, EffectChainRunsInTheSlotAndComesBackWhenSwapped) {
+TEST(SoundBufferTest, EffectChainsBlendInWhilePlayingAndAreFreedOnceLetGo) {
     auto device = steppedDevice();
     auto buffer = filledBuffer(*device, std::vector<std::int16_t>(2 * 1000, 1000));
+    const int blend = 44100 * SoundBuffer::kChainBlendMilliseconds / 1000;
+    int destroyed = 0;
     buffer->play();
-    EXPECT_EQ(buffer->swapEffectChain(std::make_unique<OffsetChain>(2.0f)), nullptr);
-    EXPECT_EQ(stepSoundDevice(*device, 1)[0], 2000);
-    auto old = buffer->swapEffectChain(std::make_unique<OffsetChain>(0.5f));
-    ASSERT_NE(old, nullptr);  // handed back for the owner to free
+    stepSoundDevice(*device, 10);
+    buffer->swapEffectChain(std::make_unique<OffsetChain>(2.0f, &destroyed));
+    const int channels = device->channels();
+    auto out = stepSoundDevice(*device, blend + 10);
+    EXPECT_NEAR(out[0], 1000, 10);  // from the dry signal ...
+    EXPECT_NEAR(out[channels * (blend / 2)], 1500, 10);
+    EXPECT_EQ(out[channels * (blend + 5)], 2000);  // ... to the chain's output, in even steps
+    for (int n = 1; n < blend + 10; ++n) ASSERT_LE(std::abs(out[channels * n] - out[channels * (n - 1)]), 6) << n;
+
+    buffer->swapEffectChain(std::make_unique<OffsetChain>(0.5f, &destroyed));
+    stepSoundDevice(*device, blend / 2);
+    EXPECT_EQ(buffer->releaseRetiredEffectChains(), 1);  // still blending out
+    EXPECT_EQ(destroyed, 0);
+    stepSoundDevice(*device, blend);
+    EXPECT_EQ(buffer->releaseRetiredEffectChains(), 0);
+    EXPECT_EQ(destroyed, 1);
     EXPECT_EQ(stepSoundDevice(*device, 1)[0], 500);
+
+    buffer->stop();  // a stopped buffer switches at once
     buffer->swapEffectChain(nullptr);
+    stepSoundDevice(*device, 1);
+    buffer->play();
     EXPECT_EQ(stepSoundDevice(*device, 1)[0], 1000);
+    EXPECT_EQ(buffer->releaseRetiredEffectChains(), 0);
+    EXPECT_EQ(destroyed, 2);
 }
 
 TEST(SoundBufferTest, CommandsPilingUpOnAnUnsteppedDeviceFailInsteadOfHanging) {
