@@ -2,14 +2,19 @@
 
 #include "app/quillmix.h"
 #include "app/settings_store.h"
+#include "dsp/effect_table.h"
+#include "dsp/filter_bank.h"
 #include "playlist/play_list_model.h"
 
 namespace quillmix {
 
-MixerEngine::MixerEngine(SoundSystem& system, SettingsStore* settings, std::array<CZanReadAheadRing*, 2> rings,
-                         CZanAnalysis* analysis)
-    : mix_(system), cycle_(mix_, rings, analysis), settings_(settings) {
+MixerEngine::MixerEngine(const MixerServices& services)
+    : mix_(services.soundSystem), cycle_(mix_, services.readForwardRings, services.analysis),
+      settings_(services.settings), equalizerBanks_(services.equalizerFilterBanks) {
     cycle_.afterBuffersCreated = [this](int d) { reapplyDeckSettings(d); };
+    for (int d = 0; d < kDeckCount; ++d)
+        for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput})
+            out->SetDeckEffectInputs(d, DeckEffectInputs{equalizerBanks_[d], &effectParameter_[d]});
     mix_.levelDeck[0].Set(settings_ ? settings_->getLevel(0) : SettingsStore::kDefaultLevel);
     mix_.levelDeck[1].Set(settings_ ? settings_->getLevel(1) : SettingsStore::kDefaultLevel);
     mix_.SetCrossFadeCurve(settings_ ? settings_->getCrossFaderCurvePosition() : 0.0);
@@ -122,8 +127,46 @@ void MixerEngine::addDeckTrackToPlayList(int d) {
     playList_->SelectRow(row);
 }
 
+void MixerEngine::ChooseEffect(int d, const std::string& name) {
+    chosenEffect_[d] = name;
+    const EffectKind kind = effectKindFromName(name);
+    if (kind == EffectKind::None) return;  // "No Effect" keeps the values
+    const EffectDescription& effect = describeEffect(kind);
+    for (int i = 0; i < 2; ++i) effectParameter_[d][i] = effect.parameters[i].defaultValue;
+}
+
+void MixerEngine::PublishEffectParameter(int d, int index, float value) {
+    if (index < 0 || index > 1) return;
+    effectParameter_[d][index] = value;
+}
+
+void MixerEngine::DesignEqualizer(int d, int bands) {
+    if (equalizerBanks_[d]) equalizerBanks_[d]->Design(bands);
+}
+
+void MixerEngine::SetEqualizerBandFactor(int d, int band, float factor) {
+    if (equalizerBanks_[d]) equalizerBanks_[d]->SetBandGain(band, factor);
+}
+
+// Effect and equaliser requests go to the monitor output first, then the main output.
+bool MixerEngine::handleEffectMessage(unsigned message, int d, LParam l) {
+    for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput}) {
+        switch (message) {
+            case UWM_APPLY_DECK_EFFECT: out->SetEffect(d, chosenEffect_[d]); break;
+            case UWM_CLEAR_DECK_EFFECT: out->SetEffect(d, std::string(kNoEffectName)); break;
+            case UWM_SET_EFFECT_PARAMETERS: out->SetEffectParameter(d, static_cast<int>(l)); break;
+            case UWM_SET_EQUALIZER_BAND: out->SetEqualizerBandGain(d, static_cast<int>(l)); break;
+            case UWM_APPLY_EQUALIZER_CHAIN: out->EqualizerOn(d); break;
+            case UWM_REMOVE_DECK_EFFECT_CHAIN: out->EqualizerOff(d); break;
+            default: return false;
+        }
+    }
+    return true;
+}
+
 bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageResult& result) {
     result = 0;
+    if (w < 2 && handleEffectMessage(message, static_cast<int>(w), l)) return true;
     const int d = w < 2 ? static_cast<int>(w) : 0;
     const bool deckValid = w < 2;
     switch (message) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/mixer_deck.h"
+#include "engine/mixer_services.h"
 #include "engine/play_forward_cycle.h"
 #include "engine/zan_mix_state.h"
 #include "platform/messaging.h"
@@ -24,8 +25,7 @@ class SoundSystem;
 
 class MixerEngine {
 public:
-    MixerEngine(SoundSystem& system, SettingsStore* settings, std::array<CZanReadAheadRing*, 2> rings,
-                CZanAnalysis* analysis);
+    explicit MixerEngine(const MixerServices& services);
     ~MixerEngine();
 
     void SetDeck(int deck, MixerDeck* link);
@@ -48,6 +48,18 @@ public:
     void SetMainVolume(double volume);                // 0 .. 1: speakers then wave line
     void SetMonitorVolume(double volume);             // 0 .. 1
 
+    // ---- What the effects and equaliser panels publish, then ask for by message ----
+    // The effect chosen for a deck: its parameters take the effect's defaults ("No Effect"
+    // keeps them). Applied by UWM_APPLY_DECK_EFFECT.
+    void ChooseEffect(int deck, const std::string& name);
+    // A parameter value (field units), applied by UWM_SET_EFFECT_PARAMETERS (deck, index).
+    void PublishEffectParameter(int deck, int index, float value);
+    const std::string& ChosenEffect(int deck) const { return chosenEffect_[deck]; }
+    // The equaliser's band count (2, 3 or 5) and the gain factor of a band (0.85 .. 1.15),
+    // held in the deck's equaliser filter bank.
+    void DesignEqualizer(int deck, int bands);
+    void SetEqualizerBandFactor(int deck, int band, float factor);
+
     CZanMixState& mix() { return mix_; }
     PlayForwardCycle& cycle() { return cycle_; }
 
@@ -60,9 +72,14 @@ private:
     void loadTrackFromPlayList(int deck);
     void addDeckTrackToPlayList(int deck);
 
+    bool handleEffectMessage(unsigned message, int deck, LParam lParam);
+
     CZanMixState mix_;
     PlayForwardCycle cycle_;
     SettingsStore* settings_;
+    std::array<CZanFilterBank*, 2> equalizerBanks_;
+    std::array<std::array<float, 2>, 2> effectParameter_{};  // what the effects panels publish
+    std::array<std::string, 2> chosenEffect_{"No Effect", "No Effect"};
     PlayListModel* playList_ = nullptr;
     std::array<MixerDeck*, 2> decks_{};
     std::array<double, 2> deckPan_{};

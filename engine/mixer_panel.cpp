@@ -16,8 +16,7 @@ namespace quillmix {
 
 CZanMixer::CZanMixer(QWidget* parent, MixerServices services)
     : PanelDialog(parent, "Quillmix", dialogUnits(214, 212)), services_(services),
-      engine_(std::make_unique<MixerEngine>(services.soundSystem, services.settings, services.readForwardRings,
-                                            services.analysis)) {
+      engine_(std::make_unique<MixerEngine>(services)) {
     setObjectName("mixer");
     mixerWindow = handle();
     confirmExit = [this] {

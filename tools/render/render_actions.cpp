@@ -4,6 +4,7 @@
 #include "app/quillmix.h"
 #include "deck/deck_panel.h"
 #include "dsp/chunk_analysis.h"
+#include "dsp/effect_table.h"
 #include "engine/mixer_panel.h"
 #include "playlist/play_list_panel.h"
 #include "tools/render/render_session.h"
@@ -112,7 +113,32 @@ void RenderSession::performMix(const Action& a) {
 }
 
 void RenderSession::performSound(const Action& a) {
+    MixerEngine& engine = mixer_->engine();
+    const auto d = static_cast<WParam>(a.deck);
     switch (a.command) {
+        case Command::eqBands:
+            engine.DesignEqualizer(a.deck, a.count);
+            if (equalizerOn_[a.deck]) sendMessage(mixerWindow, UWM_APPLY_EQUALIZER_CHAIN, d);
+            break;
+        case Command::eqSwitch:
+            equalizerOn_[a.deck] = a.on;
+            sendMessage(mixerWindow, a.on ? UWM_APPLY_EQUALIZER_CHAIN : UWM_REMOVE_DECK_EFFECT_CHAIN, d);
+            break;
+        case Command::eqGain:
+            engine.SetEqualizerBandFactor(a.deck, a.count - 1, static_cast<float>(a.value));
+            sendMessage(mixerWindow, UWM_SET_EQUALIZER_BAND, d, a.count - 1);
+            break;
+        case Command::effect:
+            if (effectKindFromName(a.name) == EffectKind::None && a.name != kNoEffectName)
+                report(a, "no effect is called " + a.name);
+            engine.ChooseEffect(a.deck, a.name);
+            if (a.parameter1) engine.PublishEffectParameter(a.deck, 0, static_cast<float>(*a.parameter1));
+            if (a.parameter2) engine.PublishEffectParameter(a.deck, 1, static_cast<float>(*a.parameter2));
+            sendMessage(mixerWindow, UWM_APPLY_DECK_EFFECT, d);
+            break;
+        case Command::effectOff:
+            sendMessage(mixerWindow, UWM_CLEAR_DECK_EFFECT, d);
+            break;
         case Command::analysis:
             analysis()->SetOctaveEnabled(a.analysis == AnalysisMode::octave);
             analysis()->SetScopeEnabled(a.analysis == AnalysisMode::scope);

@@ -70,6 +70,7 @@ private:
     CZanMixer* mixer_ = nullptr;
     std::int64_t renderedFrames_ = 0;
     std::array<bool, 2> seekHeld_{};  // Ffwd or Rwnd held: render in real time
+    std::array<bool, 2> equalizerOn_{};
     bool ready_ = false;
 };
 
