@@ -28,8 +28,8 @@ const SharedPlans& sharedPlans() {
         float* real = fftwf_alloc_real(FftState::kSize);
         fftwf_complex* complex = fftwf_alloc_complex(FftState::kBins);
         SharedPlans made;
-        made.forward = fftwf_plan_dft_r2c_1d(FftState::kSize, real, complex, FFTW_MEASURE);
-        made.inverse = fftwf_plan_dft_c2r_1d(FftState::kSize, complex, real, FFTW_MEASURE);
+        made.forward = fftwf_plan_dft_r2c_1d(FftState::kSize, real, complex, FFTW_ESTIMATE);
+        made.inverse = fftwf_plan_dft_c2r_1d(FftState::kSize, complex, real, FFTW_ESTIMATE);
         // The plans keep no pointer to the arrays they were measured on.
         fftwf_free(real);
         fftwf_free(complex);
