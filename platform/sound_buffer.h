@@ -121,6 +121,7 @@ private:
     void settleChain(AudioEffectChain* target) noexcept;
     void runEffectChain(AudioEffectChain* target, int frames) noexcept;
     void blendChains(int frames) noexcept;
+    bool heldSilent() const noexcept;  // at silence, gains at zero, no fade or blend running
     void publishHeldChains() noexcept;
 
     std::shared_ptr<SoundDevice> device_;
@@ -174,6 +175,7 @@ private:
     AudioEffectChain* runningChain_ = nullptr;
     AudioEffectChain* blendFrom_ = nullptr;
     bool blending_ = false;
+    bool skippedSilence_ = false;  // the last block was skipped as silent
     int blendFrame_ = 0;
     const int blendFrames_;           // blend length in device frames
     std::vector<float> blendBlock_;   // the fading chain's block, sized at construction

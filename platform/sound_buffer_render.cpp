@@ -27,13 +27,28 @@ void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
     }
     const std::uint64_t step = SincResampler::stepFor(frequency_.load(std::memory_order_relaxed), deviceRate_);
     const auto fromFrame = static_cast<std::uint32_t>(position_ >> 32);
-    resampleBlock(frames, step);
-    runEffectChain(chain, frames);
-    mixInto(bus, busChannels, frames);
+    if (heldSilent()) {
+        // A buffer held at silence (a deck faded out of this output) is not heard: its
+        // cursor and notifications go on, but nothing is resampled, processed or mixed.
+        position_ = (position_ + step * static_cast<std::uint64_t>(frames)) % kRingLength;
+        settleChain(chain);
+        skippedSilence_ = true;
+    } else {
+        if (skippedSilence_ && chain) chain->reset();  // heard again: no stale tail
+        skippedSilence_ = false;
+        resampleBlock(frames, step);
+        runEffectChain(chain, frames);
+        mixInto(bus, busChannels, frames);
+    }
     const auto toFrame = static_cast<std::uint32_t>(position_ >> 32);
     notifyPassed(fromFrame, (toFrame + kSoundBufferFrames - fromFrame) % kSoundBufferFrames);
     // Release: a reader of the cursor also sees what was rendered up to it.
     publishedFrame_.store(toFrame, std::memory_order_release);
+}
+
+bool SoundBuffer::heldSilent() const noexcept {
+    return gainsPrimed_ && gainLeft_ == 0.0f && gainRight_ == 0.0f && fadeKind_ == FadeKind::none && !blending_ &&
+           volume_.load(std::memory_order_relaxed) <= kVolumeSilent;
 }
 
 // A stopped buffer takes up the slot's chain at once: there is no sound to blend.

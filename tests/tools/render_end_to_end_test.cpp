@@ -224,3 +224,21 @@ TEST(RenderEndToEndThreadTest, ProgramRendersAScriptAndStopsAtAMalformedLine) {
     const std::string reason((std::istreambuf_iterator<char>(err2)), {});
     EXPECT_NE(reason.find(":4:"), std::string::npos) << reason;
 }
+
+TEST(RenderEndToEndThreadTest, DeckFadedOutOfAnOutputKeepsItsPlaceAndReturnsInStep) {
+    test::TempDir dir;
+    const auto track = test::sourcesSignal(44100 * 5, 2, 41);
+    test::sourcesWriteWav16(dir.file("a.wav"), track, 2, 44100);
+    // Deck A starts silent on main (the fader on B); at 2 s the fader comes over.
+    const auto r = renderScript(dir, "0 load A " + dir.file("a.wav").string() +
+                                         "\n0 level A 1\n0 curve 1\n0 fader main 1\n0 play A\n2 fader main -1\n4 end\n");
+    const size_t at2 = 2 * 88200;
+    EXPECT_TRUE(std::all_of(r.main.begin() + 8820, r.main.begin() + at2 - 512, [](std::int16_t v) { return v == 0; }));
+    // Heard again where it would be had it never been silent: the same place of the track.
+    const size_t probe = at2 + 2 * 4410;
+    const long where = findPiece(track, std::vector<std::int16_t>(r.main.begin() + probe, r.main.begin() + probe + 4410),
+                                 0, 4410);
+    ASSERT_GE(where, 0);
+    const long playStart = findPiece(r.main, track, 2 * 44100 * 3, 2 * 4410);  // where the track began
+    EXPECT_EQ(where, static_cast<long>(probe) - playStart);
+}
