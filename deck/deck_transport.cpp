@@ -37,6 +37,7 @@ void CZanDeck2::Unload() {
     cueOn_ = false;
     if (playing_) PlayPause(true);
     cancelPendingStart();
+    killWindowTimer(kReportQueuedTimer);  // a report now would show the unloaded track's place
     if (!nothingLoaded_) {
         stopReading(true);
         reader_.close();

@@ -25,10 +25,3 @@ TEST(DeckTextsTest, TempoTextRoundsTowardZeroWithOneDecimal) {
     EXPECT_EQ(deckTempoText(75.0), "50.0%");
     EXPECT_EQ(deckTempoText(-75.0), "-50.0%");
 }
-
-TEST(DeckTextsTest, PlaybackRateFollowsThePercentTruncated) {
-    EXPECT_EQ(deckPlaybackRate(0.0, 44100), 44100);
-    EXPECT_EQ(deckPlaybackRate(8.0, 44100), 47628);
-    EXPECT_EQ(deckPlaybackRate(-2.44, 44100), 43023);  // 43023.96
-    EXPECT_EQ(deckPlaybackRate(75.0, 44100), 77175);   // the text is limited, the rate is not
-}
