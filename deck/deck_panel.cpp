@@ -16,10 +16,12 @@ CZanDeck2::CZanDeck2(QWidget* parent, int deck, DeckSources sources)
 CZanDeck2::~CZanDeck2() {
     // The same handling as choosing "Nothing Loaded": nothing may keep playing or reading
     // for a deck whose window is gone.
+    for (int timer : {kCueBlinkTimer, kFastForwardTimer, kEndBackwardTimer, kRewindTimer, kReportQueuedTimer})
+        killWindowTimer(timer);
     Unload();
 }
 
-MessageResult CZanDeck2::handleMessage(unsigned message, WParam, LParam) {
+MessageResult CZanDeck2::handleMessage(unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
         case UWM_FADER_START:
             if (!playing_) PlayPause(false);
@@ -60,7 +62,7 @@ MessageResult CZanDeck2::handleMessage(unsigned message, WParam, LParam) {
             seeking_ = true;
             break;
         default:
-            return PanelDialog::handleMessage(message, 0, 0);
+            return PanelDialog::handleMessage(message, wParam, lParam);
     }
     return 0;
 }

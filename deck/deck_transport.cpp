@@ -37,6 +37,7 @@ void CZanDeck2::Unload() {
     cueOn_ = false;
     if (playing_) PlayPause(true);
     cancelPendingStart();
+    killWindowTimer(kReportQueuedTimer);  // a report now would show the unloaded track's place
     if (!nothingLoaded_) {
         stopReading(true);
         reader_.close();
@@ -142,7 +143,10 @@ void CZanDeck2::Reposition() {
     if (!nothingLoaded_) {
         // The read-ahead uses the reader until it is stopped, so it stops before a reopen.
         stopReading(true);
-        const bool readerMovedOn = nextTrackQueued_ || trackEnded_;
+        // The reader closes itself when the read-ahead reaches the end of the file, which
+        // happens up to a ring's length before the end is heard.
+        const bool readerMovedOn = nextTrackQueued_ || trackEnded_ || !reader_.isOpen() ||
+                                   reader_.path() != currentTrackPath_;
         nextTrackQueued_ = false;
         if (readerMovedOn && !reopenCurrentTrack()) {
             // The file went away since it was loaded: the deck is empty, as after a failed load.

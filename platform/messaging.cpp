@@ -46,8 +46,10 @@ public:
 
 protected:
     bool event(QEvent* e) override {
-        if (e->type() != kMessageEventType) return QObject::event(e);
+        // Before the event is read at all: a posted message's event was built on its sender's
+        // thread.
         handOver.load(std::memory_order_acquire);
+        if (e->type() != kMessageEventType) return QObject::event(e);
         auto* m = static_cast<MessageEvent*>(e);
         MessageResult r = owner_.handleMessage(m->message, m->wParam, m->lParam);
         if (m->result) *m->result = r;
@@ -125,9 +127,11 @@ static bool queueMessage(WindowHandle window, unsigned message, WParam wParam, L
         *directPort = port;
         return true;
     }
+    // The event is built before the release increment, so that its construction is ordered
+    // before the handler's acquire load too.
+    auto* event = new MessageEvent(message, wParam, lParam, std::move(done), result);
     port->handOver.fetch_add(1, std::memory_order_release);
-    QCoreApplication::postEvent(port, new MessageEvent(message, wParam, lParam, std::move(done), result),
-                                direct ? Qt::HighEventPriority : Qt::NormalEventPriority);
+    QCoreApplication::postEvent(port, event, direct ? Qt::HighEventPriority : Qt::NormalEventPriority);
     return true;
 }
 

@@ -16,7 +16,7 @@ CZanTrackReader::~CZanTrackReader() { close(); }
 
 std::int32_t CZanTrackReader::open(const std::string& path) {
     close();
-    positionBytes_ = 0;
+    positionBytes_.store(0, std::memory_order_relaxed);
     if (path.empty()) return kStatusUnexpected;
     path_ = path;
     const std::int32_t status = decoder_.open(path);
@@ -75,7 +75,7 @@ bool CZanTrackReader::handOverToNextTrack(std::int16_t* destination, int& chunkB
     const std::int32_t status = decoder_.readBlock(blockBuffer_.data(), wanted, got);
     blockReadyEvent_.set();
     chunkBytesFilled += convertBlock(got, destination + chunkBytesFilled / 2);
-    positionBytes_ = got;
+    positionBytes_.store(got, std::memory_order_relaxed);
     return got == wanted && status == kStatusOk;
 }
 
@@ -88,7 +88,7 @@ std::int32_t CZanTrackReader::readChunk(int deck, std::int16_t* destination, std
     int chunkBytesFilled = convertBlock(delivered, destination);
     endOfTrack = delivered < blockBytes_ || status == kStatusEndOfStream;
     bytesDelivered = delivered;
-    positionBytes_ += delivered;
+    positionBytes_.fetch_add(delivered, std::memory_order_relaxed);
     while (endOfTrack) {
         std::memset(reinterpret_cast<std::uint8_t*>(destination) + chunkBytesFilled, 0,
                     static_cast<std::size_t>(kChunkBytes - chunkBytesFilled));
@@ -108,7 +108,7 @@ void CZanTrackReader::seek(double fraction) {
     fraction = std::clamp(fraction, 0.0, 1.0);
     const auto frame = static_cast<std::int64_t>(std::floor(static_cast<double>(decoder_.durationFrames()) * fraction));
     decoder_.seekToFrame(frame);
-    positionBytes_ = frame * frameBytes();
+    positionBytes_.store(frame * frameBytes(), std::memory_order_relaxed);
 }
 
 double CZanTrackReader::lengthSeconds() const { return isOpen() ? decoder_.durationSeconds() : 0.0; }
@@ -119,7 +119,7 @@ std::string CZanTrackReader::path() const { return path_; }
 
 double CZanTrackReader::elapsedSeconds() const {
     if (!isOpen()) return 0.0;
-    return static_cast<double>(positionBytes_) / (static_cast<double>(sampleRate_) * frameBytes());
+    return static_cast<double>(positionBytes()) / (static_cast<double>(sampleRate_) * frameBytes());
 }
 
 }  // namespace quillmix

@@ -59,7 +59,9 @@ public:
     std::int32_t sampleRate() const { return sampleRate_; }
     double elapsedSeconds() const;  // positionBytes / bytes per second; 0 when closed
 
-    std::int64_t positionBytes() const { return positionBytes_; }
+    // Any thread: the deck reads it on the window thread while the read-forward thread
+    // decodes; a value one chunk stale is fine there.
+    std::int64_t positionBytes() const { return positionBytes_.load(std::memory_order_relaxed); }
     std::int64_t totalBytes() const { return totalBytes_; }
     std::int32_t blockBytes() const { return blockBytes_; }
     // Set when a block has been decoded and on close; nobody need wait on it, since the
@@ -76,7 +78,7 @@ private:
     Event blockReadyEvent_;
     std::int32_t bitsPerSample_ = 16;
     // 64-bit: a 16-bit stereo count passes 2^31 after 3 h 23 min, which long mixes reach.
-    std::int64_t positionBytes_ = 0;  // decoder bytes delivered since the last open or seek
+    std::atomic<std::int64_t> positionBytes_{0};  // decoder bytes delivered since the last open or seek
     std::int32_t channels_ = 2;
     std::int32_t blockBytes_ = 0;     // decoder bytes of one chunk: kChunkFrames whole frames
     std::int32_t sampleRate_ = 44100;
