@@ -17,7 +17,10 @@
 #include "platform/sound_system.h"
 #include "sources/read_ahead_ring.h"
 #include "sources/track_reader.h"
+#include "playlist/play_list_panel.h"
 #include "support/sound_engine_fixture.h"
+#include "support/sources_fixtures.h"
+#include "support/temp_dir.h"
 
 using namespace quillmix;
 
@@ -118,5 +121,27 @@ TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     const std::string text = dialog.cpuUsageText();
     EXPECT_EQ(dialog.findChild<QLabel*>("1019")->text().toStdString(), text);
     EXPECT_EQ(dialog.findChild<QProgressBar*>("1018")->value(), static_cast<int>(dialog.cpuUsagePercent()));
+    sendMessage(dialog.handle(), WM_CLOSE);
+}
+
+TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayList) {
+    createSharedEvents();
+    test::TempDir dir;
+    test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
+    test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
+    TestServices shell;
+    for (const auto& name : {"a.wav", "missing.wav", "b.wav"})
+        shell.commandLine.ParseParam(dir.file(name).string(), false, false);
+    CZanAudioDlg dialog(shell.services());
+    ASSERT_TRUE(dialog.OnInitDialog());
+    // Both loaded in turn (the second replaces the first); the missing one is passed over.
+    EXPECT_EQ(dialog.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
+    EXPECT_NEAR(dialog.mixer()->deck(0)->GetLength(), 2.0, 0.01);
+    PlayListModel& list = dialog.mixer()->playList()->model();
+    ASSERT_EQ(list.EntryCount(), 2);
+    EXPECT_EQ(list.Entry(0).path, dir.file("a.wav").string());
+    EXPECT_EQ(list.Entry(1).path, dir.file("b.wav").string());
+    EXPECT_EQ(list.Entry(1).deck, 0);
+    EXPECT_EQ(list.GetCurrentNumber(0), -1);  // the marks of deck A's entries are cleared
     sendMessage(dialog.handle(), WM_CLOSE);
 }
