@@ -122,6 +122,9 @@ private:
     void pause(bool noCueReturn);
     void returnToCuePoint();
     bool reopenCurrentTrack();
+    // Opens `path` in the reader on the file-open thread, waiting with dispatch. While it
+    // runs, handlers nested in the wait must not read the reader (openingFile_).
+    bool openInReader(const std::string& path);
     void startReading();
     void stopReading(bool disableButtons);
 
@@ -138,6 +141,7 @@ private:
 
     const int deck_;
     CZanTrackReader& reader_;
+    bool openingFile_ = false;  // the file-open thread is writing the reader
     CZanReadAheadRing& ring_;
     FileReadForwardThread readThread_;
 

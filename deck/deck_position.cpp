@@ -58,7 +58,8 @@ void CZanDeck2::cueBlinkTick() {
 
 void CZanDeck2::SetTempo(double percent) {
     tempoPercent_ = percent;
-    toMixer(UWM_SET_DECK_FREQUENCY, static_cast<LParam>(deckPlaybackRate(percent, reader_.sampleRate())));
+    const int rate = openingFile_ ? kSampleRate : reader_.sampleRate();
+    toMixer(UWM_SET_DECK_FREQUENCY, static_cast<LParam>(deckPlaybackRate(percent, rate)));
     tempoText_ = deckTempoText(percent);
     refresh(UWM_SHOW_TEMPO_TEXT);
 }
@@ -72,7 +73,8 @@ double CZanDeck2::readerSeconds() const {
 }
 
 void CZanDeck2::UpdatePosition(std::int32_t queuedBytes) {
-    if (showingCueTime_ || seeking_) return;
+    // A report that arrives while the reader is being opened waits for the next one.
+    if (showingCueTime_ || seeking_ || openingFile_) return;
     // While the next track is queued the reader counts that track, so the current one is
     // counted back from its end.
     double readSeconds = lengthSeconds_;
@@ -85,7 +87,7 @@ void CZanDeck2::UpdatePosition(std::int32_t queuedBytes) {
     // Ring slots and output queue both hold chunks: 16-bit stereo whatever the file's own
     // width and channel count, so both convert at four bytes per frame.
     const double waitingBytes = static_cast<double>(ringBytes) + queuedBytes;
-    const double waitingSeconds = waitingBytes / (static_cast<double>(reader_.sampleRate()) * 4.0);
+    const double waitingSeconds = waitingBytes / (static_cast<double>(kSampleRate) * 4.0);
     positionSeconds_ = readSeconds - waitingSeconds;
     showTime(positionSeconds_);
 }
@@ -105,8 +107,10 @@ void CZanDeck2::OnTrackChanged(const std::string& path) {
     chooserOnNothingLoaded_ = false;
     comboTrackPath_ = path;
     nextTrackQueued_ = false;
-    trackTitle_ = reader_.title();
-    lengthSeconds_ = reader_.lengthSeconds();
+    if (!openingFile_) {  // mid-open the reader is the file-open thread's
+        trackTitle_ = reader_.title();
+        lengthSeconds_ = reader_.lengthSeconds();
+    }
     // A track opened behind the previous one: the reader may be past it by now.
     const auto opened = std::find_if(openedTracks_.begin(), openedTracks_.end(),
                                      [&](const OpenedTrack& t) { return t.path == path; });
@@ -138,7 +142,7 @@ void CZanDeck2::OnTrackEnded() {
 void CZanDeck2::BeginNextTrack() { nextTrackQueued_ = true; }
 
 void CZanDeck2::QueueNextTrack(const std::string& path) {
-    const bool opened = openTrackOnFileOpenThread(deck_, reader_, path);
+    const bool opened = openInReader(path);
     // The read-forward thread, blocked in its end-of-track send, goes on into the new file
     // only when this flag is set.
     reader_.setTrackLoaded(opened);

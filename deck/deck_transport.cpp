@@ -16,7 +16,7 @@ bool CZanDeck2::LoadTrack(const std::string& path) {
         reader_.close();
     }
     openedTracks_.clear();
-    if (!openTrackOnFileOpenThread(deck_, reader_, path)) {
+    if (!openInReader(path)) {
         chooserOnNothingLoaded_ = true;
         comboTrackPath_ = kNothingLoadedText;
         nothingLoaded_ = true;
@@ -164,7 +164,7 @@ void CZanDeck2::Reposition() {
 
 bool CZanDeck2::reopenCurrentTrack() {
     openedTracks_.clear();
-    return openTrackOnFileOpenThread(deck_, reader_, currentTrackPath_);
+    return openInReader(currentTrackPath_);
 }
 
 void CZanDeck2::SetPositionFraction(double fraction) {
@@ -197,6 +197,13 @@ void CZanDeck2::OnReadyToPlay() {
     readThread_.lowerPriority();
     refreshNow(UWM_ENABLE_TRANSPORT_BUTTONS, 1);
     deckReadyToPlayEvent[deck_].set();
+}
+
+bool CZanDeck2::openInReader(const std::string& path) {
+    openingFile_ = true;
+    const bool opened = openTrackOnFileOpenThread(deck_, reader_, path);
+    openingFile_ = false;
+    return opened;
 }
 
 }  // namespace quillmix
