@@ -42,4 +42,4 @@ test-tsan: build-tsan
 test-fuzz: setup
 	bash tools/run_fuzz.sh 15
 
-test: test-plain test-asan test-tsan test-fuzz
+test: test-plain test-asan test-fuzz test-tsan
