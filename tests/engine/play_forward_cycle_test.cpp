@@ -6,6 +6,7 @@
 #include <random>
 
 #include "app/quillmix.h"
+#include "dsp/sample_layout.h"
 #include "engine/play_forward_cycle.h"
 #include "engine/zan_mix_state.h"
 #include "sources/read_ahead_ring.h"
@@ -111,6 +112,13 @@ public:
     std::vector<std::int16_t> main;  // interleaved stereo of the main output
 };
 
+// `frames` stereo frames from `from`, in reverse order.
+std::vector<std::int16_t> reversedFrames(const std::int16_t* from, int frames) {
+    std::vector<std::int16_t> out(2 * static_cast<size_t>(frames));
+    ReverseChunk(from, out.data(), frames);
+    return out;
+}
+
 // Where `piece` stands in `track`, in samples; -1 when nowhere.
 long find(const std::vector<std::int16_t>& track, const std::int16_t* piece, size_t n) {
     auto it = std::search(track.begin(), track.end(), piece, piece + n);
@@ -205,24 +213,13 @@ TEST(PlayForwardCycleThreadTest, BackwardPlaysTheRecentPastReversedStopsByItself
     const size_t backwardStart = rig.main.size();
     rig.render(1.0);
     // A quarter second after the fade, reversed, is a piece of the track just heard.
-    std::vector<std::int16_t> piece(rig.main.begin() + backwardStart + 2 * 4410,
-                                    rig.main.begin() + backwardStart + 2 * 4410 + 2 * 11025);
-    std::vector<std::int16_t> reversed(piece.size());
-    for (size_t f = 0; f < piece.size() / 2; ++f) {
-        reversed[2 * f] = piece[piece.size() - 2 - 2 * f];
-        reversed[2 * f + 1] = piece[piece.size() - 1 - 2 * f];
-    }
+    const auto reversed = reversedFrames(rig.main.data() + backwardStart + 2 * 4410, 11025);
     const long at = find(track, reversed.data(), reversed.size());
     ASSERT_GE(at, 0);
     EXPECT_LT(at, 3 * 2 * 44100);  // from what was heard, not from ahead
 
     // Where backward play got to: the last tenth of a second heard, reversed.
-    std::vector<std::int16_t> last(rig.main.end() - 2 * 4410, rig.main.end());
-    std::vector<std::int16_t> lastReversed(last.size());
-    for (size_t f = 0; f < last.size() / 2; ++f) {
-        lastReversed[2 * f] = last[last.size() - 2 - 2 * f];
-        lastReversed[2 * f + 1] = last[last.size() - 1 - 2 * f];
-    }
+    const auto lastReversed = reversedFrames(rig.main.data() + rig.main.size() - 2 * 4410, 4410);
     const long reached = find(track, lastReversed.data(), lastReversed.size());
     ASSERT_GE(reached, 0);
 
