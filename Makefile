@@ -4,7 +4,9 @@
 #              AddressSanitizer + UndefinedBehaviorSanitizer, and the threaded suites
 #              under ThreadSanitizer, and the play list readers under a fuzzer
 JOBS ?= $(shell nproc)
-CMAKE_FLAGS = -G Ninja -Wno-dev
+# CI (which sets CI=true) builds with warnings as errors.
+WERROR = $(if $(CI),ON,OFF)
+CMAKE_FLAGS = -G Ninja -Wno-dev -DQUILLMIX_WERROR=$(WERROR)
 
 .PHONY: run test setup build build-asan build-tsan test-plain test-asan test-tsan test-fuzz
 

@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 
 namespace quillmix {
 

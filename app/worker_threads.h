@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 
 namespace quillmix {
 

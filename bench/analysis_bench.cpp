@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "app/quillmix.h"
-#include "dsp/chunk_analysis.h"
+#include "app/shared_state.h"
+#include "engine/chunk_analysis.h"
 #include "dsp/filter_bank.h"
 
 using namespace quillmix;

@@ -3,7 +3,7 @@
 // the engine's CPU time per second of audio (as % of one core) and the real-time factor.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdlib>
 #include <filesystem>
@@ -32,12 +32,11 @@ std::filesystem::path fixtureFolder() {
     return folder;
 }
 
-QApplication& application() {
+QCoreApplication& application() {
     static int argc = 1;
     static char name[] = "quillmix-bench";
     static char* argv[] = {name, nullptr};
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
+    static QCoreApplication app(argc, argv);
     return app;
 }
 

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <random>
 
-#include "platform/sound_device.h"
+#include "sound/sound_device.h"
 
 using namespace quillmix;
 

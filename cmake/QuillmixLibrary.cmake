@@ -1,8 +1,10 @@
-# quillmix_library(NAME <name> [DIR <dir>] [DEPENDS <targets...>] [EXCLUDE <file names...>])
-# Builds every .cpp directly in DIR (default: the current folder) into the static
-# library quillmix_<name>. A folder with no sources yet becomes an interface library.
+# quillmix_library(NAME <name> [DIR <dir>] [DEPENDS <targets...>] [PRIVATE <targets...>]
+#                  [EXCLUDE <file names...>])
+# Builds every .cpp directly in DIR (default: the current folder) into the static library
+# quillmix_<name>. DEPENDS are the libraries its headers use (linked PUBLIC); PRIVATE are
+# those only its .cpp files use, vendor libraries above all, so they reach no one else.
 function(quillmix_library)
-  cmake_parse_arguments(LIB "" "NAME;DIR" "DEPENDS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(LIB "" "NAME;DIR" "DEPENDS;PRIVATE;EXCLUDE" ${ARGN})
   if(NOT LIB_DIR)
     set(LIB_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   endif()
@@ -12,19 +14,7 @@ function(quillmix_library)
   foreach(excluded ${LIB_EXCLUDE})
     list(REMOVE_ITEM sources ${LIB_DIR}/${excluded})
   endforeach()
-  set(has_cpp FALSE)
-  foreach(s ${sources})
-    if(s MATCHES "\\.cpp$")
-      set(has_cpp TRUE)
-    endif()
-  endforeach()
-  if(has_cpp)
-    add_library(${target} STATIC ${sources})
-    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} PUBLIC ${LIB_DEPENDS})
-  else()
-    add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${target} INTERFACE ${LIB_DEPENDS})
-  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${LIB_DEPENDS} PRIVATE ${LIB_PRIVATE})
 endfunction()

@@ -1,8 +1,9 @@
 // The position heard, the cue point, the tempo and the hand-over to the next track.
 #include <algorithm>
 
-#include "app/quillmix.h"
-#include "deck/deck_panel.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
+#include "deck/deck.h"
 #include "deck/deck_texts.h"
 #include "sources/file_open_thread.h"
 

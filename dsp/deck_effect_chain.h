@@ -15,7 +15,7 @@
 #include "dsp/effect_parametric_eq.h"
 #include "dsp/effect_processor.h"
 #include "dsp/effect_table.h"
-#include "platform/audio_effect.h"
+#include "dsp/audio_effect.h"
 
 namespace quillmix {
 

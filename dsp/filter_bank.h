@@ -18,12 +18,14 @@
 #include <array>
 #include <memory>
 
+#include "dsp/chunk_format.h"
+
 namespace quillmix {
 
 class CZanFilterBank {
 public:
     static constexpr double kSampleRate = 44100.0;            // Hz; cut-offs are fractions of it
-    static constexpr int kChunkLength = 2940;                 // samples per Process call
+    static constexpr int kChunkLength = kChunkFrames;         // samples per Process call
     static constexpr int kMaxBands = 30;
     static constexpr int kMaxTaps = 512;                      // the longest layout uses 500
     static constexpr int kHistoryLength = 511;                // previous samples kept in front

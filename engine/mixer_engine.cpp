@@ -1,6 +1,7 @@
 #include "engine/mixer_engine.h"
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "app/settings_store.h"
 #include "dsp/effect_table.h"
 #include "dsp/filter_bank.h"
@@ -12,6 +13,9 @@ MixerEngine::MixerEngine(const MixerServices& services)
     : mix_(services.soundSystem), cycle_(mix_, services.readForwardRings, services.analysis),
       settings_(services.settings), equalizerBanks_(services.equalizerFilterBanks) {
     cycle_.afterBuffersCreated = [this](int d) { reapplyDeckSettings(d); };
+    cycle_.trackBecameAudible = [this](int d) {
+        if (playList_) playList_->AdvanceToQueued(d);
+    };
     for (int d = 0; d < kDeckCount; ++d)
         for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput})
             out->SetDeckEffectInputs(d, DeckEffectInputs{equalizerBanks_[d], &effectParameter_[d]});

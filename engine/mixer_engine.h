@@ -1,5 +1,5 @@
 #pragma once
-// The engine side of the mixer panel: the mix state and both outputs, the play-forward
+// The engine of the mixer (CZanMixer): the mix state and both outputs, the play-forward
 // cycle, and the handlers of the engine requests that workers, decks and the play list
 // send to the mixer window. The panel's controls call the setters; the window's message
 // handler hands every engine message to handleMessage.
@@ -9,7 +9,7 @@
 #include <array>
 #include <string>
 
-#include "engine/mixer_deck.h"
+#include "deck/mixer_deck.h"
 #include "engine/mixer_services.h"
 #include "engine/play_forward_cycle.h"
 #include "engine/zan_mix_state.h"

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "app/worker_threads.h"
-#include "dsp/chunk_analysis.h"
+#include "engine/chunk_analysis.h"
 #include "dsp/sample_layout.h"
 #include "engine/zan_mix_state.h"
 #include "sources/read_ahead_ring.h"
@@ -12,7 +13,6 @@
 namespace quillmix {
 
 namespace {
-constexpr int kChunkSamples = kChunkFrames * 2;
 int previousSlot(int slot) { return slot == 0 ? PlayForwardCycle::kSlots - 1 : slot - 1; }
 }  // namespace
 
@@ -231,7 +231,7 @@ void PlayForwardCycle::OnPlayForwardNotify(int deck) {
     if (s.client && s.client->HasTrackLoaded() && !s.trackOfChunk[c].empty() &&
         s.client->CurrentTrackPath() != s.trackOfChunk[c]) {
         s.client->OnTrackChanged(s.trackOfChunk[c]);
-        s.client->TrackBecameAudible();
+        if (trackBecameAudible) trackBecameAudible(deck);
     }
     afterChunkHeard(deck, c, false);
     countTick(deck, queued);

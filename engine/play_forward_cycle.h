@@ -1,10 +1,12 @@
 #pragma once
-// The heartbeat of playback. Each time a deck's clock buffer crosses a chunk boundary its
-// notify thread asks the window thread for one cycle, which works out the audible chunk,
-// detects the end of the track, keeps the other output in step, tops up the queue of
-// chunks written ahead of the cursor from the deck's read-ahead ring (each chunk forward
-// into the forward buffers and time-reversed into the backward buffers), and drives the
-// deck's display, its meter and the analysis.
+// The heartbeat of playback, in both directions (the name is that of its forward half,
+// which feeds everything; backward play runs on the reversed chunks that the forward cycle
+// has already written, see StartBackwardPlay and OnPlayBackwardNotify). Each time a deck's
+// clock buffer crosses a chunk boundary its notify thread asks the window thread for one
+// cycle, which works out the audible chunk, detects the end of the track, keeps the other
+// output in step, tops up the queue of chunks written ahead of the cursor from the deck's
+// read-ahead ring (each chunk forward into the forward buffers and time-reversed into the
+// backward buffers), and drives the deck's display, its meter and the analysis.
 //
 // The clock is the main output when it has a device, otherwise the monitor output, so a
 // deck plays also when only headphones are connected. Only the clock's buffers carry
@@ -19,7 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "deck/mixer_deck.h"
 #include "engine/level_meter_model.h"
+#include "dsp/chunk_format.h"
 
 namespace quillmix {
 
@@ -28,28 +32,9 @@ class CZanMixOutput;
 class CZanMixState;
 class CZanReadAheadRing;
 
-// What the cycle needs of a deck (the deck transport, through the mixer).
-class DeckCycleClient {
-public:
-    virtual ~DeckCycleClient() = default;
-    virtual int SampleRate() const = 0;                 // of the track the reader holds
-    virtual bool HasTrackLoaded() const = 0;
-    virtual std::string CurrentTrackPath() const = 0;   // the track being heard
-    virtual std::string ReaderPath() const = 0;         // the track the reader now holds
-    virtual void OnReadyToPlay() = 0;
-    virtual void OnTrackEnded() = 0;
-    virtual void OnTrackChanged(const std::string& path) = 0;
-    virtual void OnChunkPlayed() = 0;
-    virtual void UpdatePosition(std::int32_t queuedBytes) = 0;
-    virtual void UpdatePositionFraction() = 0;
-    virtual void RedrawChart() = 0;
-    // The play list moves its selection to the deck's entry now audible.
-    virtual void TrackBecameAudible() = 0;
-};
-
 class PlayForwardCycle {
 public:
-    static constexpr int kSlots = 120;
+    static constexpr int kSlots = kOutputBufferChunks;
     static constexpr int kPreRollChunks = 26;
     static constexpr int kWakeReaderEvery = 27;
     static constexpr int kReportEvery = 3;
@@ -64,6 +49,9 @@ public:
     // Runs right after a deck's buffers have been created anew, before the pre-roll: the
     // mixer puts back what the new buffers do not carry yet (tempo, pan).
     std::function<void(int deck)> afterBuffersCreated;
+    // Runs when the first chunk of a deck's next track has become audible: the play list
+    // moves its selection to that entry.
+    std::function<void(int deck)> trackBecameAudible;
 
     // UWM_PREPARE_DECK_OUTPUT: fresh buffers on both outputs, 26 chunks of pre-roll, then
     // lastChunk 0 and the deck's OnReadyToPlay.

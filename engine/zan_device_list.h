@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_system.h"
+#include "sound/sound_system.h"
 
 namespace quillmix {
 

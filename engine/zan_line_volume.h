@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sound_system.h"
+#include "sound/sound_system.h"
 
 namespace quillmix {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 
 namespace quillmix {
 

@@ -23,7 +23,8 @@
 #include <string>
 
 #include "dsp/deck_effect_state.h"
-#include "platform/sound_system.h"
+#include "sound/sound_system.h"
+#include "dsp/chunk_format.h"
 
 namespace quillmix {
 
@@ -40,8 +41,8 @@ struct DeckEffectInputs {
 
 class CZanSoundOutput {
 public:
-    static constexpr int kChunkSize = 11760;
-    static constexpr int kRingChunks = 120;
+    static constexpr int kChunkSize = kChunkBytes;
+    static constexpr int kRingChunks = kOutputBufferChunks;
     static constexpr int kRingBytes = kChunkSize * kRingChunks;  // 1411200
     static constexpr int kLastChunkStart = kChunkSize * (kRingChunks - 1);  // 1399440
     static constexpr SoundResult kNoDriver = static_cast<SoundResult>(0x88780078u);

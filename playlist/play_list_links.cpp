@@ -1,6 +1,7 @@
 #include "playlist/play_list_links.h"
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 
 namespace quillmix {
 

@@ -1,6 +1,6 @@
 #include "sources/file_open_thread.h"
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "platform/messaging.h"
 #include "platform/thread_priority.h"
 

@@ -1,6 +1,7 @@
 #include "sources/file_read_forward_thread.h"
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "platform/messaging.h"
 
 namespace quillmix {

@@ -15,14 +15,13 @@
 #include <memory>
 #include <string>
 
-#include "app/quillmix.h"
+#include "dsp/chunk_format.h"
 
 namespace quillmix {
 
 class CZanReadAheadRing {
 public:
     static constexpr int kSlotCount = 170;
-    static constexpr int kChunkSamples = kChunkFrames * 2;
 
     CZanReadAheadRing();
     CZanReadAheadRing(const CZanReadAheadRing&) = delete;

@@ -1,6 +1,7 @@
 #include "sources/track_length_loader.h"
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "platform/messaging.h"
 #include "platform/thread_priority.h"
 #include "sources/track_reader.h"

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "dsp/sample_layout.h"
 
 namespace quillmix {

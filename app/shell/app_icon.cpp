@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 
 namespace quillmix {
 

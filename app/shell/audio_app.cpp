@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "app/shell/app_icon.h"
-#include "app/shell/audio_dialog.h"
+#include "ui/main_window.h"
 #include "app/shell/process_objects.h"
-#include "platform/sound_system.h"
+#include "sound/sound_system.h"
 
 namespace quillmix {
 

@@ -11,7 +11,7 @@
 #include "app/keyboard_reader.h"
 #include "app/settings_store.h"
 #include "app/shell/audio_app.h"
-#include "dsp/chunk_analysis.h"
+#include "engine/chunk_analysis.h"
 #include "dsp/filter_bank.h"
 #include "engine/zan_device_list.h"
 #include "platform/held_keys.h"

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "app/keyboard_reader.h"
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "app/worker_threads.h"
 
 using namespace quillmix;

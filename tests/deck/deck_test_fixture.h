@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "deck/deck_panel.h"
+#include "deck/deck.h"
 #include "support/deck_stand_ins.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
@@ -18,7 +18,7 @@ protected:
     static constexpr int kDeck = kDeckB;
 
     DeckFixture() {
-        deck = std::make_unique<CZanDeck2>(nullptr, kDeck, DeckSources{reader, ring});
+        deck = std::make_unique<CZanDeck2>(kDeck, DeckSources{reader, ring});
         deckWindow[kDeck] = deck->handle();
         mixer.deck = deck.get();
         mixer.ring = &ring;

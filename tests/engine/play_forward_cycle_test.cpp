@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <random>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "dsp/sample_layout.h"
 #include "engine/play_forward_cycle.h"
 #include "engine/zan_mix_state.h"
@@ -17,7 +18,6 @@ using namespace quillmix;
 namespace {
 
 constexpr int kPeriod = 256;
-constexpr int kChunkSamples = kChunkFrames * 2;
 
 struct FakeDeck : DeckCycleClient {
     int SampleRate() const override { return 44100; }
@@ -34,7 +34,6 @@ struct FakeDeck : DeckCycleClient {
     void UpdatePosition(std::int32_t) override {}
     void UpdatePositionFraction() override {}
     void RedrawChart() override {}
-    void TrackBecameAudible() override {}
     std::string current = "track-1";
     std::vector<std::string> changes;
     bool ended = false;

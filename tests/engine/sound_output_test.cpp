@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "engine/zan_sound_output.h"
 #include "support/sound_engine_fixture.h"
 #include "support/sound_signals.h"

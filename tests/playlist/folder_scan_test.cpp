@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "playlist/folder_scan.h"
 #include "playlist/play_list_model.h"
 #include "support/playlist_fakes.h"

@@ -7,7 +7,8 @@
 #include <map>
 #include <thread>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "playlist/play_list_model.h"
 #include "support/playlist_fakes.h"
 

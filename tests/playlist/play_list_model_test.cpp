@@ -1,7 +1,7 @@
 // The play list model: the decks' current and next entries, find, editing and lengths.
 #include <gtest/gtest.h>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "playlist/play_list_model.h"
 #include "support/playlist_fakes.h"
 

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/quillmix.h"
-#include "deck/deck_panel.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
+#include "deck/deck.h"
 #include "platform/messaging.h"
 
 namespace quillmix::test {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "dsp/deck_effect_chain.h"
 #include "dsp/filter_bank.h"
 #include "engine/zan_sound_output.h"

@@ -2,7 +2,7 @@
 // A sound system with hand-stepped devices only, for the engine tests.
 #include <memory>
 
-#include "platform/sound_system.h"
+#include "sound/sound_system.h"
 
 namespace quillmix::test {
 

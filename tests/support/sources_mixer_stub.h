@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "platform/messaging.h"
 #include "sources/file_open_thread.h"
 #include "sources/read_ahead_ring.h"

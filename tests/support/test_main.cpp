@@ -1,6 +1,6 @@
-// Entry point of every test program: an offscreen Qt application (so that messaging, timers
-// and widgets work without a display) and a private settings folder.
-#include <QApplication>
+// Entry point of every test program but the window tests': a Qt Core application (so that
+// messaging and timers work) and a private settings folder.
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,10 +8,9 @@
 #include "support/temp_dir.h"
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static quillmix::test::TempDir configHome;
     setenv("XDG_CONFIG_HOME", configHome.path().c_str(), 1);
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

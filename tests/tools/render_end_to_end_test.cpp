@@ -5,9 +5,9 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/quillmix.h"
-#include "deck/deck_panel.h"
-#include "engine/mixer_panel.h"
+#include "app/shared_state.h"
+#include "deck/deck.h"
+#include "engine/zan_mixer.h"
 #include "platform/audio_decoder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"

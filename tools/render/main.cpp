@@ -2,7 +2,7 @@
 //
 // Renders a script of timed mixer actions through the real engine on stepped devices,
 // writes the outputs as 16-bit stereo WAV and prints its figures.
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -67,8 +67,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication application(argc, argv);
+    QCoreApplication application(argc, argv);
     quillmix::render::RenderFigures figures;
     {
         quillmix::render::RenderSession session(options);

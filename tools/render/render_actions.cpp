@@ -1,12 +1,13 @@
 // The render script's commands, each the operation the panels call for the same action.
 #include <cstdio>
 
-#include "app/quillmix.h"
-#include "deck/deck_panel.h"
-#include "dsp/chunk_analysis.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
+#include "deck/deck.h"
+#include "engine/chunk_analysis.h"
 #include "dsp/effect_table.h"
-#include "engine/mixer_panel.h"
-#include "playlist/play_list_panel.h"
+#include "engine/zan_mixer.h"
+#include "playlist/zan_play_list.h"
 #include "tools/render/render_session.h"
 
 namespace quillmix::render {

@@ -8,15 +8,15 @@
 #include <ctime>
 #include <thread>
 
-#include "app/quillmix.h"
+#include "app/shared_state.h"
 #include "app/settings_store.h"
-#include "deck/deck_panel.h"
-#include "dsp/chunk_analysis.h"
+#include "deck/deck.h"
+#include "engine/chunk_analysis.h"
 #include "dsp/filter_bank.h"
-#include "engine/mixer_panel.h"
-#include "platform/sound_system.h"
-#include "platform/wav_file_writer.h"
-#include "playlist/play_list_panel.h"
+#include "engine/zan_mixer.h"
+#include "sound/sound_system.h"
+#include "sound/wav_file_writer.h"
+#include "playlist/zan_play_list.h"
 #include "sources/read_ahead_ring.h"
 #include "sources/track_length_loader.h"
 #include "sources/track_reader.h"
@@ -76,7 +76,7 @@ RenderSession::RenderSession(const RenderOptions& options) : options_(options), 
                            {&o.rings[0], &o.rings[1]},
                            o.analysis.get(),
                            {&o.equalizerBanks[0], &o.equalizerBanks[1]}};
-    o.mixer = std::make_unique<CZanMixer>(nullptr, services);
+    o.mixer = std::make_unique<CZanMixer>(services);
     mixer_ = o.mixer.get();
     mixer_->engine().OpenOutputs(kMainDevice, "Render Main", kMonitorDevice, "Render Monitor");
     mixer_->engine().SetMainVolume(1.0);
@@ -89,7 +89,7 @@ RenderSession::RenderSession(const RenderOptions& options) : options_(options), 
 RenderSession::~RenderSession() {
     Objects& o = *objects_;
     if (o.mixer) {
-        o.mixer->destroyOwnedPanels();  // decks unload: playback stops, read-ahead threads end
+        o.mixer->destroyOwned();  // decks unload: playback stops, read-ahead threads end
         o.mixer.reset();
     }
     requestTrackLengthLoaderStop();

@@ -3,7 +3,7 @@
 // devices, rendered as fast as the engine keeps up. It never renders past a notification
 // that the window thread has not handled yet, so it never underruns on its own account.
 //
-// Window thread only (the thread that created the QApplication).
+// Window thread only (the thread that created the QCoreApplication).
 
 #include <array>
 #include <cstdint>

@@ -1,0 +1,193 @@
+#pragma once
+// The transport of one deck: which track is loaded, whether the deck plays forward or
+// backward, pauses or seeks, the cue point, the tempo, the position being heard and the
+// texts the deck shows. It is a message window without widgets (deckWindow[d]); the deck
+// panel shows its fields, and its controls post to it.
+//
+// The deck makes no sound itself. It drives
+//   - the mixer (mixerWindow) with synchronous sends, wParam = deck: start and stop of
+//     forward and backward play, tempo, queued-audio reports;
+//   - the main window (mainDialogWindow) with refresh posts, wParam = deck: the deck changes
+//     one of its fields below, then posts; the main window reads the field back;
+//   - its track reader and read-ahead ring, filled by the deck's read-forward thread.
+//
+// Threads: every member runs on the window thread. Waits for worker threads dispatch
+// messages (pumpingWait), so any operation may be entered again while another one of the
+// same deck is suspended in a wait. The guards pausing, backwardStarting and seeking are
+// set before each wait, and the 1 ms timers 5 and 6 retry a start that met one of them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "deck/mixer_deck.h"
+#include "platform/messaging.h"
+#include "sources/file_read_forward_thread.h"
+#include "sources/read_ahead_ring.h"
+#include "sources/track_reader.h"
+
+namespace quillmix {
+
+// The process-wide objects a deck works on; they outlive the deck.
+struct DeckSources {
+    CZanTrackReader& reader;
+    CZanReadAheadRing& ring;
+};
+
+// The chooser's fixed entry 0.
+inline constexpr const char* kNothingLoadedText = "Nothing Loaded";
+
+class CZanDeck2 : public MessageWindow, public MixerDeck {
+public:
+    CZanDeck2(int deck, DeckSources sources);
+    // Runs the unload, so playback stops and the read-forward thread ends before the window.
+    ~CZanDeck2() override;
+
+    MessageResult handleMessage(unsigned message, WParam wParam, LParam lParam) override;
+    void onTimer(int id) override;
+
+    // ---- Transport (deck_transport.cpp) ----
+    // Opens `path` on a file-open thread and starts the read-ahead. False, with the deck
+    // left empty, when the file does not open.
+    bool LoadTrack(const std::string& path) override;
+    void Unload();  // the user chose "Nothing Loaded"
+    // Pauses a playing deck (returning to the cue point when Cue is on and noCueReturn is
+    // false); otherwise starts forward play through timer 5. No-op when nothing is loaded.
+    void PlayPause(bool noCueReturn) override;
+    void PlayBackward();
+    void PlayResumeAfterBackward();  // through timer 6
+    // Moves the reader to positionFraction (clamped to 0..1), restarting the read-ahead.
+    void Reposition();
+    void SetPositionFraction(double fraction);
+    // The position slider while it is dragged (fraction 0..1), and on its release.
+    void DragPositionTo(double fraction);
+    void EndPositionDrag(double fraction);
+    void OnReadyToPlay() override;  // the mixer saw UWM_PREPARE_DECK_OUTPUT for this deck
+
+    // ---- Position, cue, tempo, track hand-over (deck_position.cpp) ----
+    void SetCue(bool on);
+    void SetTempo(double percent);
+    // queuedBytes: chunks queued ahead in the deck's output × kChunkBytes.
+    void UpdatePosition(std::int32_t queuedBytes) override;
+    void UpdatePositionFraction() override;
+    void OnTrackChanged(const std::string& path) override;  // first chunk of `path` became audible
+    void OnTrackEnded() override;  // the output played the ring's first silence
+    void BeginNextTrack() override;
+    // Inside the mixer's UWM_TRACK_READER_DONE: opens `path` behind the current track.
+    void QueueNextTrack(const std::string& path) override;
+    void OnChunkPlayed() override;
+    void RedrawChart() override;  // asks the main window to redraw the deck's platter
+
+    // ---- Queries ----
+    bool IsPlaying() const override { return playing_; }
+    double GetLength() const override { return lengthSeconds_; }
+    std::string GetTitle() const override { return trackTitle_; }
+    std::string GetCurrentTrackPath() const { return currentTrackPath_; }
+    std::string GetExtraBrowsePath() const override { return extraBrowsePath_; }
+    bool IsNextTrackQueued() const override { return nextTrackQueued_; }
+    int SampleRate() const override;
+    bool HasTrackLoaded() const override { return IsLoaded(); }
+    std::string CurrentTrackPath() const override { return currentTrackPath_; }
+    std::string ReaderPath() const override;
+    bool IsCueOn() const { return cueOn_; }
+    bool IsShowingCueTime() const { return showingCueTime_; }
+    bool IsLoaded() const { return !nothingLoaded_; }
+
+    // ---- The fields the main window reads back on a refresh post ----
+    int deckIndex() const { return deck_; }
+    const std::string& timeText() const { return timeText_; }
+    const std::string& lengthText() const { return lengthText_; }
+    const std::string& tempoText() const { return tempoText_; }
+    const std::string& trackTitle() const { return trackTitle_; }
+    const std::string& comboTrackPath() const { return comboTrackPath_; }
+    double positionFraction() const { return positionFraction_; }  // 0 start .. 1 end
+    double positionSeconds() const { return positionSeconds_; }
+    double cuePointSeconds() const { return cuePointSeconds_; }
+    double lengthSeconds() const { return lengthSeconds_; }
+    double tempoPercent() const { return tempoPercent_; }
+    bool playingBackward() const { return playingBackward_; }
+    bool seeking() const { return seeking_; }
+    bool pausing() const { return pausing_; }
+    bool backwardStarting() const { return backwardStarting_; }
+    bool trackEnded() const { return trackEnded_; }
+    bool nextTrackQueued() const { return nextTrackQueued_; }
+    int cueBlinkCount() const { return cueBlinkCount_; }
+
+    // Timer ids and periods (ms) of the deck window.
+    static constexpr int kCueBlinkTimer = 1, kCueBlinkMs = 300;
+    static constexpr int kFastForwardTimer = 2, kSeekStepMs = 200;
+    static constexpr int kStartForwardTimer = 5;
+    static constexpr int kEndBackwardTimer = 6;
+    static constexpr int kRewindTimer = 7;
+    static constexpr int kReportQueuedTimer = 10, kReportQueuedMs = 3000;
+
+private:
+    // deck_transport.cpp
+    void startForwardPlayTick();  // timer 5
+    void endBackwardPlayTick();   // timer 6
+    void seekStepTick(int direction);  // timers 2 (+1) and 7 (-1)
+    void cancelPendingStart();
+    void pause(bool noCueReturn);
+    void returnToCuePoint();
+    bool reopenCurrentTrack();
+    // Opens `path` in the reader on the file-open thread, waiting with dispatch. While it
+    // runs, handlers nested in the wait must not read the reader (openingFile_).
+    bool openInReader(const std::string& path);
+    void startReading();
+    void stopReading(bool disableButtons);
+
+    // deck_position.cpp
+    void cueBlinkTick();  // timer 1
+    void setShowingCueTime(bool showing);
+    void showTime(double seconds);
+    double readerSeconds() const;
+
+    // deck_panel.cpp
+    void refresh(unsigned message, LParam lParam = 0) const;  // post to the main window
+    void refreshNow(unsigned message, LParam lParam) const;   // send to the main window
+    MessageResult toMixer(unsigned message, LParam lParam = 0) const;
+
+    const int deck_;
+    CZanTrackReader& reader_;
+    bool openingFile_ = false;  // the file-open thread is writing the reader
+    CZanReadAheadRing& ring_;
+    FileReadForwardThread readThread_;
+
+    bool nothingLoaded_ = true;
+    bool playing_ = false;
+    bool playingBackward_ = false;
+    bool backwardStarting_ = false;
+    bool pausing_ = false;
+    bool trackEnded_ = false;
+    bool seeking_ = false;
+    bool cueOn_ = false;
+    bool showingCueTime_ = false;
+    bool nextTrackQueued_ = false;
+    bool chooserOnNothingLoaded_ = true;  // the chooser's entry 0 is selected
+    bool startPending_ = false;           // timer 5 runs: Play was asked for, not yet sent
+    int cueBlinkCount_ = 0;
+    double cuePointSeconds_ = 0.0;
+    double positionSeconds_ = 0.0;
+    double positionFraction_ = 0.0;
+    double lengthSeconds_ = 0.0;
+    double tempoPercent_ = 0.0;
+    std::string comboTrackPath_;
+    std::string currentTrackPath_;
+    std::string trackTitle_;
+    std::string extraBrowsePath_;
+    std::string timeText_;
+    std::string lengthText_;
+    std::string tempoText_;
+
+    // Tracks opened behind the current one and not yet audible, oldest first. Their title
+    // and length are taken when they open: by the time one becomes audible, the reader may
+    // have closed it or moved on to a later one.
+    struct OpenedTrack {
+        std::string path;
+        std::string title;
+        double lengthSeconds;
+    };
+    std::vector<OpenedTrack> openedTracks_;
+};
+
+}  // namespace quillmix

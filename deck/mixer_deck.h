@@ -1,0 +1,43 @@
+#pragma once
+// What the mixer asks of a deck: what the play-forward cycle needs, plus the transport
+// operations that the mixer's message handlers call. The deck transport (CZanDeck2)
+// implements it; engine tests implement it with fakes.
+//
+// Window thread only.
+
+#include <cstdint>
+#include <string>
+
+namespace quillmix {
+
+// What the play-forward cycle needs of a deck.
+class DeckCycleClient {
+public:
+    virtual ~DeckCycleClient() = default;
+    virtual int SampleRate() const = 0;                 // of the track the reader holds
+    virtual bool HasTrackLoaded() const = 0;
+    virtual std::string CurrentTrackPath() const = 0;   // the track being heard
+    virtual std::string ReaderPath() const = 0;         // the track the reader now holds
+    virtual void OnReadyToPlay() = 0;
+    virtual void OnTrackEnded() = 0;
+    virtual void OnTrackChanged(const std::string& path) = 0;
+    virtual void OnChunkPlayed() = 0;
+    virtual void UpdatePosition(std::int32_t queuedBytes) = 0;
+    virtual void UpdatePositionFraction() = 0;
+    virtual void RedrawChart() = 0;
+};
+
+class MixerDeck : public DeckCycleClient {
+public:
+    virtual bool LoadTrack(const std::string& path) = 0;
+    virtual void PlayPause(bool noCueReturn) = 0;
+    virtual bool IsPlaying() const = 0;
+    virtual double GetLength() const = 0;
+    virtual std::string GetTitle() const = 0;
+    virtual std::string GetExtraBrowsePath() const = 0;
+    virtual bool IsNextTrackQueued() const = 0;  // the reader has moved on to the next track
+    virtual void BeginNextTrack() = 0;
+    virtual void QueueNextTrack(const std::string& path) = 0;
+};
+
+}  // namespace quillmix

@@ -1,0 +1,44 @@
+#include "engine/zan_mixer.h"
+
+#include "app/shared_state.h"
+#include "deck/deck.h"
+#include "playlist/zan_play_list.h"
+
+namespace quillmix {
+
+CZanMixer::CZanMixer(MixerServices services)
+    : services_(services), engine_(std::make_unique<MixerEngine>(services)) {
+    mixerWindow = handle();
+    playList_ = std::make_unique<CZanPlayList2>();
+    engine_->SetPlayList(&playList_->model());
+    for (int d = 0; d < kDeckCount; ++d) {
+        decks_[d] = std::make_unique<CZanDeck2>(d, DeckSources{*services.trackReaders[d], *services.readForwardRings[d]});
+        deckWindow[d] = decks_[d]->handle();
+        engine_->SetDeck(d, decks_[d].get());
+    }
+}
+
+CZanMixer::~CZanMixer() {
+    destroyOwned();
+    engine_.reset();
+    if (mixerWindow == handle()) mixerWindow = WindowHandle{};
+}
+
+void CZanMixer::destroyOwned() {
+    for (int d = 0; d < kDeckCount; ++d) {
+        if (!decks_[d]) continue;
+        if (engine_) engine_->SetDeck(d, nullptr);
+        deckWindow[d] = WindowHandle{};
+        decks_[d].reset();
+    }
+    if (engine_) engine_->SetPlayList(nullptr);
+    playList_.reset();
+}
+
+MessageResult CZanMixer::handleMessage(unsigned message, WParam wParam, LParam lParam) {
+    MessageResult result = 0;
+    if (engine_) engine_->handleMessage(message, wParam, lParam, result);
+    return result;
+}
+
+}  // namespace quillmix

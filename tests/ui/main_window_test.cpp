@@ -1,0 +1,148 @@
+// The hidden main window: start-up, the refresh it answers, and the close that ends it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "app/command_line_info.h"
+#include "app/cpu_usage_meter.h"
+#include "app/keyboard_reader.h"
+#include "app/shared_state.h"
+#include "ui/main_window.h"
+#include "ui/mixer_panel.h"
+#include "deck/deck.h"
+#include "engine/zan_mixer.h"
+#include "sound/sound_system.h"
+#include "sources/read_ahead_ring.h"
+#include "sources/track_reader.h"
+#include "playlist/zan_play_list.h"
+#include "support/sound_engine_fixture.h"
+#include "support/sources_fixtures.h"
+#include "support/temp_dir.h"
+
+using namespace quillmix;
+
+namespace {
+struct TestServices {
+    CZanCommandLineInfo commandLine;
+    CpuUsageMeter cpuMeter;
+    HeldKeys keys;
+    KeyboardReader keyboard{keys};
+    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
+    std::array<CZanTrackReader, 2> readers;
+    std::array<CZanReadAheadRing, 2> rings;
+    ShellServices services() {
+        MixerServices mixer{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}};
+        return {commandLine, cpuMeter, keyboard, mixer, nullptr, false};
+    }
+};
+}  // namespace
+
+TEST(MainWindowTest, StartUpCreatesAndPlacesPanelsAndCloseEndsTheModalLoop) {
+    createSharedEvents();
+    TestServices shell;
+    CZanAudioDlg dialog(shell.services());
+    for (const char* arg : {"a.mp3", "missing.mp3", "b.mp3"}) shell.commandLine.ParseParam(arg, false, false);
+    std::vector<std::string> loaded;
+    dialog.loadCommandLineTrack = [&](const std::string& p) {
+        loaded.push_back(p);
+        return p != "missing.mp3";  // a failed load is passed over; the next one is tried
+    };
+    bool confirmed = false;
+    // Once running: the user closes the mixer panel and confirms.
+    QTimer::singleShot(50, [&] {
+        ASSERT_NE(dialog.mixer(), nullptr);
+        EXPECT_EQ(mainWindowReady, 1);
+        EXPECT_EQ(mainDialogWindow, dialog.handle());
+        EXPECT_EQ(mixerWindow, dialog.mixer()->handle());
+        EXPECT_EQ(deckWindow[1], dialog.mixer()->deck(1)->handle());
+        EXPECT_TRUE(dialog.mixerPanel()->isVisible());
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.mixerPanel()->windowTitle(), "Quillmix");
+        EXPECT_EQ(dialog.windowTitle(), "Quillmix");
+        dialog.mixerPanel()->confirmExit = [&] {
+            confirmed = true;
+            return true;
+        };
+        dialog.mixerPanel()->close();
+    });
+    dialog.DoModal();  // returns only through the orderly close
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(dialog.mixer(), nullptr);
+    EXPECT_EQ(keyboardThreadRunning.load(), 0);
+    EXPECT_EQ(trackLengthLoaderRunning.load(), 0);
+    EXPECT_EQ(loaded, (std::vector<std::string>{"a.mp3", "missing.mp3", "b.mp3"}));
+}
+
+TEST(MainWindowTest, DeclinedExitKeepsRunning) {
+    createSharedEvents();
+    TestServices shell;
+    CZanAudioDlg dialog(shell.services());
+    ASSERT_TRUE(dialog.OnInitDialog());
+    dialog.mixerPanel()->confirmExit = [] { return false; };
+    dialog.mixerPanel()->close();
+    letWindowThreadRun(5);
+    ASSERT_NE(dialog.mixer(), nullptr);
+    EXPECT_TRUE(dialog.mixerPanel()->isVisible());
+    sendMessage(dialog.handle(), WM_CLOSE);
+    EXPECT_EQ(dialog.mixer(), nullptr);
+}
+
+TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
+    createSharedEvents();
+    TestServices shell;
+    CZanAudioDlg dialog(shell.services());
+    dialog.checkSoundLayer = [] { return std::string("No sound layer"); };
+    QTimer::singleShot(50, [] {
+        // The message box is the only window left; acknowledge it.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                EXPECT_EQ(box->text(), "No sound layer");
+                box->accept();
+            }
+    });
+    dialog.DoModal();
+    EXPECT_EQ(dialog.mixer(), nullptr);
+}
+
+TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
+    createSharedEvents();
+    TestServices shell;
+    CZanAudioDlg dialog(shell.services());
+    ASSERT_TRUE(dialog.OnInitDialog());
+    for (int i = 0; i < 120 && dialog.findChild<QLabel*>("1019")->text() == "0 %"; ++i) {
+        // Busy the processor a little so the figure moves off zero at some sample.
+        volatile double x = 0;
+        for (int k = 0; k < 2000000; ++k) x = x + k;
+        letWindowThreadRun(10);
+    }
+    const std::string text = dialog.cpuUsageText();
+    EXPECT_EQ(dialog.findChild<QLabel*>("1019")->text().toStdString(), text);
+    EXPECT_EQ(dialog.findChild<QProgressBar*>("1018")->value(), static_cast<int>(dialog.cpuUsagePercent()));
+    sendMessage(dialog.handle(), WM_CLOSE);
+}
+
+TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayList) {
+    createSharedEvents();
+    test::TempDir dir;
+    test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
+    test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
+    TestServices shell;
+    for (const auto& name : {"a.wav", "missing.wav", "b.wav"})
+        shell.commandLine.ParseParam(dir.file(name).string(), false, false);
+    CZanAudioDlg dialog(shell.services());
+    ASSERT_TRUE(dialog.OnInitDialog());
+    // Both loaded in turn (the second replaces the first); the missing one is passed over.
+    EXPECT_EQ(dialog.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
+    EXPECT_NEAR(dialog.mixer()->deck(0)->GetLength(), 2.0, 0.01);
+    PlayListModel& list = dialog.mixer()->playList()->model();
+    ASSERT_EQ(list.EntryCount(), 2);
+    EXPECT_EQ(list.Entry(0).path, dir.file("a.wav").string());
+    EXPECT_EQ(list.Entry(1).path, dir.file("b.wav").string());
+    EXPECT_EQ(list.Entry(1).deck, 0);
+    EXPECT_EQ(list.GetCurrentNumber(0), -1);  // the marks of deck A's entries are cleared
+    sendMessage(dialog.handle(), WM_CLOSE);
+}
