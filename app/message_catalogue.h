@@ -51,6 +51,8 @@ inline constexpr unsigned UWM_SCRATCH_BACKWARD = WM_APP + 37;
 inline constexpr unsigned UWM_SCRATCH_FORWARD = WM_APP + 38;
 inline constexpr unsigned UWM_SCRATCH_RELEASE = WM_APP + 40;
 inline constexpr unsigned UWM_POSITION_DRAG_BEGIN = WM_APP + 48;
+// Posted by a deck to itself: run the operations that arrived while it was suspended in a wait.
+inline constexpr unsigned UWM_RUN_DEFERRED_DECK_OPERATIONS = WM_APP + 80;
 
 // ---- Refresh requests to the main window (mainDialogWindow). ----
 inline constexpr unsigned UWM_SHOW_CPU_USAGE = WM_APP + 49;

@@ -12,11 +12,16 @@
 //   - its track reader and read-ahead ring, filled by the deck's read-forward thread.
 //
 // Threads: every member runs on the window thread. Waits for worker threads dispatch
-// messages (pumpingWait), so any operation may be entered again while another one of the
-// same deck is suspended in a wait. The guards pausing, backwardStarting and seeking are
-// set before each wait, and the 1 ms timers 5 and 6 retry a start that met one of them.
+// messages (pumpingWait), so a request may arrive while an operation of the same deck is
+// suspended in a wait. Such a request (load, unload, play/pause, seek, backward play,
+// Ffwd/Rwnd, scratch) is not nested: it is deferred and runs, in order, once no operation
+// of the deck is suspended and no send of its read-forward thread is being handled. The
+// start and resume timers (5 and 6) simply retry then. What the mixer tells the deck on
+// behalf of its workers (QueueNextTrack, OnReadyToPlay, the position reports) runs at once.
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +49,13 @@ public:
     ~CZanDeck2() override;
 
     MessageResult handleMessage(unsigned message, WParam wParam, LParam lParam) override;
+
+    // True while an operation of this deck is suspended in a wait, or the mixer handles a
+    // send of its read-forward thread: requests arriving now are deferred.
+    bool Busy() const { return suspendedDepth_ > 0 || workerSendDepth_ > 0; }
+    std::size_t DeferredCount() const { return deferred_.size(); }
+    void WorkerSendBegins() override { ++workerSendDepth_; }
+    void WorkerSendEnds() override;
     void onTimer(int id) override;
 
     // ---- Transport (deck_transport.cpp) ----
@@ -142,10 +154,26 @@ private:
     void showTime(double seconds);
     double readerSeconds() const;
 
-    // deck_panel.cpp
+    // deck.cpp
     void refresh(unsigned message, LParam lParam = 0) const;  // post to the main window
     void refreshNow(unsigned message, LParam lParam) const;   // send to the main window
-    MessageResult toMixer(unsigned message, LParam lParam = 0) const;
+    // A send to the mixer: the deck counts as suspended while the mixer handles it.
+    MessageResult toMixer(unsigned message, LParam lParam = 0);
+    void handleControlMessage(unsigned message);
+
+    // The nesting discipline. deferWhileBusy queues `request` and returns true when the deck
+    // is busy; the caller then returns. Suspended marks a wait of this deck's own.
+    bool deferWhileBusy(std::function<void()> request);
+    void scheduleDeferred();
+    void runDeferred();
+    struct Suspended {
+        explicit Suspended(CZanDeck2& d) : deck(d) { ++deck.suspendedDepth_; }
+        ~Suspended() {
+            --deck.suspendedDepth_;
+            deck.scheduleDeferred();
+        }
+        CZanDeck2& deck;
+    };
 
     const int deck_;
     CZanTrackReader& reader_;
@@ -188,6 +216,11 @@ private:
         double lengthSeconds;
     };
     std::vector<OpenedTrack> openedTracks_;
+
+    int suspendedDepth_ = 0;   // waits of this deck on the stack
+    int workerSendDepth_ = 0;  // sends of its read-forward thread being handled
+    bool deferredPosted_ = false;
+    std::deque<std::function<void()>> deferred_;
 };
 
 }  // namespace quillmix

@@ -9,7 +9,9 @@
 
 namespace quillmix {
 
+// A load that has to wait for the deck reports success; it runs once the deck is free.
 bool CZanDeck2::LoadTrack(const std::string& path) {
+    if (deferWhileBusy([this, path] { LoadTrack(path); })) return true;
     if (playing_) PlayPause(true);
     cancelPendingStart();
     if (!nothingLoaded_) {
@@ -35,6 +37,7 @@ bool CZanDeck2::LoadTrack(const std::string& path) {
 }
 
 void CZanDeck2::Unload() {
+    if (deferWhileBusy([this] { Unload(); })) return;
     cueOn_ = false;
     if (playing_) PlayPause(true);
     cancelPendingStart();
@@ -55,6 +58,7 @@ void CZanDeck2::Unload() {
 }
 
 void CZanDeck2::PlayPause(bool noCueReturn) {
+    if (deferWhileBusy([this, noCueReturn] { PlayPause(noCueReturn); })) return;
     if (nothingLoaded_) return;
     if (playing_) {
         pause(noCueReturn);
@@ -90,7 +94,7 @@ void CZanDeck2::returnToCuePoint() {
 
 // Timer 5. A start that meets a pause still sending its messages waits for the next tick.
 void CZanDeck2::startForwardPlayTick() {
-    if (pausing_) return;
+    if (pausing_ || Busy()) return;
     cancelPendingStart();
     if (nothingLoaded_ || playing_) return;
     trackEnded_ = false;
@@ -106,6 +110,7 @@ void CZanDeck2::cancelPendingStart() {
 }
 
 void CZanDeck2::PlayBackward() {
+    if (deferWhileBusy([this] { PlayBackward(); })) return;
     // Backward play is a variant of playing: a paused or empty deck has nothing to mirror.
     if (playingBackward_ || !playing_) return;
     backwardStarting_ = true;
@@ -119,7 +124,7 @@ void CZanDeck2::PlayResumeAfterBackward() { setWindowTimer(kEndBackwardTimer, 1)
 
 // Timer 6. A resume that meets PlayBackward still sending its messages waits a tick.
 void CZanDeck2::endBackwardPlayTick() {
-    if (backwardStarting_) return;
+    if (backwardStarting_ || Busy()) return;
     killWindowTimer(kEndBackwardTimer);
     if (!playingBackward_) return;
     toMixer(UWM_STOP_BACKWARD);
@@ -135,6 +140,7 @@ void CZanDeck2::seekStepTick(int direction) {
 }
 
 void CZanDeck2::Reposition() {
+    if (deferWhileBusy([this] { Reposition(); })) return;
     // A start still waiting for its timer would otherwise fire inside the waits below and
     // ask the mixer to play a deck whose read-ahead is stopped; it restarts at the end.
     const bool wasPlaying = playing_ || startPending_;
@@ -169,6 +175,7 @@ bool CZanDeck2::reopenCurrentTrack() {
 }
 
 void CZanDeck2::SetPositionFraction(double fraction) {
+    if (deferWhileBusy([this, fraction] { SetPositionFraction(fraction); })) return;
     seeking_ = true;
     positionFraction_ = fraction;
     refresh(UWM_SHOW_POSITION_SLIDER);
@@ -182,6 +189,7 @@ void CZanDeck2::DragPositionTo(double fraction) {
 }
 
 void CZanDeck2::EndPositionDrag(double fraction) {
+    if (deferWhileBusy([this, fraction] { EndPositionDrag(fraction); })) return;
     positionFraction_ = fraction;
     Reposition();
 }
@@ -190,7 +198,10 @@ void CZanDeck2::startReading() { readThread_.start(); }
 
 void CZanDeck2::stopReading(bool disableButtons) {
     if (!readThread_.joinable()) return;
-    readThread_.stop();
+    {
+        Suspended suspended(*this);
+        readThread_.stop();
+    }
     if (disableButtons) refreshNow(UWM_ENABLE_TRANSPORT_BUTTONS, 0);
 }
 
@@ -201,6 +212,7 @@ void CZanDeck2::OnReadyToPlay() {
 }
 
 bool CZanDeck2::openInReader(const std::string& path) {
+    Suspended suspended(*this);
     openingFile_ = true;
     const bool opened = openTrackOnFileOpenThread(deck_, reader_, path);
     openingFile_ = false;

@@ -38,6 +38,10 @@ public:
     virtual bool IsNextTrackQueued() const = 0;  // the reader has moved on to the next track
     virtual void BeginNextTrack() = 0;
     virtual void QueueNextTrack(const std::string& path) = 0;
+    // Bracket the mixer's handling of a send from the deck's read-forward thread: that
+    // thread can end only after it, so the deck must not wait for it in between.
+    virtual void WorkerSendBegins() {}
+    virtual void WorkerSendEnds() {}
 };
 
 }  // namespace quillmix

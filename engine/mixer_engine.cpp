@@ -168,8 +168,30 @@ bool MixerEngine::handleEffectMessage(unsigned message, int d, LParam l) {
     return true;
 }
 
+namespace {
+
+// The sends of a deck's own worker threads: the thread waits in its send, so the deck must
+// not wait for that thread while the send is handled.
+bool isDeckWorkerSend(unsigned message) {
+    return message == UWM_PREPARE_DECK_OUTPUT || message == UWM_TRACK_READER_DONE ||
+           message == UWM_PLAY_FORWARD_NOTIFY || message == UWM_PLAY_BACKWARD_NOTIFY;
+}
+
+struct WorkerSendScope {
+    WorkerSendScope(MixerDeck* deck, bool active) : deck_(active ? deck : nullptr) {
+        if (deck_) deck_->WorkerSendBegins();
+    }
+    ~WorkerSendScope() {
+        if (deck_) deck_->WorkerSendEnds();
+    }
+    MixerDeck* deck_;
+};
+
+}  // namespace
+
 bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageResult& result) {
     result = 0;
+    const WorkerSendScope workerSend(deck(w), isDeckWorkerSend(message));
     if (w < 2 && handleEffectMessage(message, static_cast<int>(w), l)) return true;
     const int d = w < 2 ? static_cast<int>(w) : 0;
     const bool deckValid = w < 2;

@@ -166,7 +166,17 @@ void dispatchPendingMessages() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+namespace {
+int waitDepth = 0;  // window thread only
+}  // namespace
+
+int pumpingWaitDepth() { return waitDepth; }
+PumpingWaitScope::PumpingWaitScope() { ++waitDepth; }
+PumpingWaitScope::~PumpingWaitScope() { --waitDepth; }
+
 WaitResult pumpingWait(const Event& event) {
+    if (event.isNull()) return event.wait(std::chrono::milliseconds(0));
+    PumpingWaitScope scope;
     for (;;) {
         WaitResult r = event.wait(std::chrono::milliseconds(1));
         if (r != WaitResult::timeout) return r;

@@ -71,6 +71,20 @@ bool isWindow(WindowHandle window);
 // slices. Returns at once for a null event. Returns the final wait result.
 WaitResult pumpingWait(const Event& event);
 
+// Window thread: how many waits that dispatch messages (pumpingWait, fade waits) are on the
+// stack now. A handler that finds it above zero runs nested inside one of them, and must
+// not destroy what a suspended frame still uses.
+int pumpingWaitDepth();
+
+// Marks a dispatching wait on the window thread for pumpingWaitDepth while it lives.
+class PumpingWaitScope {
+public:
+    PumpingWaitScope();
+    ~PumpingWaitScope();
+    PumpingWaitScope(const PumpingWaitScope&) = delete;
+    PumpingWaitScope& operator=(const PumpingWaitScope&) = delete;
+};
+
 // Window thread: dispatches what is queued now, without waiting.
 void dispatchPendingMessages();
 

@@ -147,6 +147,7 @@ bool SoundBuffer::waitForFade(std::uint64_t ticket) {
     const auto start = std::chrono::steady_clock::now();
     const auto giveUp = start + kFadeGiveUp;
     const auto fadeLength = std::chrono::milliseconds(kFadeMilliseconds);
+    PumpingWaitScope scope;
     while (tracker->completed.load(std::memory_order_acquire) < ticket ||
            std::chrono::steady_clock::now() - start < fadeLength) {
         dispatchPendingMessages();

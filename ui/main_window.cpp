@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
+#include <QThread>
 
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
@@ -34,6 +35,8 @@ namespace quillmix {
 namespace {
 constexpr int kCpuTimer = 0;
 constexpr int kCpuTimerPeriodMs = 500;
+constexpr int kCloseRetryTimer = 1;
+constexpr int kCloseRetryMs = 10;
 }  // namespace
 
 CZanAudioDlg::CZanAudioDlg(ShellServices services, QWidget* parent) : QDialog(parent), services_(services) {
@@ -178,7 +181,25 @@ void CZanAudioDlg::placePanels() {
     }
 }
 
+// A close that arrives inside a wait (a file open, a fade, a thread stop) or a modal
+// dialog's loop would destroy the mixer and decks under the frames still on the stack: it
+// runs once they have returned.
+void CZanAudioDlg::requestClose() {
+    const int loopLevelOfMine = modalLoop_ ? 1 : 0;
+    if (pumpingWaitDepth() == 0 && QThread::currentThread()->loopLevel() <= loopLevelOfMine) {
+        killWindowTimer(kCloseRetryTimer);
+        onClose();
+        return;
+    }
+    closePending_ = true;
+    setWindowTimer(kCloseRetryTimer, kCloseRetryMs);
+}
+
 void CZanAudioDlg::onTimer(int id) {
+    if (id == kCloseRetryTimer) {
+        requestClose();
+        return;
+    }
     if (id != kCpuTimer) return;
     cpuUsage_ = services_.cpuUsageMeter.sample();
     cpuUsageText_ = std::to_string(static_cast<int>(cpuUsage_)) + " %";
@@ -194,7 +215,7 @@ void CZanAudioDlg::showCpuUsage() {
 // panel's controls. A request whose control does not exist yet changes nothing.
 MessageResult CZanAudioDlg::handleMessage(unsigned message, WParam, LParam) {
     switch (message) {
-        case WM_CLOSE: onClose(); break;
+        case WM_CLOSE: requestClose(); break;
         case UWM_SHOW_CPU_USAGE: showCpuUsage(); break;
         case UWM_RELAYOUT_PANELS: placePanels(); break;
         default: break;

@@ -39,6 +39,7 @@ public:
     MixerPanel* mixerPanel() const { return mixerPanel_; }
     double cpuUsagePercent() const { return cpuUsage_; }
     const std::string& cpuUsageText() const { return cpuUsageText_; }
+    bool closePending() const { return closePending_ && !closed_; }
 
     // Whether the sound layer can start: what is missing, or "" when it can. By default, a
     // device of any kind must exist; tests replace it to see the failure path.
@@ -54,6 +55,7 @@ private:
     std::string defaultSoundLayerCheck() const;
     bool defaultCommandLineLoad(const std::string& path);
     void runStartUpLoading();
+    void requestClose();
     void onClose();
     void showCpuUsage();
 
@@ -67,6 +69,7 @@ private:
     MixerPanel* mixerPanel_ = nullptr;
     QEventLoop* modalLoop_ = nullptr;
     bool closed_ = false;
+    bool closePending_ = false;  // asked for inside a wait; runs when the stack has unwound
 };
 
 }  // namespace quillmix
