@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include "bench_application.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -32,14 +34,7 @@ std::filesystem::path fixtureFolder() {
     return folder;
 }
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "quillmix-bench";
-    static char* argv[] = {name, nullptr};
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& application() { return quillmix::bench::benchApplication(); }
 
 void BM_RenderTwoDecks(benchmark::State& state) {
     application();

@@ -79,9 +79,11 @@ void CZanCircularChartGraph::paintEvent(QPaintEvent*) {
     painter.drawLine(centre, QPointF(centre.x(), height()));
 }
 
-// Each entry's maximum band runs from the base radius out to base + maximum / scale, its
-// minimum band from base + minimum / scale (inside, minima being negative) to the base; the
-// quadrilateral of entry j joins its radii at t_j with entry j + 1's at t_(j+1).
+// Each entry's maximum band runs from the base radius out to base + maximum / scale and its
+// minimum band from base + minimum / scale (inside, minima being negative) to the base. The
+// two bands of an entry share its colour and meet at the base, so they are filled as one
+// quadrilateral from the inner to the outer radius, joining entry j's radii at t_j with
+// entry j + 1's at t_(j+1); radii on two rays in this order always make a convex shape.
 void CZanCircularChartGraph::paintRing(QPainter& painter) const {
     const double h = height();
     const double base = 2.0 * h / 6.0;
@@ -89,19 +91,16 @@ void CZanCircularChartGraph::paintRing(QPainter& painter) const {
     const double cx = width() / 2.0, cy = h / 2.0;
     const AngleTable& t = angles();
     auto at = [&](double r, int j) { return QPointF(cx - r * t.cosine[j], cy + r * t.sine[j]); };
+    auto inner = [&](int entry) { return base + std::min(0.0, double(std::min(minimum_[entry], maximum_[entry]))) / scale; };
+    auto outer = [&](int entry) { return base + std::max(0.0, double(std::max(minimum_[entry], maximum_[entry]))) / scale; };
+    painter.setPen(Qt::NoPen);
     for (int j = 0; j < kChartLength; ++j) {
         const int k = (j + 1) % kChartLength;
         const int entry = (j + cursor_) % kChartLength;
         const int next = (k + cursor_) % kChartLength;
-        const QColor color = scaledColor(color_, maximum_[entry] / kFullScale);
-        painter.setPen(QPen(color, 1.0));
-        painter.setBrush(color);
-        const QPointF maxBand[4] = {at(base, j), at(base + maximum_[entry] / scale, j),
-                                    at(base + maximum_[next] / scale, k), at(base, k)};
-        painter.drawConvexPolygon(maxBand, 4);
-        const QPointF minBand[4] = {at(base + minimum_[entry] / scale, j), at(base, j), at(base, k),
-                                    at(base + minimum_[next] / scale, k)};
-        painter.drawConvexPolygon(minBand, 4);
+        painter.setBrush(scaledColor(color_, maximum_[entry] / kFullScale));
+        const QPointF band[4] = {at(inner(entry), j), at(outer(entry), j), at(outer(next), k), at(inner(next), k)};
+        painter.drawConvexPolygon(band, 4);
     }
 }
 
