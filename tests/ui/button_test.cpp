@@ -107,7 +107,10 @@ TEST(ButtonTest, ImageFollowsKindStateAndPower) {
     power.resize(40, 30);
     power.setKind(ButtonKind::Power);
     EXPECT_TRUE(near(centreOf(power), Qt::cyan));
-    power.SetPowerOn();
+    power.setCheckable(true);   // an on/off toggle: a click turns it on
+    sendMouse(power, QEvent::MouseButtonPress, {5, 5});
+    sendMouse(power, QEvent::MouseButtonRelease, {5, 5});
+    EXPECT_TRUE(power.powerOn());
     EXPECT_TRUE(near(centreOf(power), Qt::yellow));
 
     CZanButtonCtrl save;   // its file is missing: the face colour alone

@@ -61,6 +61,7 @@ std::pair<unsigned, unsigned> pressMessages(ButtonKind kind) {
 CZanButtonCtrl::CZanButtonCtrl(QWidget* parent, int controlId) : QAbstractButton(parent) {
     setControlId(*this, controlId);
     setAttribute(Qt::WA_OpaquePaintEvent);  // the face colour covers the whole button
+    connect(this, &QAbstractButton::toggled, this, &CZanButtonCtrl::setPowerOn);
 }
 
 void CZanButtonCtrl::setKind(ButtonKind kind) {

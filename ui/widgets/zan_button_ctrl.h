@@ -10,8 +10,9 @@
 // Drawing: the button face colour, then the state's image scaled over the whole button. An
 // image is the kind's disabled image while disabled (reverse, rewind, fast forward and
 // play/pause have one), else its pressed image while pressed, else its normal image; a
-// power button picks its pair by powerOn. A button without a kind, or whose image file is
-// missing, shows the face colour alone.
+// power button picks its pair by powerOn, which the panel sets, or which follows the checked
+// state when the panel makes the button checkable (an on/off toggle). A button without a
+// kind, or whose image file is missing, shows the face colour alone.
 //
 // Threads: window thread only.
 

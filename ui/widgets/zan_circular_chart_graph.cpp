@@ -49,9 +49,11 @@ void CZanCircularChartGraph::setDeckColor(std::uint32_t bgr) {
 }
 
 void CZanCircularChartGraph::setChart(const ChartRing& minimum, const ChartRing& maximum, int cursor) {
+    cursor = ((cursor % kChartLength) + kChartLength) % kChartLength;
+    if (minimum == minimum_ && maximum == maximum_ && cursor == cursor_) return;
     minimum_ = minimum;
     maximum_ = maximum;
-    cursor_ = ((cursor % kChartLength) + kChartLength) % kChartLength;
+    cursor_ = cursor;
     update();
 }
 

@@ -45,7 +45,8 @@ public:
     void setTargetWindow(WindowHandle window) { target_ = window; }
     void setDeckColor(std::uint32_t bgr);
 
-    // Copies the deck's chart ring (16-bit sample values) and its cursor, and redraws.
+    // Copies the deck's chart ring (16-bit sample values) and its cursor; redraws when they
+    // differ from what is shown.
     void setChart(const ChartRing& minimum, const ChartRing& maximum, int cursor);
 
     // The pointer's angle about the centre, -pi/2 .. pi/2; straight above or below the
