@@ -1,0 +1,168 @@
+// The skinned button and the deck panel's small controls: press messages, image choice,
+// the built skin set and the track name's 29 characters.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPainter>
+
+#include "app/quillmix.h"
+#include "support/temp_dir.h"
+#include "ui/widget_test_support.h"
+#include "ui/widgets/widget_support.h"
+#include "ui/widgets/zan_button_ctrl.h"
+#include "ui/widgets/zan_small_controls.h"
+
+using namespace quillmix;
+using namespace quillmix::test;
+
+namespace {
+
+// A skin folder of solid-colour images, so a rendered button shows which file it drew.
+class SolidSkins {
+public:
+    SolidSkins() { setSkinFolder(QString::fromStdString(dir_.path().string())); }
+    ~SolidSkins() { setSkinFolder(QString::fromLocal8Bit(QUILLMIX_TEST_TOOLS_DIR)); }
+    void add(const QString& name, QColor color) {
+        QImage image(12, 8, QImage::Format_ARGB32);
+        image.fill(color);
+        image.save(QDir(QString::fromStdString(dir_.path().string())).filePath(name));
+        setSkinFolder(QString::fromStdString(dir_.path().string()));   // forget what was cached
+    }
+
+private:
+    TempDir dir_;
+};
+
+QColor centreOf(CZanButtonCtrl& button) {
+    const QImage image = renderControl(button);
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+}  // namespace
+
+TEST(ButtonTest, TransportKindsPostOneBeginAndOneEndPerPress) {
+    const std::pair<ButtonKind, std::pair<unsigned, unsigned>> kinds[] = {
+        {ButtonKind::Reverse, {UWM_REVERSE_BEGIN, UWM_REVERSE_END}},
+        {ButtonKind::Rewind, {UWM_REWIND_BEGIN, UWM_REWIND_END}},
+        {ButtonKind::FastForward, {UWM_FAST_FORWARD_BEGIN, UWM_FAST_FORWARD_END}}};
+    for (const auto& [kind, messages] : kinds) {
+        PostRecorder deck;
+        CZanButtonCtrl button(nullptr, 1054);
+        button.resize(48, 32);
+        button.setKind(kind);
+        button.setDeckIndex(1);
+        button.setTargetWindow(deck.handle());
+        int clicks = 0;
+        QObject::connect(&button, &QAbstractButton::clicked, [&clicks] { ++clicks; });
+        sendMouse(button, QEvent::MouseButtonPress, {10, 10});
+        sendMouse(button, QEvent::MouseButtonPress, {10, 10});   // a second press before the release
+        EXPECT_TRUE(button.held());
+        sendMouse(button, QEvent::MouseButtonRelease, {10, 10});
+        sendMouse(button, QEvent::MouseButtonRelease, {10, 10});   // a stray release
+        EXPECT_EQ(deck.messages(), (std::vector<unsigned>{messages.first, messages.second}));
+        EXPECT_EQ(deck.posts.front().wParam, 1u);
+        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(button.objectName(), "1054");
+    }
+}
+
+TEST(ButtonTest, APressCutShortByDisablingStillEnds) {
+    PostRecorder deck;
+    CZanButtonCtrl button;
+    button.resize(48, 32);
+    button.setKind(ButtonKind::Rewind);
+    button.setTargetWindow(deck.handle());
+    sendMouse(button, QEvent::MouseButtonPress, {10, 10});
+    button.setEnabled(false);   // the track ended while the button was held
+    sendMouse(button, QEvent::MouseButtonRelease, {10, 10});
+    EXPECT_EQ(deck.messages(), (std::vector<unsigned>{UWM_REWIND_BEGIN, UWM_REWIND_END}));
+    EXPECT_FALSE(button.held());
+}
+
+TEST(ButtonTest, ImageFollowsKindStateAndPower) {
+    SolidSkins skins;
+    skins.add("playPause.png", Qt::green);
+    skins.add("playPauseSelected.png", Qt::blue);
+    skins.add("playPauseDisabled.png", Qt::red);
+    skins.add("nextTrack.png", Qt::green);
+    skins.add("powerOn.png", Qt::yellow);
+    skins.add("powerOff.png", Qt::cyan);
+    CZanButtonCtrl play;
+    play.resize(40, 30);
+    play.setKind(ButtonKind::PlayPause);
+    EXPECT_TRUE(near(centreOf(play), Qt::green));
+    sendMouse(play, QEvent::MouseButtonPress, {5, 5});
+    EXPECT_TRUE(near(centreOf(play), Qt::blue));
+    sendMouse(play, QEvent::MouseButtonRelease, {5, 5});
+    play.setEnabled(false);
+    EXPECT_TRUE(near(centreOf(play), Qt::red));
+
+    CZanButtonCtrl next;   // no disabled image: looks the same when disabled
+    next.resize(40, 30);
+    next.setKind(ButtonKind::NextTrack);
+    next.setEnabled(false);
+    EXPECT_TRUE(near(centreOf(next), Qt::green));
+
+    CZanButtonCtrl power;
+    power.resize(40, 30);
+    power.setKind(ButtonKind::Power);
+    EXPECT_TRUE(near(centreOf(power), Qt::cyan));
+    power.setCheckable(true);   // an on/off toggle: a click turns it on
+    sendMouse(power, QEvent::MouseButtonPress, {5, 5});
+    sendMouse(power, QEvent::MouseButtonRelease, {5, 5});
+    EXPECT_TRUE(power.powerOn());
+    EXPECT_TRUE(near(centreOf(power), Qt::yellow));
+
+    CZanButtonCtrl save;   // its file is missing: the face colour alone
+    save.resize(40, 30);
+    save.setKind(ButtonKind::Save);
+    const QImage image = renderControl(save);
+    for (QPoint p : {QPoint(0, 0), QPoint(20, 15), QPoint(39, 29)})
+        EXPECT_EQ(image.pixelColor(p), faceColor(save));
+}
+
+TEST(ButtonTest, TheBuildDrawsEveryImageTheButtonsUse) {
+    setSkinFolder(QString::fromLocal8Bit(QUILLMIX_TEST_TOOLS_DIR));
+    const QStringList names = CZanButtonCtrl::allImageNames();
+    EXPECT_EQ(names.size(), 36);
+    for (const QString& name : names) {
+        const QImage& image = skinImage(name);
+        ASSERT_FALSE(image.isNull()) << name.toStdString();
+        EXPECT_GT(image.width(), 0);
+    }
+    // The states differ visibly.
+    EXPECT_NE(skinImage("rewind.png"), skinImage("rewindSelected.png"));
+    EXPECT_NE(skinImage("rewind.png"), skinImage("rewindDisabled.png"));
+    EXPECT_NE(skinImage("powerOn.png"), skinImage("powerOff.png"));
+}
+
+TEST(SmallControlsTest, SliderPressPostsDragBeginFirst) {
+    PostRecorder deck;
+    CZanSliderCtrl slider(Qt::Horizontal, nullptr, 1039);
+    slider.resize(200, 20);
+    slider.setRange(0, 65535);
+    slider.setDeckIndex(1);
+    slider.setTargetWindow(deck.handle());
+    sendMouse(slider, QEvent::MouseButtonPress, {100, 10});
+    sendMouse(slider, QEvent::MouseButtonRelease, {100, 10});
+    EXPECT_EQ(deck.messages(), (std::vector<unsigned>{UWM_POSITION_DRAG_BEGIN}));
+    EXPECT_EQ(deck.posts.front().wParam, 1u);
+}
+
+TEST(SmallControlsTest, TrackNameShowsItsFirst29Characters) {
+    const QString name = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCD");   // 40
+    auto rendered = [](const QString& text) {
+        CZanTrackNameIndicator indicator;
+        indicator.resize(indicator.sizeHint().width() + 100, indicator.sizeHint().height());
+        indicator.setText(text);
+        return renderControl(indicator);
+    };
+    const QImage whole = rendered(name);
+    EXPECT_EQ(whole, rendered(name.left(29)));
+    EXPECT_NE(whole, rendered(name.left(28)));   // so the 29th character is drawn
+
+    CZanTrackNameIndicator indicator;
+    indicator.setText(name);
+    for (int i = 0; i < 11; ++i) indicator.advance();
+    EXPECT_EQ(indicator.scrollOffset(), 0);   // 40 - 29 = 11 positions, then round again
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Helpers of the widget tests: a window that records what the controls post, synthetic
+// mouse events, rendering a control into an image, and counting a control's paints.
+#include <QApplication>
+#include <QColor>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include <vector>
+
+#include "platform/messaging.h"
+
+namespace quillmix::test {
+
+class PostRecorder : public MessageWindow {
+public:
+    struct Post {
+        unsigned message;
+        WParam wParam;
+    };
+    MessageResult handleMessage(unsigned message, WParam w, LParam) override {
+        posts.push_back({message, w});
+        return 0;
+    }
+    // The messages delivered so far, after dispatching what is queued.
+    std::vector<unsigned> messages() {
+        dispatchPendingMessages();
+        std::vector<unsigned> out;
+        for (const Post& p : posts) out.push_back(p.message);
+        return out;
+    }
+    std::vector<Post> posts;
+};
+
+inline void sendMouse(QWidget& widget, QEvent::Type type, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, pos, widget.mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : button, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+inline QImage renderControl(QWidget& widget) {
+    QImage image(widget.size(), QImage::Format_ARGB32);
+    image.fill(Qt::magenta);
+    widget.render(&image);
+    return image;
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+    int paints = 0;
+};
+
+inline bool near(QColor a, QColor b, int tolerance = 8) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+}  // namespace quillmix::test
