@@ -2,6 +2,8 @@
 // card's clock: every period it renders the mix, in real time. When given a file it hands
 // every rendered sample, all channels, through a lock-free queue to a writer thread that
 // puts them in a WAV file, so the timer thread itself never does I/O.
+#include <pthread.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,6 +13,7 @@
 #include "platform/event.h"
 #include "platform/sound_device.h"
 #include "platform/spsc_queue.h"
+#include "platform/thread_priority.h"
 #include "platform/wav_file_writer.h"
 
 namespace quillmix {
@@ -35,6 +38,9 @@ struct RecorderState {
 
 // The device's audio thread: render a period, queue it for the file, sleep to the next.
 void runClock(RecorderState& s, int periodFrames) {
+    // Before the first render: the promotion makes system calls and may print once.
+    pthread_setname_np(pthread_self(), "qm-audio");
+    promoteAudioThread(currentKernelThreadId());
     const int channels = s.mixer.channels();
     std::vector<std::int16_t> period(static_cast<std::size_t>(periodFrames) * channels);
     const auto periodLength = std::chrono::duration_cast<Clock::duration>(
@@ -55,6 +61,7 @@ void runClock(RecorderState& s, int periodFrames) {
 }
 
 void runWriter(RecorderState& s) {
+    pthread_setname_np(pthread_self(), "qm-wav-writer");
     std::vector<std::int16_t> chunk(8192);
     for (;;) {
         const bool clockDone = s.clockDone.load(std::memory_order_acquire);
