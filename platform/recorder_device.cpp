@@ -86,9 +86,9 @@ bool recorderOpen(SoundDevice& device, const SoundStreamConfig& config) {
     return true;
 }
 
-void recorderClose(SoundDevice& device) {
+bool recorderClose(SoundDevice& device) {
     auto* state = static_cast<RecorderState*>(device.backendState);
-    if (!state) return;
+    if (!state) return true;
     state->running.store(false, std::memory_order_release);
     state->clock.join();
     state->clockDone.store(true, std::memory_order_release);
@@ -97,6 +97,7 @@ void recorderClose(SoundDevice& device) {
     state->wav.close();
     delete state;
     device.backendState = nullptr;
+    return true;
 }
 
 }  // namespace
