@@ -98,6 +98,9 @@ inline constexpr unsigned UWM_SHOW_TEMPO_TEXT = WM_APP + 72;
 inline constexpr unsigned UWM_SHOW_TEMPO_SLIDER = WM_APP + 73;
 inline constexpr unsigned UWM_SHOW_POSITION_SLIDER = WM_APP + 75;
 inline constexpr unsigned UWM_RELAYOUT_PANELS = WM_APP + 77;
+// Posted to the mixer window by a sound device whose stream died (from its watchdog
+// thread): the outputs on it close, and the user is told once, by the device's name.
+inline constexpr unsigned UWM_SOUND_DEVICE_LOST = WM_APP + 80;
 
 // A 32-bit run flag: written with an atomic exchange, read plainly.
 using RunFlag = std::atomic<std::int32_t>;

@@ -19,6 +19,14 @@ CZanMixer::CZanMixer(QWidget* parent, MixerServices services)
       engine_(std::make_unique<MixerEngine>(services)) {
     setObjectName("mixer");
     mixerWindow = handle();
+    services.soundSystem.setLossNotice({handle(), UWM_SOUND_DEVICE_LOST});
+    // Shown without a nested loop: the notice arrives while decks may be mid-operation.
+    engine_->deviceLostNotice = [this](const std::string& text) {
+        auto* box = new QMessageBox(QMessageBox::Warning, "Quillmix", QString::fromStdString(text), QMessageBox::Ok, this);
+        box->setObjectName("deviceLostBox");
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    };
     confirmExit = [this] {
         return QMessageBox::question(this, "Quillmix", "Are you sure you want to exit?",
                                      QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
