@@ -37,6 +37,9 @@ inline constexpr unsigned UWM_STOP_FORWARD = WM_APP + 41;
 inline constexpr unsigned UWM_STOP_BACKWARD = WM_APP + 42;
 inline constexpr unsigned UWM_REPORT_QUEUED_AUDIO = WM_APP + 46;
 inline constexpr unsigned UWM_TRACK_LENGTH_LOADED = WM_APP + 47;       // wParam 0
+// Posted to the mixer window by a sound device whose stream died (from its watchdog
+// thread): the outputs on it close, and the user is told once, by the device's name.
+inline constexpr unsigned UWM_SOUND_DEVICE_LOST = WM_APP + 80;
 
 // ---- Posted to a deck panel (deckWindow[d]) by that deck's own controls. ----
 inline constexpr unsigned UWM_FADER_START = WM_APP + 2;
@@ -52,7 +55,7 @@ inline constexpr unsigned UWM_SCRATCH_FORWARD = WM_APP + 38;
 inline constexpr unsigned UWM_SCRATCH_RELEASE = WM_APP + 40;
 inline constexpr unsigned UWM_POSITION_DRAG_BEGIN = WM_APP + 48;
 // Posted by a deck to itself: run the operations that arrived while it was suspended in a wait.
-inline constexpr unsigned UWM_RUN_DEFERRED_DECK_OPERATIONS = WM_APP + 80;
+inline constexpr unsigned UWM_RUN_DEFERRED_DECK_OPERATIONS = WM_APP + 81;
 
 // ---- Refresh requests to the main window (mainDialogWindow). ----
 inline constexpr unsigned UWM_SHOW_CPU_USAGE = WM_APP + 49;

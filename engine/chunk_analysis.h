@@ -11,7 +11,7 @@
 //     in a ring of 50 per deck whose cursor moves up (filtered) or down (plain);
 //   - the octave levels: ten octave band levels in dB, smoothed 0.382 old / 0.618 new;
 //   - the scope trace: 100 means of 29 mono samples.
-// Each worker sets the deck's done event of app/quillmix.h (chartAnalysisDoneEvent[d] and
+// Each worker sets the deck's done event of app/shared_state.h (chartAnalysisDoneEvent[d] and
 // so on) when it is finished, and RunAnalysis returns only when every started measurement
 // is complete. A measurement whose worker cannot start, whose done event does not exist
 // (createSharedEvents() not run or failed) or whose filter bank is missing (null) is left

@@ -1,5 +1,8 @@
 #include "engine/mixer_engine.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "app/settings_store.h"
@@ -196,6 +199,7 @@ bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageRes
     const int d = w < 2 ? static_cast<int>(w) : 0;
     const bool deckValid = w < 2;
     switch (message) {
+        case UWM_SOUND_DEVICE_LOST: onSoundDeviceLost(); break;
         case UWM_PREPARE_DECK_OUTPUT: if (deckValid) cycle_.PrepareDeckOutput(d); break;
         case UWM_PLAY_FORWARD: if (deckValid) cycle_.StartForwardPlay(d); break;
         case UWM_STOP_FORWARD: if (deckValid) cycle_.StopForwardPlay(d); break;
@@ -240,6 +244,25 @@ bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageRes
         default: return false;
     }
     return true;
+}
+
+}  // namespace quillmix
+
+namespace quillmix {
+
+// An output whose device died closes, as if it had no device: its decks stop feeding it
+// and nothing waits on it. Both halves of one four-channel device make one notice.
+void MixerEngine::onSoundDeviceLost() {
+    std::vector<std::string> lost;
+    for (CZanMixOutput* output : {&mix_.mainOutput, &mix_.monitorOutput}) {
+        SoundDevice* device = output->output ? output->output->Device() : nullptr;
+        if (!device || !device->lost()) continue;
+        const std::string name = device->info().description;
+        output->Close();
+        if (std::find(lost.begin(), lost.end(), name) == lost.end()) lost.push_back(name);
+    }
+    for (const std::string& name : lost)
+        if (deviceLostNotice) deviceLostNotice("The sound device \"" + name + "\" is no longer available.");
 }
 
 }  // namespace quillmix

@@ -7,6 +7,7 @@
 // Window thread only.
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "deck/mixer_deck.h"
@@ -60,6 +61,11 @@ public:
     void DesignEqualizer(int deck, int bands);
     void SetEqualizerBandFactor(int deck, int band, float factor);
 
+    // Tells the user that a sound device went away; `text` names it. Called on the window
+    // thread once per loss, after the outputs on it have closed. The panel shows it; tests
+    // replace it. Unset: nothing is shown.
+    std::function<void(const std::string& text)> deviceLostNotice;
+
     CZanMixState& mix() { return mix_; }
     PlayForwardCycle& cycle() { return cycle_; }
 
@@ -67,6 +73,7 @@ private:
     MixerDeck* deck(WParam w) const { return w < 2 ? decks_[w] : nullptr; }
     void reapplyDeckSettings(int deck);
     void onTrackReaderDone(int deck);
+    void onSoundDeviceLost();
     void onPlayListChanged();
     void onMoveTrack(int deck, bool next);
     void loadTrackFromPlayList(int deck);

@@ -1,6 +1,8 @@
 #include "engine/zan_mixer.h"
 
+#include "app/message_catalogue.h"
 #include "app/shared_state.h"
+#include "sound/sound_system.h"
 #include "deck/deck.h"
 #include "playlist/zan_play_list.h"
 
@@ -9,6 +11,7 @@ namespace quillmix {
 CZanMixer::CZanMixer(MixerServices services)
     : services_(services), engine_(std::make_unique<MixerEngine>(services)) {
     mixerWindow = handle();
+    services.soundSystem.setLossNotice({handle(), UWM_SOUND_DEVICE_LOST});
     playList_ = std::make_unique<CZanPlayList2>();
     engine_->SetPlayList(&playList_->model());
     for (int d = 0; d < kDeckCount; ++d) {

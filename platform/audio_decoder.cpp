@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -30,6 +31,20 @@ void quietLibraries() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
+
+// The demuxers of real audio files. Play lists and other containers that name further
+// files (hls, concat, dash, image sequences) are not among them: a track is one local file.
+constexpr const char* kAudioDemuxers =
+    "mp3,ogg,wav,w64,asf,matroska,mov,flac,aac,aiff,au,caf,wv,ape,tta,mpc,mpc8,ac3,eac3,dts,amr,amrnb,amrwb,"
+    "shn,voc,truehd,mlp,tak,dsf,xwma,loas";
+
+// No open or read of the container may keep a thread longer than this; a stream that does
+// (a device file, a stalled file system) reads as failed or ended.
+constexpr auto kIoLimit = std::chrono::milliseconds(1500);
+
+// The first rate and the last one a track may have; outside, a header is taken as broken.
+constexpr int kMinInputRate = 1000;
+constexpr int kMaxInputRate = 768000;
 
 bool isRegularFile(const std::string& path) {
     std::error_code error;
@@ -65,6 +80,13 @@ struct AudioDecoder::Impl {
     int grainOffset = 0;               // ... less this many (the encoder delay cut from the first)
     std::int64_t outputPosition = 0;   // output frame that the next block starts with
     bool endAtDuration = false;        // the container's length is exact and the codec pads past it
+
+    // The container's interrupt callback ends any operation that runs past this.
+    std::chrono::steady_clock::time_point ioDeadline;
+    void armIoLimit() { ioDeadline = std::chrono::steady_clock::now() + kIoLimit; }
+    static int ioExpired(void* self) {
+        return std::chrono::steady_clock::now() > static_cast<Impl*>(self)->ioDeadline ? 1 : 0;
+    }
 
     ~Impl() { release(); }
 
@@ -107,12 +129,18 @@ struct AudioDecoder::Impl {
 std::int32_t AudioDecoder::Impl::openContainer(const std::string& filePath) {
     // The "file:" prefix keeps a name such as "http:x.mp3" a local file, and the protocol
     // list keeps a playlist-like container from reaching out to other files or the network.
+    container = avformat_alloc_context();
+    if (!container) return kStatusFail;
+    container->interrupt_callback = AVIOInterruptCB{&Impl::ioExpired, this};
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", kAudioDemuxers, 0);
     const std::string url = "file:" + filePath;
-    int result = avformat_open_input(&container, url.c_str(), nullptr, &options);
+    armIoLimit();
+    int result = avformat_open_input(&container, url.c_str(), nullptr, &options);  // frees it on failure
     av_dict_free(&options);
     if (result < 0) return kStatusFail;
+    armIoLimit();
     if (avformat_find_stream_info(container, nullptr) < 0) return kStatusFail;
     streamIndex = av_find_best_stream(container, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (streamIndex < 0) return kStatusNotAudio;
@@ -130,7 +158,10 @@ std::int32_t AudioDecoder::Impl::openCodec() {
     if (!codec || avcodec_parameters_to_context(codec, parameters) < 0) return kStatusFail;
     codec->pkt_timebase = stream()->time_base;
     if (avcodec_open2(codec, decoder, nullptr) < 0) return kStatusNotAudio;
-    if (codec->ch_layout.nb_channels <= 0 || codec->sample_rate <= 0) return kStatusNotAudio;
+    if (codec->ch_layout.nb_channels <= 0) return kStatusNotAudio;
+    // A rate far outside what audio uses is a broken header; at 1 Hz the resampler would
+    // blow every decoded block up 44100-fold.
+    if (codec->sample_rate < kMinInputRate || codec->sample_rate > kMaxInputRate) return kStatusNotAudio;
     packet = av_packet_alloc();
     frame = av_frame_alloc();
     return (packet && frame) ? kStatusOk : kStatusFail;
@@ -179,6 +210,8 @@ std::int64_t AudioDecoder::Impl::inputSamplesToPts(std::int64_t samples) const {
 
 // Hands a decoded frame to the output stage, less what lies before the seek target.
 void AudioDecoder::Impl::appendFrame(const AVFrame* source) {
+    // A frame that changes to an unplayable rate midway is dropped, like a damaged one.
+    if (source->sample_rate < kMinInputRate || source->sample_rate > kMaxInputRate) return;
     int skip = 0;
     if (inputPosition < discardBefore) {
         skip = static_cast<int>(std::min<std::int64_t>(discardBefore - inputPosition, source->nb_samples));
@@ -195,6 +228,7 @@ bool AudioDecoder::Impl::decodeFrame() {
         if (received == 0) return true;
         if (received != AVERROR(EAGAIN)) return false;  // AVERROR_EOF or a decoder failure
         if (inputEnded) return false;
+        armIoLimit();
         const int read = av_read_frame(container, packet);
         if (read < 0) {
             inputEnded = true;
@@ -393,6 +427,7 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     const std::int64_t start = inputKeep - preroll;
     if (start > 0 && d.positionGrain > 0) {
         const std::int64_t pts = d.originPts + d.inputSamplesToPts(start);
+        d.armIoLimit();
         if (avformat_seek_file(d.container, d.streamIndex, INT64_MIN, pts, pts, 0) >= 0) {
             d.resetStreamState(0, false);
         } else if (!d.reopenAtStart()) {

@@ -7,20 +7,42 @@
 // itself is parked on /dev/null while PortAudio initialises.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "platform/event.h"
 #include "sound/sound_device.h"
+#include "sound/stream_watchdog.h"
 
 namespace quillmix {
 
 namespace {
 
 int libraryUsers = 0;  // window thread only
+// Set once a stream died: a host API whose server went away (JACK) stays broken inside the
+// library until it is initialised afresh, which portAudioRefresh does when it can.
+std::atomic<bool> libraryStale{false};
+
+// How long closing waits for the library to stop a stream; a dead stream gets less.
+constexpr auto kCloseLimit = std::chrono::milliseconds(1000);
+constexpr auto kLostCloseLimit = std::chrono::milliseconds(50);
+
+// One open stream. The callbacks get it as their user data.
+struct StreamState {
+    explicit StreamState(SoundDevice& device) : mixer(device.mixer()) {}
+    SoundMixer& mixer;
+    PaStream* stream = nullptr;
+    std::unique_ptr<StreamWatchdog> watchdog;
+    std::atomic<bool> closing{false};
+    std::atomic<std::uint64_t> underflows{0};  // callbacks that reported an output underflow
+};
 
 // The audio thread may be one the library started long before this stream's mixer was
 // built (JACK's process thread is). Bumped with release after a mixer is ready and read
@@ -101,11 +123,22 @@ PaStreamParameters outputParameters(PaDeviceIndex index, int channels) {
 
 // PortAudio's audio thread. The mixer renders straight into the device's buffer.
 int renderCallback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
-                   PaStreamCallbackFlags, void* userData) {
+                   PaStreamCallbackFlags flags, void* userData) {
     mixersReady.load(std::memory_order_acquire);
-    auto* mixer = static_cast<SoundMixer*>(userData);
-    mixer->render(static_cast<std::int16_t*>(output), static_cast<int>(frames));
+    auto* state = static_cast<StreamState*>(userData);
+    state->watchdog->noteAudioThread();
+    // An underflow is a glitch, not a death: counted; a stream that stops calling is
+    // caught by the watchdog, one whose thread ends by the finished callback.
+    if (flags & paOutputUnderflow) state->underflows.fetch_add(1, std::memory_order_relaxed);
+    state->mixer.render(static_cast<std::int16_t*>(output), static_cast<int>(frames));
     return paContinue;
+}
+
+// The library's thread, once the stream has become inactive: on its own (an error ended
+// the audio thread) unless a close asked for it.
+void streamFinished(void* userData) {
+    auto* state = static_cast<StreamState*>(userData);
+    if (!state->closing.load(std::memory_order_acquire)) state->watchdog->noteFinished();
 }
 
 bool portAudioSupports(const SoundDeviceInfo& info, const SoundStreamConfig& config) {
@@ -130,26 +163,59 @@ bool openStream(SoundDevice& device, const SoundStreamConfig& config) {
     const PaDeviceIndex index = indexOf(device.info().id);
     if (index == paNoDevice || config.channels > Pa_GetDeviceInfo(index)->maxOutputChannels) return false;
     const PaStreamParameters p = outputParameters(index, config.channels);
-    PaStream* stream = nullptr;
+    auto state = std::make_unique<StreamState>(device);
     mixersReady.fetch_add(1, std::memory_order_release);
-    if (Pa_OpenStream(&stream, nullptr, &p, config.sampleRate, static_cast<unsigned long>(config.periodFrames),
-                      paClipOff, renderCallback, &device.mixer()) != paNoError)
+    if (Pa_OpenStream(&state->stream, nullptr, &p, config.sampleRate, static_cast<unsigned long>(config.periodFrames),
+                      paClipOff, renderCallback, state.get()) != paNoError)
         return false;
-    if (Pa_StartStream(stream) != paNoError) {
-        Pa_CloseStream(stream);
+    // ALSA's callback thread asks for real-time scheduling itself; the watchdog checks
+    // what it got, for every host API, and falls back (saying so) where it was refused.
+    if (Pa_GetHostApiInfo(Pa_GetDeviceInfo(index)->hostApi)->type == paALSA)
+        PaAlsa_EnableRealtimeScheduling(state->stream, 1);
+    state->watchdog = std::make_unique<StreamWatchdog>(device);
+    Pa_SetStreamFinishedCallback(state->stream, streamFinished);
+    if (Pa_StartStream(state->stream) != paNoError) {
+        state->closing.store(true, std::memory_order_release);
+        state->watchdog->stop();
+        Pa_CloseStream(state->stream);
         return false;
     }
-    device.backendState = stream;
+    device.backendState = state.release();
     return true;
 }
 
-void portAudioClose(SoundDevice& device) {
-    auto* stream = static_cast<PaStream*>(device.backendState);
-    if (!stream) return;
-    Pa_StopStream(stream);  // returns after the last callback
-    Pa_CloseStream(stream);
+// Aborts (rather than drains) and closes the stream on a thread of its own, so that a
+// library stuck on a dead server cannot hold the window thread: the wait is bounded. A
+// close that does not finish in time keeps the state, and the library, for good.
+bool portAudioClose(SoundDevice& device) {
+    auto* state = static_cast<StreamState*>(device.backendState);
+    if (!state) return true;
     device.backendState = nullptr;
+    state->closing.store(true, std::memory_order_release);
+    state->watchdog->stop();  // kept for the callbacks until the stream is closed
+    const bool lost = device.lost();
+    if (lost) libraryStale.store(true, std::memory_order_release);
+    struct Closing {
+        std::atomic<bool> done{false};
+        Event finished = Event::create(Event::Reset::manual, false);
+    };
+    auto closing = std::make_shared<Closing>();
+    std::thread closer([state, closing] {
+        Pa_AbortStream(state->stream);  // returns after the last callback
+        Pa_CloseStream(state->stream);
+        closing->done.store(true, std::memory_order_release);
+        closing->finished.set();
+    });
+    closing->finished.wait(std::chrono::duration_cast<std::chrono::milliseconds>(lost ? kLostCloseLimit : kCloseLimit));
+    if (!closing->done.load(std::memory_order_acquire)) {
+        libraryStale.store(true, std::memory_order_release);
+        closer.detach();  // it ends, or not, on its own; the state stays allocated for it
+        return false;
+    }
+    closer.join();
+    delete state;
     portAudioRelease();
+    return true;
 }
 
 }  // namespace
@@ -175,7 +241,18 @@ bool portAudioAcquire() {
 
 void portAudioRelease() {
     if (libraryUsers == 0) return;
-    if (--libraryUsers == 0) Pa_Terminate();
+    if (--libraryUsers == 0) {
+        Pa_Terminate();
+        libraryStale.store(false, std::memory_order_release);
+    }
+}
+
+bool portAudioRefresh() {
+    if (!libraryStale.load(std::memory_order_acquire) || libraryUsers != 1) return false;
+    Pa_Terminate();
+    libraryUsers = 0;
+    libraryStale.store(false, std::memory_order_release);
+    return portAudioAcquire();
 }
 
 void portAudioEnumerate(std::vector<SoundDeviceInfo>& into) {

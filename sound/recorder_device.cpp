@@ -2,6 +2,8 @@
 // card's clock: every period it renders the mix, in real time. When given a file it hands
 // every rendered sample, all channels, through a lock-free queue to a writer thread that
 // puts them in a WAV file, so the timer thread itself never does I/O.
+#include <pthread.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,6 +13,7 @@
 #include "platform/event.h"
 #include "sound/sound_device.h"
 #include "platform/spsc_queue.h"
+#include "platform/thread_priority.h"
 #include "sound/wav_file_writer.h"
 
 namespace quillmix {
@@ -35,6 +38,9 @@ struct RecorderState {
 
 // The device's audio thread: render a period, queue it for the file, sleep to the next.
 void runClock(RecorderState& s, int periodFrames) {
+    // Before the first render: the promotion makes system calls and may print once.
+    pthread_setname_np(pthread_self(), "qm-audio");
+    promoteAudioThread(currentKernelThreadId());
     const int channels = s.mixer.channels();
     std::vector<std::int16_t> period(static_cast<std::size_t>(periodFrames) * channels);
     const auto periodLength = std::chrono::duration_cast<Clock::duration>(
@@ -55,6 +61,7 @@ void runClock(RecorderState& s, int periodFrames) {
 }
 
 void runWriter(RecorderState& s) {
+    pthread_setname_np(pthread_self(), "qm-wav-writer");
     std::vector<std::int16_t> chunk(8192);
     for (;;) {
         const bool clockDone = s.clockDone.load(std::memory_order_acquire);
@@ -79,9 +86,9 @@ bool recorderOpen(SoundDevice& device, const SoundStreamConfig& config) {
     return true;
 }
 
-void recorderClose(SoundDevice& device) {
+bool recorderClose(SoundDevice& device) {
     auto* state = static_cast<RecorderState*>(device.backendState);
-    if (!state) return;
+    if (!state) return true;
     state->running.store(false, std::memory_order_release);
     state->clock.join();
     state->clockDone.store(true, std::memory_order_release);
@@ -90,6 +97,7 @@ void recorderClose(SoundDevice& device) {
     state->wav.close();
     delete state;
     device.backendState = nullptr;
+    return true;
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ constexpr auto kFadeGiveUp = std::chrono::seconds(2);
 
 SoundBuffer::SoundBuffer(std::shared_ptr<SoundDevice> device, const SoundBufferDesc& desc)
     : device_(std::move(device)),
+      mixer_(&device_->mixer()),
       channelMask_(desc.channelMask),
       deviceRate_(device_->sampleRate()),
       maxBlockFrames_(device_->mixer().maxBlockFrames()),
@@ -38,10 +39,29 @@ SoundBuffer::SoundBuffer(std::shared_ptr<SoundDevice> device, const SoundBufferD
 }
 
 SoundBuffer::~SoundBuffer() {
-    device_->mixer().detach(this);
+    if (!detached_) mixer_->detach(this);  // a buffer not deleted through its own delete
     // A fade still waiting in an outer call sees the buffer gone and returns.
     fades_->bufferAlive.store(false, std::memory_order_release);
     fades_->completed.store(UINT64_MAX, std::memory_order_release);
+}
+
+void* SoundBuffer::operator new(std::size_t bytes) { return ::operator new(bytes); }
+
+void SoundBuffer::operator delete(SoundBuffer* buffer, std::destroying_delete_t) {
+    if (!buffer->detached_) {
+        buffer->detached_ = true;
+        if (!buffer->mixer_->detach(buffer)) {
+            buffer->fades_->bufferAlive.store(false, std::memory_order_release);
+            buffer->fades_->completed.store(UINT64_MAX, std::memory_order_release);
+            // The mixer holds it now; the device reference goes at the end of this scope,
+            // so that the device can close and, once its stream is gone, free it.
+            const std::shared_ptr<SoundDevice> device = std::move(buffer->device_);
+            buffer->mixer_->park(buffer);
+            return;
+        }
+    }
+    buffer->~SoundBuffer();
+    ::operator delete(buffer);
 }
 
 void SoundBuffer::write(int byteOffset, const std::int16_t* samples, int sampleCount) {
@@ -67,10 +87,11 @@ bool SoundBuffer::post(const Command& command) {
     if (commands_.push(command)) return true;
     // Full: the audio thread has not run for a long while. A clocked device gets a moment
     // to catch up; a hand-stepped one only moves when stepped, so waiting would hang.
-    if (!device_->clocked()) return false;
+    // A lost stream never drains it: fail at once.
+    if (!device_->clocked() || mixer_->lost()) return false;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (!commands_.push(command)) {
-        if (std::chrono::steady_clock::now() > giveUp) return false;
+        if (std::chrono::steady_clock::now() > giveUp || mixer_->lost()) return false;
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
     return true;
@@ -126,7 +147,8 @@ SoundResult SoundBuffer::setNotificationPositions(const Event& event, const std:
     for (int offset : byteOffsets)
         if (offset < 0 || offset >= kSoundBufferBytes) return kSoundInvalidParam;
     notifyCount_.store(0, std::memory_order_release);
-    device_->mixer().waitUntilQuiescent();  // no render still reads the old table
+    // No render may still read the old table; if one is stuck, notifications stay off.
+    if (!mixer_->waitUntilQuiescent()) return kSoundUnexpected;
     notifyEvent_ = event;
     for (std::size_t i = 0; i < byteOffsets.size(); ++i) {
         // The cursor has passed byte b once it reaches the first frame beyond it.
@@ -147,9 +169,13 @@ bool SoundBuffer::waitForFade(std::uint64_t ticket) {
     const auto start = std::chrono::steady_clock::now();
     const auto giveUp = start + kFadeGiveUp;
     const auto fadeLength = std::chrono::milliseconds(kFadeMilliseconds);
+    // The mixer outlives a buffer destroyed meanwhile (the device is held by its outputs
+    // and by every buffer); a handler that drops the last of them ends the wait below.
+    const std::shared_ptr<SoundDevice> device = device_;
     PumpingWaitScope scope;
     while (tracker->completed.load(std::memory_order_acquire) < ticket ||
            std::chrono::steady_clock::now() - start < fadeLength) {
+        if (device->mixer().lost()) break;  // nothing will render the fade
         dispatchPendingMessages();
         if (std::chrono::steady_clock::now() > giveUp) break;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -164,7 +190,7 @@ SoundResult SoundBuffer::playWithFadeIn() {
     const std::uint64_t ticket = nextFadeTicket_++;
     if (!post({CommandKind::fadeIn, 0, ticket})) return kSoundUnexpected;
     waitForFade(ticket);
-    return kSoundOk;
+    return mixer_->lost() ? kSoundUnexpected : kSoundOk;
 }
 
 SoundResult SoundBuffer::fadeOutAndStop() {
@@ -177,9 +203,9 @@ SoundResult SoundBuffer::fadeOutAndStop() {
         return kSoundOk;
     }
     if (!waitForFade(ticket)) return kSoundOk;  // destroyed meanwhile
-    // Unless a handler restarted it meanwhile, it has stopped.
+    // Unless a handler restarted it meanwhile, it has stopped (or its device is gone).
     if (transportGeneration_ == generation) playing_ = false;
-    return kSoundOk;
+    return mixer_->lost() ? kSoundUnexpected : kSoundOk;
 }
 
 void SoundBuffer::swapEffectChain(std::unique_ptr<AudioEffectChain> next) {
@@ -187,10 +213,10 @@ void SoundBuffer::swapEffectChain(std::unique_ptr<AudioEffectChain> next) {
     // the wait is over, a render that took up the previous chain has published it as held,
     // and every later render sees `next`.
     chain_.exchange(next.get());
-    device_->mixer().waitUntilQuiescent();
+    const bool quiescent = mixer_->waitUntilQuiescent();
     if (ownedChain_) retiredChains_.push_back(std::move(ownedChain_));
     ownedChain_ = std::move(next);
-    releaseRetiredEffectChains();
+    if (quiescent) releaseRetiredEffectChains();  // else kept until a later swap or the end
 }
 
 int SoundBuffer::releaseRetiredEffectChains() {

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "dsp/audio_effect.h"
@@ -24,6 +25,7 @@
 namespace quillmix {
 
 class SoundDevice;
+class SoundMixer;
 
 struct SoundBufferDesc {
     int frequency = 44100;             // hertz, kFrequencyMin .. kFrequencyMax
@@ -34,8 +36,14 @@ class SoundBuffer {
 public:
     // Use SoundDevice::createBuffer. The buffer is silent, stopped, cursor 0.
     SoundBuffer(std::shared_ptr<SoundDevice> device, const SoundBufferDesc& desc);
-    // Detaches from the device and returns once the audio thread has let go of it.
+    // Detaches from the device once the audio thread has let go of it.
     ~SoundBuffer();
+    // Deleting detaches first; when the audio thread does not let go within its bound (a
+    // stuck or dead stream), the buffer is not freed but parked with the device's mixer,
+    // which frees it once no render can hold it. Nothing the render reads is ever freed
+    // under it.
+    void operator delete(SoundBuffer* buffer, std::destroying_delete_t);
+    static void* operator new(std::size_t bytes);  // the global one, paired with the delete
     SoundBuffer(const SoundBuffer&) = delete;
     SoundBuffer& operator=(const SoundBuffer&) = delete;
 
@@ -124,7 +132,9 @@ private:
     bool heldSilent() const noexcept;  // at silence, gains at zero, no fade or blend running
     void publishHeldChains() noexcept;
 
-    std::shared_ptr<SoundDevice> device_;
+    std::shared_ptr<SoundDevice> device_;  // released when parked, so the device may close
+    SoundMixer* const mixer_;                // the device's, which outlives every buffer
+    bool detached_ = false;                  // window thread
     const std::uint32_t channelMask_;
     const int deviceRate_;
     const int maxBlockFrames_;

@@ -41,9 +41,11 @@ void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
         mixInto(bus, busChannels, frames);
     }
     const auto toFrame = static_cast<std::uint32_t>(position_ >> 32);
-    notifyPassed(fromFrame, (toFrame + kSoundBufferFrames - fromFrame) % kSoundBufferFrames);
-    // Release: a reader of the cursor also sees what was rendered up to it.
+    // The cursor first, then the event: a thread woken by the event must find the cursor
+    // already past the offset it announces. Release: a reader of the cursor also sees
+    // what was rendered up to it.
     publishedFrame_.store(toFrame, std::memory_order_release);
+    notifyPassed(fromFrame, (toFrame + kSoundBufferFrames - fromFrame) % kSoundBufferFrames);
 }
 
 bool SoundBuffer::heldSilent() const noexcept {

@@ -40,10 +40,19 @@ bool SoundDevice::tryOpen(const SoundStreamConfig& config, std::shared_ptr<Devic
 
 SoundDevice::~SoundDevice() {
     if (!streamOpen_) return;
-    info_.ops->close(*this);
     // The back-end promises no render runs any more; reading the mixer's epoch also orders
     // the last render before the mixer is freed for threads the library started itself.
-    mixer_->waitUntilQuiescent();
+    // A stream that could not be confirmed closed, or a render that never finished, keeps
+    // the mixer (and any buffer parked with it) allocated for good: the audio thread may
+    // still come back to it.
+    if (!info_.ops->close(*this) || !mixer_->waitUntilQuiescent()) (void)mixer_.release();
+}
+
+void SoundDevice::markLost() {
+    if (!mixer_) return;
+    mixer_->markLost();
+    if (lossReported_.exchange(true)) return;
+    if (lossNotice_.window) postMessage(lossNotice_.window, lossNotice_.message);
 }
 
 std::unique_ptr<SoundBuffer> SoundDevice::createBuffer(const SoundBufferDesc& desc) {

@@ -7,10 +7,12 @@
 // four-channel device hold the same SoundDevice, so both halves play through one stream.
 // The stream closes when the last holder lets go.
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/messaging.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_mixer.h"
 
@@ -45,8 +47,16 @@ struct SoundDeviceOps {
     // Opens and starts the stream; from then on the back-end's audio thread calls
     // device.mixer().render(). False when the device refuses the configuration.
     bool (*open)(SoundDevice& device, const SoundStreamConfig& config);
-    // Stops the stream; no render runs after it returns.
-    void (*close)(SoundDevice& device);
+    // Stops the stream, within a bound even when the stream is dead. True when no render
+    // runs after it returns; false when that could not be confirmed in time (a stream stuck
+    // in its library), in which case the mixer is never freed.
+    bool (*close)(SoundDevice& device);
+};
+
+// Where a device reports its loss: a message posted (from any thread) to a window.
+struct SoundDeviceLossNotice {
+    WindowHandle window;
+    unsigned message = 0;
 };
 
 class SoundDevice {
@@ -69,6 +79,16 @@ public:
     bool clocked() const { return info_.ops->clocked; }
     SoundMixer& mixer() { return *mixer_; }
 
+    // Any thread: the stream died (device unplugged, sound server ended, the audio thread
+    // stopped rendering). The device then acts as one that renders nothing: nothing waits
+    // on it, and it closes within a bound.
+    bool lost() const { return mixer_ && mixer_->lost(); }
+    // Any thread (a back-end's watchdog or finished callback; tests): declares the stream
+    // dead. The first call posts the loss notice, if one was given; later calls do nothing.
+    void markLost();
+    // Window thread, before the stream can die: where markLost reports.
+    void setLossNotice(const SoundDeviceLossNotice& notice) { lossNotice_ = notice; }
+
     // Window thread: a new looping buffer playing on this device; null when the format is
     // out of range or the device holds too many buffers.
     std::unique_ptr<SoundBuffer> createBuffer(const SoundBufferDesc& desc);
@@ -90,6 +110,8 @@ private:
     SoundStreamConfig config_;
     std::unique_ptr<SoundMixer> mixer_;
     bool streamOpen_ = false;
+    SoundDeviceLossNotice lossNotice_;
+    std::atomic<bool> lossReported_{false};
 };
 
 // ---- The back-ends ----
@@ -110,6 +132,10 @@ SoundDeviceInfo recorderDeviceInfo();
 extern const SoundDeviceOps kPortAudioDeviceOps;
 bool portAudioAcquire();
 void portAudioRelease();
+// Window thread: after a stream died, initialises the library afresh so that a device (or
+// sound server) that came back is found again; only while the caller is its one user (no
+// stream open). True when it did.
+bool portAudioRefresh();
 void portAudioEnumerate(std::vector<SoundDeviceInfo>& into);
 
 }  // namespace quillmix

@@ -52,24 +52,49 @@ bool SoundMixer::attach(SoundBuffer* buffer) {
     return false;
 }
 
-void SoundMixer::detach(SoundBuffer* buffer) {
+SoundMixer::~SoundMixer() {
+    // The owner destroys the mixer only once no render can run (the stream is closed).
+    std::vector<SoundBuffer*> done;
+    done.swap(parked_);
+    for (SoundBuffer* buffer : done) delete buffer;
+}
+
+bool SoundMixer::detach(SoundBuffer* buffer) {
     for (auto& slot : slots_) {
         SoundBuffer* expected = buffer;
         if (slot.compare_exchange_strong(expected, nullptr)) break;
     }
-    waitUntilQuiescent();
+    const bool quiescent = waitUntilQuiescent();
+    if (quiescent) releaseParked();
+    return quiescent;
 }
 
-void SoundMixer::waitUntilQuiescent() const {
+bool SoundMixer::waitUntilQuiescent() const {
     realtimeNotAllowed(__func__);  // would wait for itself
     // A render that loaded a slot did so after making the epoch odd (both seq_cst). If the
     // epoch read here is even, no render holds a pointer taken before our store; if odd,
     // that render is done once the epoch moves on.
     const std::uint64_t seen = epoch_.load();
-    if ((seen & 1) == 0) return;
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (epoch_.load() == seen && std::chrono::steady_clock::now() < giveUp)
+    if ((seen & 1) == 0) return true;
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        if (epoch_.load() != seen) return true;
+        const auto waited = std::chrono::steady_clock::now() - start;
+        if (waited > std::chrono::seconds(2) || (lost() && waited > std::chrono::milliseconds(20))) return false;
         std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+}
+
+void SoundMixer::park(SoundBuffer* buffer) { parked_.push_back(buffer); }
+
+int SoundMixer::releaseParked() {
+    if (parked_.empty()) return 0;
+    if ((epoch_.load() & 1) != 0) return static_cast<int>(parked_.size());
+    // Even now: every render that held a parked buffer (taken before its detach) is over.
+    std::vector<SoundBuffer*> done;
+    done.swap(parked_);
+    for (SoundBuffer* buffer : done) delete buffer;
+    return 0;
 }
 
 void SoundMixer::render(std::int16_t* out, int frames) noexcept {

@@ -48,11 +48,28 @@ public:
     int maxBlockFrames() const { return maxBlockFrames_; }
     DeviceVolumes& volumes() { return *volumes_; }
 
-    // Window thread. attach fails (false) when all slots are taken.
+    // Window thread. attach fails (false) when all slots are taken. detach returns whether
+    // no render can still touch the buffer (see waitUntilQuiescent); when false, the caller
+    // must not free it, but may park it here.
     bool attach(SoundBuffer* buffer);
-    void detach(SoundBuffer* buffer);
-    // Window thread: returns once any render that was running has finished.
-    void waitUntilQuiescent() const;
+    bool detach(SoundBuffer* buffer);
+    // Window thread: true once any render that was running has finished. False when a
+    // render stayed in progress past a bound (2 s, or 20 ms once the stream is lost): the
+    // audio thread is stuck or gone, and what that render reads must stay allocated.
+    bool waitUntilQuiescent() const;
+
+    // Window thread: takes a detached buffer that a render may still hold, and frees it
+    // once a later wait sees the mixer quiescent, or when the mixer is destroyed.
+    void park(SoundBuffer* buffer);
+    // Window thread: frees the parked buffers when no render runs. Returns how many remain.
+    int releaseParked();
+    ~SoundMixer();
+
+    // Any thread: the stream feeding this mixer has died (the device went away). From
+    // then on nothing waits for the audio thread: fades and waits return at once, a full
+    // command queue fails at once. Never cleared; a device that comes back is a new stream.
+    void markLost() { lost_.store(true, std::memory_order_release); }
+    bool lost() const { return lost_.load(std::memory_order_acquire); }
 
     // Audio thread: writes `frames` interleaved frames of channels() 16-bit samples.
     // Real-time safe for any frame count (long requests run in blocks).
@@ -71,6 +88,8 @@ private:
     std::array<std::atomic<SoundBuffer*>, kMaxBuffers> slots_{};
     std::atomic<std::uint64_t> epoch_{0};
     std::atomic<std::uint64_t> framesRendered_{0};
+    std::atomic<bool> lost_{false};
+    std::vector<SoundBuffer*> parked_;       // window thread
     std::vector<float> bus_;                 // one block, interleaved
     std::vector<float> lineGains_;           // per channel, at the end of the last block
 };

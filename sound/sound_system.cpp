@@ -27,7 +27,10 @@ SoundSystem::~SoundSystem() {
 std::vector<SoundDeviceInfo> SoundSystem::enumerate() {
     listed_.clear();
     if (!options_.forceRecorder) {
-        if (portAudioReady_) portAudioEnumerate(listed_);
+        if (portAudioReady_) {
+            portAudioRefresh();  // after a lost stream: a server that came back is seen
+            portAudioEnumerate(listed_);
+        }
         listed_.insert(listed_.end(), stepped_.begin(), stepped_.end());
     }
     if (listed_.empty()) listed_.push_back(recorderDeviceInfo());
@@ -54,7 +57,7 @@ std::shared_ptr<DeviceVolumes> SoundSystem::volumesFor(const std::string& id) {
 
 std::shared_ptr<SoundDevice> SoundSystem::open(const std::string& id) {
     if (auto it = openDevices_.find(id); it != openDevices_.end())
-        if (auto device = it->second.lock()) return device;
+        if (auto device = it->second.lock(); device && !device->lost()) return device;
     const SoundDeviceInfo* info = find(id);
     if (!info && portAudioReady_) {  // not listed yet: look again
         enumerate();
@@ -63,7 +66,9 @@ std::shared_ptr<SoundDevice> SoundSystem::open(const std::string& id) {
     if (!info) return nullptr;
     const std::string record = info->ops == &kRecorderDeviceOps ? options_.recordWavPath : std::string();
     auto device = SoundDevice::open(*info, options_.periodFrames, volumesFor(id), record, options_.sampleRate);
-    if (device) openDevices_[id] = device;
+    if (!device) return nullptr;
+    device->setLossNotice(lossNotice_);
+    openDevices_[id] = device;
     return device;
 }
 

@@ -53,6 +53,11 @@ public:
     // no device has it. They outlive the device's streams.
     std::shared_ptr<DeviceVolumes> findVolumeControls(const std::string& description);
 
+    // Where every device opened from now on reports its loss (see SoundDevice::markLost):
+    // a message posted to a window, at most once per device. Lost devices are opened
+    // afresh by open(), and after a loss enumerate() looks for devices that came back.
+    void setLossNotice(const SoundDeviceLossNotice& notice) { lossNotice_ = notice; }
+
     // Tests: offers a hand-stepped device in every later enumeration.
     void addSteppedDevice(const std::string& id, const std::string& description, int maxChannels);
 
@@ -67,6 +72,7 @@ private:
     std::vector<SoundDeviceInfo> listed_;  // the last enumeration
     std::map<std::string, std::weak_ptr<SoundDevice>> openDevices_;
     std::map<std::string, std::shared_ptr<DeviceVolumes>> volumes_;
+    SoundDeviceLossNotice lossNotice_;
 };
 
 }  // namespace quillmix

@@ -14,7 +14,7 @@ bool steppedOpen(SoundDevice& device, const SoundStreamConfig& config) {
     return steppedSupports(device.info(), config);
 }
 
-void steppedClose(SoundDevice&) {}
+bool steppedClose(SoundDevice&) { return true; }
 
 }  // namespace
 

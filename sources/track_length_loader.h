@@ -2,7 +2,7 @@
 // The track-length loader: measures files for the play list with a private track reader,
 // one request at a time, from start-up to shut-down.
 //
-// Protocol (globals of app/quillmix.h): while trackLengthLoaderBusy is 0 the play list
+// Protocol (globals of app/shared_state.h): while trackLengthLoaderBusy is 0 the play list
 // writes trackLengthLoadPath and sets trackLengthLoadEvent; the loader answers with
 // trackLengthLoadResult (seconds, or -1.0 when the file cannot be opened) and, when it
 // opened, trackLengthLoadTitle, then sends UWM_TRACK_LENGTH_LOADED (wParam 0) to

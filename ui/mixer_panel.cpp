@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "app/shared_state.h"
+#include "engine/mixer_engine.h"
 #include "engine/zan_mixer.h"
 #include "ui/analyzer_panel.h"
 #include "ui/deck_panel.h"
@@ -21,6 +22,13 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
     confirmExit = [this] {
         return QMessageBox::question(this, "Quillmix", "Are you sure you want to exit?",
                                      QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    };
+    // Shown without a nested loop: the notice arrives while decks may be mid-operation.
+    mixer.engine().deviceLostNotice = [this](const std::string& text) {
+        auto* box = new QMessageBox(QMessageBox::Warning, "Quillmix", QString::fromStdString(text), QMessageBox::Ok, this);
+        box->setObjectName("deviceLostBox");
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     };
     analyzer_ = new AnalyzerPanel(parent);
     playList_ = new PlayListPanel(parent, *mixer.playList());

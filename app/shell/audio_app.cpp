@@ -10,6 +10,7 @@
 #include "app/shell/app_icon.h"
 #include "ui/main_window.h"
 #include "app/shell/process_objects.h"
+#include "app/shell/termination_signals.h"
 #include "sound/sound_system.h"
 
 namespace quillmix {
@@ -37,6 +38,8 @@ bool CZanAudioApp::InitInstance(int& argc, char** argv) {
     installHeldKeyRecorder(heldKeys);
 
     commandLineInfo.ParseCommandLine(argc, argv);
+    // A termination request closes the main window like the user would, without asking.
+    TerminationSignals termination([] { postMessage(mainDialogWindow, WM_CLOSE); });
 
     SoundSystem soundSystem(SoundSystemOptions::fromEnvironment());
     MixerServices mixer{soundSystem,

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QPainter>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
 #include "support/temp_dir.h"
 #include "ui/widget_test_support.h"
 #include "ui/widgets/widget_support.h"

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
 #include "engine/fader_cueing.h"
 #include "engine/level_meter_model.h"
 #include "engine/zan_mix_output.h"

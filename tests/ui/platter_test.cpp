@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
 #include "ui/widget_test_support.h"
 #include "ui/widgets/zan_circular_chart_graph.h"
 

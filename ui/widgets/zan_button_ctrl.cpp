@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
 #include "ui/widgets/widget_support.h"
 
 namespace quillmix {

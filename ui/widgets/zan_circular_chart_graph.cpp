@@ -7,7 +7,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
 #include "ui/widgets/widget_support.h"
 
 namespace quillmix {

@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
+#include "app/shared_state.h"
 #include "ui/widgets/widget_support.h"
 
 namespace quillmix {

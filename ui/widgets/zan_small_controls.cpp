@@ -4,7 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/quillmix.h"
+#include "app/message_catalogue.h"
 #include "ui/widgets/widget_support.h"
 
 namespace quillmix {

@@ -1,0 +1,77 @@
+// Scheduling of the audio thread against every other thread of the process, with the
+// program's own priority levels in use; the resulting table is printed.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "sound/sound_device.h"
+#include "platform/thread_priority.h"
+
+using namespace quillmix;
+using namespace std::chrono_literals;
+
+namespace {
+
+KernelThreadId threadNamed(const std::string& wanted) {
+    KernelThreadId found = 0;
+    DIR* tasks = opendir("/proc/self/task");
+    while (const dirent* entry = tasks ? readdir(tasks) : nullptr) {
+        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && name == wanted) found = std::atoi(entry->d_name);
+    }
+    if (tasks) closedir(tasks);
+    return found;
+}
+
+}  // namespace
+
+TEST(ThreadPriorityThreadTest, RecorderClockOutranksEveryOtherThread) {
+    // Stand-ins for the keyboard poll, play-notify, read-forward, file-open and length
+    // loader threads, each at the level the program gives it.
+    std::atomic<bool> done{false};
+    std::atomic<int> ready{0};
+    std::vector<std::thread> workers;
+    for (ThreadPriority level : {ThreadPriority::timeCritical, ThreadPriority::highest, ThreadPriority::aboveNormal,
+                                 ThreadPriority::normal, ThreadPriority::belowNormal}) {
+        workers.emplace_back([&done, &ready, level] {
+            setCurrentThreadPriority(level);
+            ++ready;
+            while (!done.load()) std::this_thread::sleep_for(5ms);
+        });
+    }
+    auto device = SoundDevice::open(recorderDeviceInfo(), 256, nullptr);
+    ASSERT_TRUE(device);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while ((device->mixer().framesRendered() == 0 || ready.load() < 5) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    const KernelThreadId audio = threadNamed("qm-audio");
+    ASSERT_NE(audio, 0) << "no audio thread";
+    const std::string table = describeThreadPriorities();
+    std::printf("%s", table.c_str());
+
+    const int audioRank = schedulingRank(audio);
+    DIR* tasks = opendir("/proc/self/task");
+    while (const dirent* entry = tasks ? readdir(tasks) : nullptr) {
+        const int tid = std::atoi(entry->d_name);
+        if (tid <= 0 || tid == audio) continue;
+        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "qm-audio") continue;  // another device's: a peer
+        // Where the system grants no priority at all, every thread runs alike.
+        if (audioRank > 0)
+            EXPECT_LT(schedulingRank(tid), audioRank) << "thread " << tid << "\n" << table;
+        else
+            EXPECT_LE(schedulingRank(tid), audioRank) << "thread " << tid << "\n" << table;
+    }
+    if (tasks) closedir(tasks);
+    done = true;
+    for (auto& w : workers) w.join();
+    device.reset();
+}

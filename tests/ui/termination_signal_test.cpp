@@ -1,0 +1,102 @@
+// The program under a termination signal: it closes in order, so the recorder's WAV file
+// ends with a header that counts every frame written.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+using namespace quillmix::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct WavSizes {
+    std::uint32_t riffBytes = 0;
+    std::uint32_t dataBytes = 0;
+    std::uintmax_t fileBytes = 0;
+};
+
+WavSizes readWavSizes(const std::filesystem::path& file) {
+    WavSizes sizes;
+    std::ifstream in(file, std::ios::binary);
+    char header[44] = {};
+    in.read(header, sizeof header);
+    std::memcpy(&sizes.riffBytes, header + 4, 4);
+    std::memcpy(&sizes.dataBytes, header + 40, 4);
+    sizes.fileBytes = std::filesystem::file_size(file);
+    return sizes;
+}
+
+// Waits up to `limit` for the child; -1 when it has not ended.
+int waitForExit(pid_t child, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(child, &status, WNOHANG) == child) return status;
+        std::this_thread::sleep_for(20ms);
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(TerminationSignalTest, SigtermAndSigintCloseInOrderAndFinaliseTheRecording) {
+    const std::string program = std::string(QUILLMIX_TEST_TOOLS_DIR) + "/quillmix";
+    if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "the program is not built here";
+    for (int signal : {SIGTERM, SIGINT}) {
+        TempDir dir;
+        const auto wav = dir.file("mix.wav");
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "QUILLMIX_AUDIO_DEVICE=recorder",
+                                        "QUILLMIX_RECORD_WAV=" + wav.string(), "XDG_CONFIG_HOME=" + dir.path().string(),
+                                        "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string()};
+        for (char** e = environ; *e; ++e)
+            if (std::strncmp(*e, "PATH=", 5) == 0 || std::strncmp(*e, "LD_", 3) == 0) env.emplace_back(*e);
+        std::vector<char*> envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string arg0 = program;
+        char* argv[] = {arg0.data(), nullptr};
+        pid_t child = -1;
+        ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+
+        // Recording has begun once the file holds more than its header.
+        auto recorded = [&wav] {
+            std::error_code error;
+            const auto bytes = std::filesystem::file_size(wav, error);
+            return error ? std::uintmax_t{0} : bytes;
+        };
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < deadline && recorded() < 44 + 44100 * 4)
+            std::this_thread::sleep_for(50ms);
+        if (recorded() < 44 + 44100 * 4) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+            FAIL() << "the program did not start recording";
+        }
+
+        kill(child, signal);
+        const int status = waitForExit(child, 15s);
+        if (status == -1) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+        ASSERT_NE(status, -1) << "no exit after signal " << signal;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "signal " << signal << ", status " << status;
+        const WavSizes sizes = readWavSizes(wav);
+        EXPECT_GT(sizes.dataBytes, 0u) << signal;
+        EXPECT_EQ(sizes.dataBytes, sizes.fileBytes - 44) << signal;
+        EXPECT_EQ(sizes.riffBytes, sizes.fileBytes - 8) << signal;
+    }
+}
