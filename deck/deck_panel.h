@@ -72,8 +72,18 @@ public:
     void OnTrackEnded();                           // the output played the ring's first silence
     void BeginNextTrack();
     // Inside the mixer's UWM_TRACK_READER_DONE: opens `path` behind the current track.
-    void QueueNextTrack(const std::string& path);
+    // False when it does not open (the reader then stays at the end of its track).
+    bool QueueNextTrack(const std::string& path);
     void OnChunkPlayed();
+
+    // Whether the reader has ended the audible track with nothing behind it while that
+    // track's last chunk still waits in the ring, so that a next track can still follow it
+    // without a gap (ContinueAfterEnd).
+    bool CanContinueAfterEnd() const;
+    enum class Continuation { continued, notOpened, tooLate };
+    // Opens `path` behind the ended track, completes the track's last chunk with its start
+    // and reads on into the ring. tooLate: the last chunk went to the output meanwhile.
+    Continuation ContinueAfterEnd(const std::string& path);
 
     // ---- Queries ----
     bool IsPlaying() const { return playing_; }
@@ -130,6 +140,7 @@ private:
 
     // deck_position.cpp
     void cueBlinkTick();  // timer 1
+    void stopCueBlink();  // the cue time has nothing left to show: unload, load, track change
     void setShowingCueTime(bool showing);
     void showTime(double seconds);
     double readerSeconds() const;

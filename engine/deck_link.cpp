@@ -32,6 +32,14 @@ std::string DeckPanelLink::GetTitle() const { return deck_.GetTitle(); }
 std::string DeckPanelLink::GetExtraBrowsePath() const { return deck_.GetExtraBrowsePath(); }
 bool DeckPanelLink::IsNextTrackQueued() const { return deck_.nextTrackQueued(); }
 void DeckPanelLink::BeginNextTrack() { deck_.BeginNextTrack(); }
-void DeckPanelLink::QueueNextTrack(const std::string& path) { deck_.QueueNextTrack(path); }
+bool DeckPanelLink::QueueNextTrack(const std::string& path) { return deck_.QueueNextTrack(path); }
+bool DeckPanelLink::CanContinueAfterEnd() const { return deck_.CanContinueAfterEnd(); }
+ContinueResult DeckPanelLink::ContinueAfterEnd(const std::string& path) {
+    switch (deck_.ContinueAfterEnd(path)) {
+        case CZanDeck2::Continuation::continued: return ContinueResult::continued;
+        case CZanDeck2::Continuation::notOpened: return ContinueResult::notOpened;
+        default: return ContinueResult::tooLate;
+    }
+}
 
 }  // namespace quillmix

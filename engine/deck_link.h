@@ -37,7 +37,9 @@ public:
     std::string GetExtraBrowsePath() const override;
     bool IsNextTrackQueued() const override;
     void BeginNextTrack() override;
-    void QueueNextTrack(const std::string& path) override;
+    bool QueueNextTrack(const std::string& path) override;
+    bool CanContinueAfterEnd() const override;
+    ContinueResult ContinueAfterEnd(const std::string& path) override;
 
 private:
     CZanDeck2& deck_;
