@@ -1,11 +1,15 @@
 #include "app/settings_store.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace quillmix {
@@ -26,6 +30,30 @@ std::mutex& fileMutex() {
     static std::mutex m;
     return m;
 }
+
+// Holds an exclusive lock on "<file>.lock" beside the settings file, so that the
+// read-modify-write cycles of other processes (a second instance, the render tool) do not
+// interleave with ours and lose values. Where the lock file cannot be made (a read-only
+// folder), nothing can be written either, and the cycle goes on unguarded.
+class InterProcessLock {
+public:
+    explicit InterProcessLock(const std::filesystem::path& file) {
+        std::error_code ec;
+        std::filesystem::create_directories(file.parent_path(), ec);
+        const std::string lockPath = file.string() + ".lock";
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~InterProcessLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    InterProcessLock(const InterProcessLock&) = delete;
+    InterProcessLock& operator=(const InterProcessLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
 
 std::string escape(const std::string& text) {
     std::string out;
@@ -139,6 +167,7 @@ std::optional<SettingsStore::StoredValue> SettingsStore::find(const std::string&
 void SettingsStore::store(const std::string& name, const StoredValue& value) const {
     if (name.empty() || name.find_first_of("=\n\r[") != std::string::npos) return;
     std::lock_guard lock(fileMutex());
+    const InterProcessLock processLock(filePath());
     auto values = readFile(filePath());
     if (value.isString) {
         values[name] = "s:" + escape(value.text);

@@ -86,9 +86,18 @@ public:
     void OnTrackEnded() override;  // the output played the ring's first silence
     void BeginNextTrack() override;
     // Inside the mixer's UWM_TRACK_READER_DONE: opens `path` behind the current track.
-    void QueueNextTrack(const std::string& path) override;
+    // False when it does not open (the reader then stays at the end of its track).
+    bool QueueNextTrack(const std::string& path) override;
     void OnChunkPlayed() override;
     void RedrawChart() override;  // asks the main window to redraw the deck's platter
+
+    // Whether the reader has ended the audible track with nothing behind it while that
+    // track's last chunk still waits in the ring, so that a next track can still follow it
+    // without a gap (ContinueAfterEnd).
+    bool CanContinueAfterEnd() const override;
+    // Opens `path` behind the ended track, completes the track's last chunk with its start
+    // and reads on into the ring. tooLate: the last chunk went to the output meanwhile.
+    ContinueResult ContinueAfterEnd(const std::string& path) override;
 
     // ---- Queries ----
     bool IsPlaying() const override { return playing_; }
@@ -150,6 +159,7 @@ private:
 
     // deck_position.cpp
     void cueBlinkTick();  // timer 1
+    void stopCueBlink();  // the cue time has nothing left to show: unload, load, track change
     void setShowingCueTime(bool showing);
     void showTime(double seconds);
     double readerSeconds() const;

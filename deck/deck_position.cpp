@@ -57,6 +57,12 @@ void CZanDeck2::cueBlinkTick() {
     }
 }
 
+void CZanDeck2::stopCueBlink() {
+    killWindowTimer(kCueBlinkTimer);
+    cueBlinkCount_ = 0;
+    setShowingCueTime(false);
+}
+
 void CZanDeck2::SetTempo(double percent) {
     tempoPercent_ = percent;
     const int rate = openingFile_ ? kSampleRate : reader_.sampleRate();
@@ -99,27 +105,31 @@ void CZanDeck2::UpdatePositionFraction() {
     refresh(UWM_SHOW_POSITION_SLIDER);
 }
 
+// Title and length come from what is heard: a track opened behind the previous one took
+// them when it opened (inside the reader's hand-over send), since by now the read-ahead may
+// be past it or closing the reader. The reader itself is read only while no read-ahead runs
+// (a load).
 void CZanDeck2::OnTrackChanged(const std::string& path) {
     if (cueOn_) {
         cueOn_ = false;
         refresh(UWM_SHOW_CUE_BUTTON);
     }
+    stopCueBlink();
     if (path.empty()) return;
     chooserOnNothingLoaded_ = false;
     comboTrackPath_ = path;
-    nextTrackQueued_ = false;
-    if (!openingFile_) {  // mid-open the reader is the file-open thread's
-        trackTitle_ = reader_.title();
-        lengthSeconds_ = reader_.lengthSeconds();
-    }
-    // A track opened behind the previous one: the reader may be past it by now.
     const auto opened = std::find_if(openedTracks_.begin(), openedTracks_.end(),
                                      [&](const OpenedTrack& t) { return t.path == path; });
     if (opened != openedTracks_.end()) {
         trackTitle_ = opened->title;
         lengthSeconds_ = opened->lengthSeconds;
         openedTracks_.erase(openedTracks_.begin(), opened + 1);
+    } else if (!openingFile_ && !readThread_.joinable()) {
+        trackTitle_ = reader_.title();
+        lengthSeconds_ = reader_.lengthSeconds();
     }
+    // The reader may already hold a track opened behind this one (this one was short).
+    nextTrackQueued_ = !openedTracks_.empty();
     refresh(UWM_SHOW_TRACK_NAME);
     lengthText_ = deckTimeText(lengthSeconds_);
     refresh(UWM_SHOW_LENGTH_TEXT);
@@ -142,14 +152,39 @@ void CZanDeck2::OnTrackEnded() {
 
 void CZanDeck2::BeginNextTrack() { nextTrackQueued_ = true; }
 
-void CZanDeck2::QueueNextTrack(const std::string& path) {
+bool CZanDeck2::QueueNextTrack(const std::string& path) {
     const bool opened = openInReader(path);
     // The read-forward thread, blocked in its end-of-track send, goes on into the new file
     // only when this flag is set.
     reader_.setTrackLoaded(opened);
     if (opened) openedTracks_.push_back({path, reader_.title(), reader_.lengthSeconds()});
+    // Nothing behind the audible track: the reader stays at the end of it.
+    nextTrackQueued_ = !openedTracks_.empty();
+    return opened;
 }
 
 void CZanDeck2::OnChunkPlayed() { refresh(UWM_REDRAW_CIRCULAR_CHART); }
+
+bool CZanDeck2::CanContinueAfterEnd() const {
+    if (nothingLoaded_ || trackEnded_ || nextTrackQueued_ || openingFile_ || !readThread_.endedAtTrackEnd()) return false;
+    const int slot = ring_.writeIndex();
+    return ring_.isFilled(slot) && ring_.sourcePath(slot) == currentTrackPath_;
+}
+
+ContinueResult CZanDeck2::ContinueAfterEnd(const std::string& path) {
+    if (!CanContinueAfterEnd()) return ContinueResult::tooLate;
+    const int slot = ring_.writeIndex();
+    if (!openInReader(path)) return ContinueResult::notOpened;
+    // The open dispatched messages: the cycle may have taken the chunk meanwhile.
+    if (!CanContinueAfterEnd() || !reader_.continueEndChunk(ring_.chunk(slot))) {
+        reader_.close();
+        return ContinueResult::tooLate;
+    }
+    ring_.relabel(slot, path);
+    openedTracks_.push_back({path, reader_.title(), reader_.lengthSeconds()});
+    nextTrackQueued_ = true;
+    readThread_.startContinuing();
+    return ContinueResult::continued;
+}
 
 }  // namespace quillmix

@@ -39,6 +39,7 @@ bool CZanDeck2::LoadTrack(const std::string& path) {
 void CZanDeck2::Unload() {
     if (deferWhileBusy([this] { Unload(); })) return;
     cueOn_ = false;
+    stopCueBlink();
     if (playing_) PlayPause(true);
     cancelPendingStart();
     killWindowTimer(kReportQueuedTimer);  // a report now would show the unloaded track's place
@@ -92,7 +93,10 @@ void CZanDeck2::returnToCuePoint() {
     showTime(cuePointSeconds_);
 }
 
-// Timer 5. A start that meets a pause still sending its messages waits for the next tick.
+// Timer 5. A start that meets a pause still sending its messages waits for the next tick,
+// and so does one met while a file opens: the open may be the read-ahead's hand-over of a
+// short track that has not reported readiness yet, and the mixer's wait for readiness,
+// nested inside it, would never end.
 void CZanDeck2::startForwardPlayTick() {
     if (pausing_ || Busy()) return;
     cancelPendingStart();
@@ -122,7 +126,8 @@ void CZanDeck2::PlayBackward() {
 
 void CZanDeck2::PlayResumeAfterBackward() { setWindowTimer(kEndBackwardTimer, 1); }
 
-// Timer 6. A resume that meets PlayBackward still sending its messages waits a tick.
+// Timer 6. A resume that meets PlayBackward still sending its messages, or a file being
+// opened (as timer 5), waits a tick.
 void CZanDeck2::endBackwardPlayTick() {
     if (backwardStarting_ || Busy()) return;
     killWindowTimer(kEndBackwardTimer);

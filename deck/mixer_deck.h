@@ -27,6 +27,9 @@ public:
     virtual void RedrawChart() = 0;
 };
 
+// What became of a next track offered to a deck whose reader has ended its track.
+enum class ContinueResult { continued, notOpened, tooLate };
+
 class MixerDeck : public DeckCycleClient {
 public:
     virtual bool LoadTrack(const std::string& path) = 0;
@@ -37,7 +40,12 @@ public:
     virtual std::string GetExtraBrowsePath() const = 0;
     virtual bool IsNextTrackQueued() const = 0;  // the reader has moved on to the next track
     virtual void BeginNextTrack() = 0;
-    virtual void QueueNextTrack(const std::string& path) = 0;
+    // Opens `path` behind the audible track; false when it does not open.
+    virtual bool QueueNextTrack(const std::string& path) = 0;
+    // The reader ended the audible track with no next track, and the track's last chunk
+    // has not gone to the output yet: a track added now can still follow without a gap.
+    virtual bool CanContinueAfterEnd() const = 0;
+    virtual ContinueResult ContinueAfterEnd(const std::string& path) = 0;
     // Bracket the mixer's handling of a send from the deck's read-forward thread: that
     // thread can end only after it, so the deck must not wait for it in between.
     virtual void WorkerSendBegins() {}

@@ -100,23 +100,42 @@ void MixerEngine::loadTrackFromPlayList(int d) {
 
 // The reader has delivered the last chunk of its file: the deck's next play list entry is
 // opened in the same reader before the reader's send returns, so no sample is lost. When
-// the file that ended was itself the queued one (a track shorter than the read-ahead, still
-// not audible), the entry after it follows; counting from the audible entry would queue the
-// short track again.
+// the file that ended was itself opened behind the audible one (a track shorter than the
+// read-ahead), the entry after it follows. An entry that does not open is marked failed in
+// the list and passed over, so one broken file does not end the set.
 void MixerEngine::onTrackReaderDone(int d) {
     if (!decks_[d]) return;
-    const bool readerOnQueued = decks_[d]->IsNextTrackQueued();
+    bool continuing = decks_[d]->IsNextTrackQueued();
     decks_[d]->BeginNextTrack();
-    std::string next;
-    if (playList_) next = readerOnQueued ? playList_->GetTrackPathAfterQueued(d) : playList_->GetNextTrackPath(d);
-    decks_[d]->QueueNextTrack(next);
+    for (;;) {
+        const std::string next = playList_ ? playList_->NextForReader(d, continuing) : std::string();
+        if (decks_[d]->QueueNextTrack(next) || next.empty()) return;
+        playList_->HandOverFailed(d);
+        continuing = true;
+    }
 }
 
-// Each deck takes from the list the entry that now follows its current one; that entry is
-// what the deck continues into when its track ends.
+// The entries changed. A deck still reading takes its next entry when its reader ends its
+// track. A deck whose reader has ended the audible track with nothing to follow takes the
+// entry now, while the track's end is still in the ring, so that it follows without a gap.
 void MixerEngine::onPlayListChanged() {
     if (!playList_) return;
-    for (int d = 0; d < kDeckCount; ++d) playList_->GetNextTrackPath(d);
+    for (int d = 0; d < kDeckCount; ++d) {
+        if (!decks_[d] || !decks_[d]->CanContinueAfterEnd()) continue;
+        bool continuing = false;
+        for (;;) {
+            const std::string next = playList_->NextForReader(d, continuing);
+            if (next.empty()) break;
+            const ContinueResult result = decks_[d]->ContinueAfterEnd(next);
+            if (result == ContinueResult::continued) break;
+            if (result == ContinueResult::tooLate) {
+                playList_->ForgetHandedOver(d);
+                break;
+            }
+            playList_->HandOverFailed(d);
+            continuing = true;
+        }
+    }
 }
 
 void MixerEngine::onMoveTrack(int d, bool next) {

@@ -13,6 +13,9 @@
 namespace quillmix {
 
 namespace {
+// An output opened on a device that failed (busy, unplugged) has no device: it gives no
+// notifications and cannot be the clock.
+bool hasDevice(const CZanMixOutput& out) { return out.output && out.output->HasDevice(); }
 int previousSlot(int slot) { return slot == 0 ? PlayForwardCycle::kSlots - 1 : slot - 1; }
 }  // namespace
 
@@ -26,13 +29,13 @@ PlayForwardCycle::PlayForwardCycle(CZanMixState& mix, std::array<CZanReadAheadRi
 }
 
 CZanMixOutput& PlayForwardCycle::ClockOutput() {
-    return mix_.mainOutput.IsOpen() || !mix_.monitorOutput.IsOpen() ? mix_.mainOutput : mix_.monitorOutput;
+    return hasDevice(mix_.mainOutput) || !hasDevice(mix_.monitorOutput) ? mix_.mainOutput : mix_.monitorOutput;
 }
 
 CZanMixOutput* PlayForwardCycle::FollowerOutput() {
     CZanMixOutput& clock = ClockOutput();
     CZanMixOutput& other = &clock == &mix_.mainOutput ? mix_.monitorOutput : mix_.mainOutput;
-    return other.IsOpen() ? &other : nullptr;
+    return hasDevice(other) ? &other : nullptr;
 }
 
 // The monitor output is written first, then the main output, as the two are started.

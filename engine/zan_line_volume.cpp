@@ -43,4 +43,11 @@ int CZanLineVolume::GetVolume() const {
     return static_cast<int>((value - minimum) * 100.0 / (maximum - minimum) + 0.5);
 }
 
+int CZanLineVolume::GetLouderVolume() const {
+    if (!volumes_ || maximum == minimum) return 100;
+    const auto [left, right] = volumes_->get(line_);
+    const double value = std::max<double>(left, right);
+    return static_cast<int>((value - minimum) * 100.0 / (maximum - minimum) + 0.5);
+}
+
 }  // namespace quillmix

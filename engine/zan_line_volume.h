@@ -30,6 +30,9 @@ public:
     void SetVolume(int leftPercent, int rightPercent);
     // Percent of the left (or only) channel, rounded; 100 while unopened.
     int GetVolume() const;
+    // Percent of the louder channel, rounded; 100 while unopened. A balance set earlier
+    // lowers one channel only, so this is the line's volume before the balance.
+    int GetLouderVolume() const;
 
     std::uint32_t minimum = 0;
     std::uint32_t maximum = kLineLevelMax;

@@ -42,6 +42,9 @@ void CZanMixOutput::OpenDevice(const std::string& deviceId, const std::string& n
     deviceName = StripDeviceSuffix(name);
     speakersLine.Open(CZanLineVolume::kSpeakersComponent, deviceName);
     waveLine.Open(CZanLineVolume::kWaveOutComponent, deviceName);
+    // The balance works from the speaker volume: starting from 0 it would silence the
+    // output at the first balance change.
+    speakerVolume = speakersLine.GetLouderVolume() / 100.0;
 }
 
 void CZanMixOutput::Close() {
@@ -97,10 +100,11 @@ void CZanMixOutput::SetDeckPan(int deck, float pan) {
     if (output) output->SetDeckPan(deck, pan);
 }
 
+// The balance's left/right ratio is kept: the louder channel takes the volume.
 void CZanMixOutput::SetSpeakerVolume(double v) {
     if (!output) return;
     speakerVolume = v;
-    speakersLine.SetVolume(static_cast<int>(v * 100));
+    applySpeakers();
 }
 
 void CZanMixOutput::SetWaveVolume(double v) {
@@ -113,11 +117,15 @@ double CZanMixOutput::GetWaveVolume() const { return output ? waveLine.GetVolume
 
 void CZanMixOutput::SetBalance(double b) {
     if (!output || !output->HasDevice()) return;
-    const int v = static_cast<int>(speakerVolume * 100);
     balance = b;
+    applySpeakers();
+}
+
+void CZanMixOutput::applySpeakers() {
+    const int v = static_cast<int>(speakerVolume * 100);
     int left = v, right = v;
-    if (b < 0) right = static_cast<int>(v * (1 + b));
-    if (b > 0) left = static_cast<int>(v * (1 - b));
+    if (balance < 0) right = static_cast<int>(v * (1 + balance));
+    if (balance > 0) left = static_cast<int>(v * (1 - balance));
     speakersLine.SetVolume(left, right);
 }
 

@@ -34,7 +34,8 @@ public:
 
     void SetFrequency(int deck, int hertz);
     void SetDeckPan(int deck, float pan);
-    void SetSpeakerVolume(double volume);  // 0 .. 1
+    // 0 .. 1, the louder channel; the balance's ratio between the channels is kept.
+    void SetSpeakerVolume(double volume);
     void SetWaveVolume(double volume);     // 0 .. 1
     double GetWaveVolume() const;
     void SetBalance(double balance);       // -1 (left) .. 1 (right)
@@ -74,12 +75,14 @@ public:
     std::unique_ptr<CZanSoundOutput> output;
     std::array<int, 2> frequency{44100, 44100};
     double balance = 0.0;
-    double speakerVolume = 0.0;
+    double speakerVolume = 0.0;  // read from the speakers line when a device opens
     double waveVolume = 0.0;
     CZanLineVolume speakersLine;
     CZanLineVolume waveLine;
 
 private:
+    void applySpeakers();  // speakerVolume and balance to the speakers line
+
     SoundSystem& system_;
     std::array<DeckEffectInputs, 2> deckEffectInputs_{};
 };

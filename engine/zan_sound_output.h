@@ -131,7 +131,8 @@ private:
     static bool valid(int deck) { return deck == 0 || deck == 1; }
     static int chunkStart(int bytes) { return bytes / kChunkSize * kChunkSize; }
     static int deckIndex(int deck) { return deck == 1 ? 1 : 0; }
-    void pullEffectParameters(int deck);
+    // The deck's parameter values (from its inputs) held to the ranges of `effectName`.
+    void pullEffectParameters(int deck, const std::string& effectName);
     void installChains(int deck, ChainRebuild rebuild);
     EqualizerBandSource equalizerBands(int deck) const;
     // The chain in a buffer's slot (owned by the buffer), or null.

@@ -4,12 +4,29 @@
 // window thread and hands them to the buffers, which blend over to them while playing.
 // Window thread only.
 #include <algorithm>
+#include <cmath>
 
 #include "dsp/deck_effect_chain.h"
+#include "dsp/effect_table.h"
 #include "dsp/filter_bank.h"
 #include "engine/zan_sound_output.h"
 
 namespace quillmix {
+
+namespace {
+
+// Values enter the sound here, whatever a panel or script sent: each is held within the
+// effect's range, and one that is not a number takes the parameter's default. With no
+// effect the value is kept as it is, for the effect chosen next (clamped then).
+float parameterInRange(const std::string& effectName, int index, float value) {
+    const EffectKind kind = effectKindFromName(effectName);
+    if (kind == EffectKind::None) return value;
+    const EffectParameterRange& range = describeEffect(kind).parameters[index];
+    if (std::isnan(value)) return range.defaultValue;
+    return std::clamp(value, range.minimum, range.maximum);
+}
+
+}  // namespace
 
 void CZanSoundOutput::SetDeckEffectInputs(int deck, const DeckEffectInputs& inputs) {
     if (valid(deck)) deckEffectInputs_[deck] = inputs;
@@ -23,7 +40,7 @@ void CZanSoundOutput::CarryDeckEffectsFrom(const CZanSoundOutput& previous) {
 SoundResult CZanSoundOutput::SetEffect(int deck, const std::string& name) {
     if (!valid(deck) || !forwardBuffer[deck]) return kSoundNotInitialized;
     if (split) return kSoundUnexpected;
-    pullEffectParameters(deck);
+    pullEffectParameters(deck, name);
     // Unlike a rebuild of the equaliser alone, a new effect goes on the backward buffer too,
     // also while the equaliser is on, so that backward play sounds like forward play.
     installChains(deck, deckEffects_[deck].selectEffect(name));
@@ -33,7 +50,7 @@ SoundResult CZanSoundOutput::SetEffect(int deck, const std::string& name) {
 SoundResult CZanSoundOutput::EqualizerOn(int deck) {
     if (!valid(deck) || !forwardBuffer[deck]) return kSoundNotInitialized;
     if (split) return kSoundUnexpected;
-    pullEffectParameters(deck);
+    pullEffectParameters(deck, deckEffects_[deck].effectName());
     installChains(deck, deckEffects_[deck].equalizerOn());
     // The backward buffer keeps its chain; it takes the current values like the forward one.
     if (DeckEffectChain* backward = chainIn(backwardBuffer[deck].get())) {
@@ -54,7 +71,8 @@ SoundResult CZanSoundOutput::SetEffectParameter(int deck, int index) {
     if (split || index < 0 || index >= kEffectParameterCount) return kSoundUnexpected;
     DeckEffectState& state = deckEffects_[deck];
     const std::array<float, 2>* source = deckEffectInputs_[deck].effectParameter;
-    state.setEffectParameter(index, source ? (*source)[index] : state.effectParameter(index));
+    state.setEffectParameter(
+        index, parameterInRange(state.effectName(), index, source ? (*source)[index] : state.effectParameter(index)));
     if (state.effectKind() == EffectKind::None) return kSoundOk;
     const float value = state.effectParameter(index);
     DeckEffectChain* forward = chainIn(forwardBuffer[deck].get());
@@ -76,10 +94,12 @@ SoundResult CZanSoundOutput::SetEqualizerBandGain(int deck, int band) {
 }
 
 // The effects panel's current values become the deck's own before a chain is built.
-void CZanSoundOutput::pullEffectParameters(int deck) {
+void CZanSoundOutput::pullEffectParameters(int deck, const std::string& effectName) {
     const std::array<float, 2>* source = deckEffectInputs_[deck].effectParameter;
-    if (!source) return;
-    for (int i = 0; i < kEffectParameterCount; ++i) deckEffects_[deck].setEffectParameter(i, (*source)[i]);
+    for (int i = 0; i < kEffectParameterCount; ++i) {
+        const float value = source ? (*source)[i] : deckEffects_[deck].effectParameter(i);
+        deckEffects_[deck].setEffectParameter(i, parameterInRange(effectName, i, value));
+    }
 }
 
 EqualizerBandSource CZanSoundOutput::equalizerBands(int deck) const {

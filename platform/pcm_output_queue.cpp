@@ -8,12 +8,36 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace quillmix {
 
 namespace {
 constexpr int kOutputRate = 44100;
+
+template <typename Sample>
+void sanitizeSamples(std::uint8_t* bytes, std::size_t count) {
+    auto* samples = reinterpret_cast<Sample*>(bytes);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::isnan(samples[i])) samples[i] = 0;
+        else if (std::isinf(samples[i])) samples[i] = samples[i] > 0 ? 1 : -1;
+    }
+}
+}  // namespace
+
+void PcmOutputQueue::sanitizeFloatPlanes(int format, const std::uint8_t** planes, int planeCount,
+                                         std::size_t planeBytes) {
+    const auto packed = av_get_packed_sample_fmt(static_cast<AVSampleFormat>(format));
+    if (packed != AV_SAMPLE_FMT_FLT && packed != AV_SAMPLE_FMT_DBL) return;
+    if (sanitized_.size() < planeBytes * planeCount) sanitized_.resize(planeBytes * planeCount);
+    for (int c = 0; c < planeCount; ++c) {
+        std::uint8_t* copy = sanitized_.data() + planeBytes * c;
+        std::memcpy(copy, planes[c], planeBytes);
+        if (packed == AV_SAMPLE_FMT_FLT) sanitizeSamples<float>(copy, planeBytes / sizeof(float));
+        else sanitizeSamples<double>(copy, planeBytes / sizeof(double));
+        planes[c] = copy;
+    }
 }
 
 PcmOutputQueue::~PcmOutputQueue() { swr_free(&converter_); }
@@ -99,6 +123,9 @@ void PcmOutputQueue::append(const AVFrame* frame, int skipSamples) {
         planes[c] = frame->extended_data[c] + offset;
     }
     const int inputFrames = frame->nb_samples - skipSamples;
+    const int planeCount = std::min(planar ? channels : 1, AV_NUM_DATA_POINTERS);
+    const std::size_t planeBytes = static_cast<std::size_t>(inputFrames) * bytesPerSample * (planar ? 1 : channels);
+    sanitizeFloatPlanes(frame->format, planes, planeCount, planeBytes);
     const int capacity = swr_get_out_samples(converter_, inputFrames);
     if (capacity <= 0) return;
     std::uint8_t* out = reserve(capacity);

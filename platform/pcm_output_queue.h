@@ -44,6 +44,9 @@ private:
     bool configure(const AVFrame* frame);
     std::uint8_t* reserve(int frames);
     void keep(int produced);
+    // Float and double input: copies of the planes with NaN made 0 and infinities clamped
+    // to full scale, so a damaged file cannot click at full scale. Other formats pass.
+    void sanitizeFloatPlanes(int format, const std::uint8_t** planes, int planeCount, std::size_t planeBytes);
 
     SwrContext* converter_ = nullptr;
     int inputFormat_ = -1;
@@ -53,6 +56,7 @@ private:
     int outputChannels_ = 2;
     int frameBytes_ = 4;
     std::vector<std::uint8_t> buffer_;  // queued bytes are [head_, tail_)
+    std::vector<std::uint8_t> sanitized_;  // float planes after sanitizeFloatPlanes
     std::size_t head_ = 0;
     std::size_t tail_ = 0;
     std::int64_t discard_ = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "playlist/play_list_model.h"
+#include "playlist/play_list_paths.h"
 #include "playlist/play_list_reader.h"
 
 namespace quillmix {
@@ -33,6 +34,7 @@ void PlayListModel::MarkFound(int row) {
 
 void PlayListModel::ActivateRow(int row) {
     if (!ValidRow(row)) return;
+    ForgetHandedOver(static_cast<int>(Entry(row).deck));
     MakeCurrent(row);
     mixer_.LoadTrackFromPlayList(static_cast<int>(Entry(row).deck));
 }
@@ -144,12 +146,14 @@ SaveStatus PlayListModel::SavePlayList(const std::string& path) {
     return WritePlayListFile(path, records);
 }
 
-int PlayListModel::InsertSorted(int deck, const std::string& path, int fromRow) {
+int PlayListModel::InsertSorted(int deck, const std::string& typedPath, int fromRow) {
+    const std::string path = AbsoluteEntryPath(typedPath);
     int row = std::clamp(fromRow, 0, EntryCount());
     while (row < EntryCount() && !(Entry(row).path > path)) ++row;
     PlayListEntry entry;
     entry.deck = static_cast<std::uint32_t>(deck == 1 ? 1 : 0);
     entry.path = path;
+    entry.id = nextId_++;
     entries_.insert(entries_.begin() + row, std::move(entry));
     if (selectedRow_ >= row) ++selectedRow_;  // the selection stays on its entry
     view_->RowInserted(row);

@@ -14,11 +14,12 @@ struct PlayListEntry {
     std::uint32_t deck = 0;     // 0 = deck A, 1 = deck B
     std::string title;          // UTF-8; from a play list file, the length loader or an ID3v1 tag
     bool current = false;       // the entry its deck has loaded (at most one per deck)
-    bool nextQueued = false;    // handed to its deck as the next track
+    bool nextQueued = false;    // opened by its deck behind the audible track, not heard yet
     bool found = false;         // the highlighted entry (at most one in the list)
     bool lengthFailed = false;  // the length loader could not open the file
     double length = -1.0;       // seconds; -1 while not known
     std::string path;           // full path of the sound file
+    std::uint64_t id = 0;       // unique in its list, kept across moves; 0 before it is added
 };
 
 // Row icons: indices into the panel's image list of nine 16 x 16 icons.

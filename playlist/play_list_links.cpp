@@ -14,12 +14,14 @@ void MixerWindowLink::PlayListChanged() {
 }
 
 bool SharedTrackLengthLoader::Busy() const {
-    // The loader raises its busy flag only once it has woken; until then a request is
-    // still pending in the (auto-reset) event, and writing the path again would race.
     return flagSet(trackLengthLoaderBusy) || trackLengthLoadEvent.isSet();
 }
 
+// The busy flag goes up here, before the loader is woken, and down only once the loader's
+// answer has been handled: between its wake-up and its own raising of the flag the loader
+// reads the path, and a second request then would overwrite it under its feet.
 void SharedTrackLengthLoader::Request(const std::string& path) {
+    writeFlag(trackLengthLoaderBusy, 1);
     trackLengthLoadPath = path;  // published before the event is set
     trackLengthLoadEvent.set();
 }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "playlist/play_list_paths.h"
+
 namespace quillmix {
 namespace {
 
@@ -32,9 +34,10 @@ void PlayListModel::RefreshRow(int row) { view_->RowChanged(row); }
 int PlayListModel::AppendEntry(int deck, const std::string& path, double length, const std::string& title) {
     PlayListEntry entry;
     entry.deck = static_cast<std::uint32_t>(deck == 1 ? 1 : 0);
-    entry.path = path;
+    entry.path = AbsoluteEntryPath(path);
     entry.title = title;
     entry.length = std::isfinite(length) && length >= 0.0 ? length : -1.0;
+    entry.id = nextId_++;
     entries_.push_back(std::move(entry));
     const int row = EntryCount() - 1;
     view_->RowInserted(row);
@@ -103,6 +106,7 @@ bool PlayListModel::SelectNext(int deck) {
     if (current == EntryCount() - 1) return false;
     const int next = FirstRowOfDeckFrom(deck, current + 1);
     if (next < 0) return false;
+    ForgetHandedOver(deck);
     MakeCurrent(next);
     mixer_.LoadTrackFromPlayList(deck);
     return true;
@@ -113,6 +117,7 @@ bool PlayListModel::SelectPrevious(int deck) {
     const int current = GetCurrentNumber(deck) - 1;
     for (int row = current - 1; row >= 0; --row) {
         if (static_cast<int>(Entry(row).deck) == deck) {
+            ForgetHandedOver(deck);
             MakeCurrent(row);
             mixer_.LoadTrackFromPlayList(deck);
             return true;
@@ -134,26 +139,55 @@ std::string PlayListModel::GetNextTrackPath(int deck) {
     return Entry(next).path;
 }
 
-std::string PlayListModel::GetTrackPathAfterQueued(int deck) {
+int PlayListModel::RowOfId(std::uint64_t id) const {
+    for (int row = 0; row < EntryCount(); ++row)
+        if (Entry(row).id == id) return row;
+    return -1;
+}
+
+std::string PlayListModel::NextForReader(int deck, bool continuing) {
     if (!ValidDeck(deck)) return {};
-    int queued = -1;
-    for (int row = 0; row < EntryCount() && queued < 0; ++row)
-        if (static_cast<int>(Entry(row).deck) == deck && Entry(row).nextQueued) queued = row;
-    if (queued < 0) return {};
-    entries_[static_cast<std::size_t>(queued)].nextQueued = false;
-    const int next = FirstRowOfDeckFrom(deck, queued + 1);
+    if (!continuing) ForgetHandedOver(deck);
+    int from = GetCurrentNumber(deck) - 1;  // -2 without one: from the first row
+    if (lastTried_[deck] != 0) {
+        const int tried = RowOfId(lastTried_[deck]);
+        if (tried >= 0) from = tried;  // an entry taken out meanwhile: from the current one
+    }
+    const int next = FirstRowOfDeckFrom(deck, from + 1);
     if (next < 0) return {};
-    entries_[static_cast<std::size_t>(next)].nextQueued = true;
-    return Entry(next).path;
+    PlayListEntry& entry = entries_[static_cast<std::size_t>(next)];
+    entry.nextQueued = true;
+    lastTried_[deck] = entry.id;
+    handedOver_[deck].push_back(entry.id);
+    return entry.path;
+}
+
+void PlayListModel::HandOverFailed(int deck) {
+    if (!ValidDeck(deck) || handedOver_[deck].empty()) return;
+    const int row = RowOfId(handedOver_[deck].back());
+    handedOver_[deck].pop_back();
+    if (row < 0) return;
+    PlayListEntry& entry = entries_[static_cast<std::size_t>(row)];
+    entry.nextQueued = false;
+    entry.lengthFailed = true;
+    RefreshRow(row);
 }
 
 void PlayListModel::AdvanceToQueued(int deck) {
-    for (int row = 0; row < EntryCount(); ++row) {
-        if (static_cast<int>(Entry(row).deck) == deck && Entry(row).nextQueued) {
-            MakeCurrent(row);
-            return;
-        }
-    }
+    if (!ValidDeck(deck) || handedOver_[deck].empty()) return;
+    const int row = RowOfId(handedOver_[deck].front());
+    handedOver_[deck].erase(handedOver_[deck].begin());
+    if (row < 0) return;  // taken out of the list meanwhile: the current entry stays
+    entries_[static_cast<std::size_t>(row)].nextQueued = false;
+    if (static_cast<int>(Entry(row).deck) == deck) MakeCurrent(row);
+}
+
+void PlayListModel::ForgetHandedOver(int deck) {
+    if (!ValidDeck(deck)) return;
+    for (std::uint64_t id : handedOver_[deck])
+        if (const int row = RowOfId(id); row >= 0) entries_[static_cast<std::size_t>(row)].nextQueued = false;
+    handedOver_[deck].clear();
+    lastTried_[deck] = 0;
 }
 
 bool PlayListModel::RequestNextLength() {

@@ -12,6 +12,8 @@
 // Decks are 0 (A) and 1 (B); any other deck number finds nothing and changes nothing.
 // Rows are 0-based; out-of-range rows are ignored.
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,12 +68,23 @@ public:
     // The path of the deck's entry after its current one (its first entry when it has no
     // current one), which becomes the deck's only queued entry; empty when there is none.
     std::string GetNextTrackPath(int deck);
-    // The reader reached the end of the deck's queued track before it became audible (a
-    // short track): the deck's entry after the queued one becomes the queued entry and its
-    // path is returned; empty when there is none or nothing is queued.
-    std::string GetTrackPathAfterQueued(int deck);
-    // The queued track became audible: its entry becomes the deck's current one.
+
+    // ---- The hand-over from one track to the next without a gap ----
+    // The deck's reader reached the end of its track and asks for the next entry. With
+    // `continuing` false the reader held the audible track, and the entry after the deck's
+    // current one follows; with it true the reader held a track it had opened behind the
+    // audible one (shorter than the read-ahead), and the entry after the last one handed
+    // over follows. The entry returned is handed over: it becomes the deck's current entry
+    // when it is heard (AdvanceToQueued), however many follow it before. Empty: none.
+    std::string NextForReader(int deck, bool continuing);
+    // The entry NextForReader just gave does not open: it is marked failed ("???", the
+    // failed icon) and taken back, so that the next NextForReader passes over it.
+    void HandOverFailed(int deck);
+    // The oldest entry handed over became audible: it becomes the deck's current entry.
     void AdvanceToQueued(int deck);
+    // The deck's reader went back to the current entry (a load, a seek, the end of play):
+    // nothing handed over is coming any more.
+    void ForgetHandedOver(int deck);
 
     // ---- Lengths, measured one file at a time by the track-length loader ----
     // The periodic request (every kLengthRequestPeriodMs): while the loader is idle, hands
@@ -123,12 +136,18 @@ private:
     int AppendEntry(int deck, const std::string& path, double length, const std::string& title);
     bool AppendPlayListFile(const std::string& path);
     void MoveSelected(int to);
+    int RowOfId(std::uint64_t id) const;  // -1 when the entry is gone
 
     PlayListMixerLink& mixer_;
     TrackLengthLoaderLink& loader_;
     PlayListView defaultView_;
     PlayListView* view_ = &defaultView_;
     std::vector<PlayListEntry> entries_;
+    std::uint64_t nextId_ = 1;
+    // Per deck: entries handed to the reader behind the audible track, oldest first, and the
+    // last entry tried (0: the hand-over starts from the current entry).
+    std::array<std::vector<std::uint64_t>, 2> handedOver_;
+    std::array<std::uint64_t, 2> lastTried_{};
     DisplayMode mode_ = DisplayMode::fileName;
     int selectedRow_ = -1;
 };

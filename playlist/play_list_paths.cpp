@@ -103,6 +103,13 @@ std::string FormEntryPath(std::string_view text, std::string_view listFolder) {
     return joined.lexically_normal().string();
 }
 
+std::string AbsoluteEntryPath(std::string_view path) {
+    if (path.empty() || path.front() == '/' || HasUrlScheme(path) || IsForeignFullPath(path)) return std::string(path);
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+    return error ? std::string(path) : absolute.lexically_normal().string();
+}
+
 std::string EncodeFileUrl(std::string_view absolutePath) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "file://";

@@ -35,6 +35,11 @@ std::string_view FileStemOfPath(std::string_view path);
 // Empty text gives "".
 std::string FormEntryPath(std::string_view text, std::string_view listFolder);
 
+// The path an entry keeps: a relative local path made absolute against the current
+// folder (with "." and ".." folded away), so that it names the same file wherever the list
+// is saved and read back; full paths, URLs and foreign full paths stand as they are.
+std::string AbsoluteEntryPath(std::string_view path);
+
 // A path text for writing `path` into a play list. Paths that would not read back as
 // themselves (with line breaks or NULs, blanks at either end, bytes that are not UTF-8,
 // or a leading '#') are written as file: URLs; other paths as they are.

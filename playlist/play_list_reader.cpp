@@ -1,5 +1,6 @@
 #include "playlist/play_list_reader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -11,6 +12,16 @@ namespace quillmix {
 namespace {
 
 constexpr std::string_view kExtInf = "#EXTINF:";
+
+// File names are bytes: a path line that is not UTF-8 names the file with exactly those
+// bytes when such a file exists; otherwise it was written in Latin-1.
+std::string EntryPathFromLine(std::string_view text, std::string_view listFolder) {
+    if (IsValidUtf8(text)) return FormEntryPath(text, listFolder);
+    std::string raw = FormEntryPath(text, listFolder);
+    std::error_code error;
+    if (std::filesystem::exists(raw, error)) return raw;
+    return FormEntryPath(Latin1ToUtf8(text), listFolder);
+}
 
 // The record number after a pls key name: 1 to 9 digits and nothing else.
 std::optional<int> RecordNumber(std::string_view key, std::string_view name) {
@@ -24,22 +35,50 @@ std::optional<int> RecordNumber(std::string_view key, std::string_view name) {
 }
 
 struct PlsRecord {
+    int number = 0;
     std::string path;
     std::string title;
     double seconds = -1.0;
 };
 
-void ReadPlsLine(std::string_view line, std::string_view listFolder, std::map<int, PlsRecord>& records) {
+// Every "FileN=" line starts a record of its own, so that lists pasted together or
+// numbered twice lose nothing. "TitleN=" and "LengthN=" go to the latest record numbered
+// N; met before any such record, they wait for the next "FileN=".
+struct PlsGathering {
+    std::vector<PlsRecord> records;
+    std::map<int, PlsRecord> pending;  // Title/Length lines seen before their File line
+
+    PlsRecord& recordFor(int number) {
+        for (auto it = records.rbegin(); it != records.rend(); ++it)
+            if (it->number == number) return *it;
+        PlsRecord& waiting = pending[number];
+        waiting.number = number;
+        return waiting;
+    }
+
+    void addFile(int number, std::string path) {
+        PlsRecord record;
+        if (auto waiting = pending.find(number); waiting != pending.end()) {
+            record = std::move(waiting->second);
+            pending.erase(waiting);
+        }
+        record.number = number;
+        record.path = std::move(path);
+        records.push_back(std::move(record));
+    }
+};
+
+void ReadPlsLine(std::string_view line, std::string_view listFolder, PlsGathering& gathering) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) return;
     const std::string_view key = TrimBlanks(line.substr(0, equals));
     const std::string_view value = line.substr(equals + 1);
     if (const auto number = RecordNumber(key, "File")) {
-        records[*number].path = FormEntryPath(TrimBlanks(value), listFolder);
+        gathering.addFile(*number, EntryPathFromLine(TrimBlanks(value), listFolder));
     } else if (const auto number = RecordNumber(key, "Title")) {
-        records[*number].title = std::string(value);
+        gathering.recordFor(*number).title = ToValidUtf8(value);
     } else if (const auto number = RecordNumber(key, "Length")) {
-        records[*number].seconds = SecondsFromText(value);
+        gathering.recordFor(*number).seconds = SecondsFromText(value);
     }
 }
 
@@ -68,11 +107,11 @@ std::vector<PlayListRecord> ParseM3u(std::string_view bytes, std::string_view li
             const std::string_view info = std::string_view(line).substr(line.find('#') + kExtInf.size());
             const std::size_t comma = info.find(',');
             pending.seconds = SecondsFromText(info.substr(0, comma));
-            pending.title = comma == std::string_view::npos ? std::string() : std::string(info.substr(comma + 1));
+            pending.title = comma == std::string_view::npos ? std::string() : ToValidUtf8(info.substr(comma + 1));
             continue;
         }
         if (text.front() == '#') continue;
-        pending.path = FormEntryPath(text, listFolder);
+        pending.path = EntryPathFromLine(text, listFolder);
         records.push_back(std::move(pending));
         pending = PlayListRecord{};
     }
@@ -85,12 +124,15 @@ std::optional<std::vector<PlayListRecord>> ParsePls(std::string_view bytes, std:
     while (index < lines.size() && TrimBlanks(lines[index]).empty()) ++index;
     if (index == lines.size() || !StartsWithNoCase(TrimBlanks(lines[index]), "[playlist]")) return std::nullopt;
 
-    std::map<int, PlsRecord> byNumber;
-    for (++index; index < lines.size(); ++index) ReadPlsLine(lines[index], listFolder, byNumber);
+    PlsGathering gathering;
+    for (++index; index < lines.size(); ++index) ReadPlsLine(lines[index], listFolder, gathering);
+    // By number where numbers differ; records that share a number keep their file order.
+    std::stable_sort(gathering.records.begin(), gathering.records.end(),
+                     [](const PlsRecord& a, const PlsRecord& b) { return a.number < b.number; });
 
     std::vector<PlayListRecord> records;
-    records.reserve(byNumber.size());
-    for (auto& [number, record] : byNumber) {
+    records.reserve(gathering.records.size());
+    for (PlsRecord& record : gathering.records) {
         if (record.path.empty()) continue;
         records.push_back({std::move(record.path), std::move(record.title), record.seconds});
     }

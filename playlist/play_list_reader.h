@@ -7,6 +7,8 @@
 // Both readers tolerate what real play lists contain: UTF-8 with or without a byte-order
 // mark, UTF-16, Latin-1, any line ends, blank and comment lines, relative paths and file:
 // URLs. Nothing in a file can make them fail; a malformed record costs at most itself.
+// A path line that is not UTF-8 is taken as the raw bytes of a file name when that file
+// exists (so the parse looks at the file system), else as Latin-1.
 
 #include <cstdint>
 #include <optional>
@@ -44,10 +46,11 @@ inline constexpr std::uintmax_t kMaxPlayListBytes = 64u << 20;
 // empty.
 std::vector<PlayListRecord> ParseM3u(std::string_view bytes, std::string_view listFolder);
 
-// pls: the first non-blank line must be "[playlist]" (else empty: not a pls file). Records
-// are gathered by their number from "FileN=", "TitleN=" and "LengthN=" lines in any order
-// and returned in increasing N; a number without a File line gives no entry. Keys are
-// compared without regard to case; other lines are passed over.
+// pls: the first non-blank line must be "[playlist]" (else empty: not a pls file). Each
+// "FileN=" line is a record; "TitleN=" and "LengthN=" lines belong to the latest record
+// numbered N (or the next one, when they come first). Records are returned in increasing
+// N, those sharing a number in file order; a number without a File line gives no entry.
+// Keys are compared without regard to case; other lines are passed over.
 std::optional<std::vector<PlayListRecord>> ParsePls(std::string_view bytes, std::string_view listFolder);
 
 // Reads the play list file at `path` by its extension (PlayListFormatOf). Empty when the

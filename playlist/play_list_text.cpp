@@ -124,7 +124,6 @@ std::vector<std::string> PlayListLines(std::string_view bytes) {
         if (end == std::string_view::npos) end = bytes.size();
         std::string raw(bytes.substr(start, end - start));
         std::erase(raw, '\0');
-        if (!IsValidUtf8(raw)) raw = Latin1ToUtf8(raw);
         lines.push_back(std::move(raw));
         if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') {
             ++end;

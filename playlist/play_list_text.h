@@ -12,13 +12,14 @@
 
 namespace quillmix {
 
-// Splits a play list file into lines of valid UTF-8 text.
+// Splits a play list file into lines.
 //   - A UTF-8 byte-order mark is dropped; a UTF-16 one (either byte order) makes the rest
 //     of the file UTF-16, converted to UTF-8 (unpaired surrogates become U+FFFD).
 //   - LF, CR LF and a lone CR each end a line; the line ends are not kept. A final line
 //     without a line end is kept; an empty file gives no lines.
-//   - A line that is valid UTF-8 is kept byte for byte; any other line is read as Latin-1,
-//     so no byte is ever lost or rejected.
+//   - Lines are kept byte for byte, valid UTF-8 or not: a path line may name a file whose
+//     name is not UTF-8. The readers make titles valid UTF-8 (ToValidUtf8) and try a path's
+//     own bytes before its Latin-1 reading.
 //   - NUL bytes are dropped: no path or title can hold one.
 std::vector<std::string> PlayListLines(std::string_view bytes);
 

@@ -47,14 +47,18 @@ int CreateSiblingTemp(const std::filesystem::path& target, std::string& tempPath
     return -1;
 }
 
-// The file a save replaces: `path` itself, or the end of a chain of symbolic links.
+// The file a save replaces: `path` itself, or the end of its chain of symbolic links,
+// followed one link at a time so that a link to a file not yet there names that file (a
+// save then creates it) instead of being replaced by a plain file.
 std::filesystem::path SaveTarget(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_symlink(path, error)) {
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-        if (!error) return resolved;
+    std::filesystem::path target = std::filesystem::absolute(path, error);
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(target, error); ++hop) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error) break;
+        target = (link.is_absolute() ? link : target.parent_path() / link).lexically_normal();
     }
-    return std::filesystem::absolute(path, error);
+    return target;
 }
 
 }  // namespace

@@ -36,7 +36,8 @@ enum class SaveStatus {
 inline constexpr const char* kFileWriteErrorText = "File Write Error";
 
 // Writes the records to `path` in the format its extension names (case ignored). The file
-// need not exist. A symbolic link at `path` is followed and its target replaced.
+// need not exist. A symbolic link at `path` is followed and its target replaced, or
+// created when the link dangles.
 SaveStatus WritePlayListFile(const std::string& path, const std::vector<PlayListRecord>& records);
 
 // The title of the ID3 version 1 tag at the end of the file: when the file is at least 129

@@ -15,7 +15,7 @@ void reportReady(int deck) {
     sendMessage(mixerWindow, UWM_PREPARE_DECK_OUTPUT, static_cast<WParam>(deck), 0);
 }
 
-enum class PassResult { wroteSome, wroteNone, finished };
+enum class PassResult { wroteSome, wroteNone, finished, trackEnded };
 
 // One pass: as many attempts as there were free slots when it began, in ring order from the
 // write index, so that it never reaches a slot the mixer has not freed yet.
@@ -37,7 +37,7 @@ PassResult fillFreeSlots(int deck, CZanTrackReader& reader, CZanReadAheadRing& r
         if (endOfTrack) {
             // A track shorter than the ready count ends here; it still becomes playable.
             if (!readyReported) reportReady(deck);
-            return PassResult::finished;
+            return PassResult::trackEnded;
         }
         if (!readyReported && attempt == kReadyChunkCount - 1) {
             reportReady(deck);
@@ -52,19 +52,26 @@ PassResult fillFreeSlots(int deck, CZanTrackReader& reader, CZanReadAheadRing& r
 
 }  // namespace
 
-void runFileReadForward(int deck, CZanTrackReader& reader, CZanReadAheadRing& ring) {
-    ring.resetForProducer();
-    bool readyReported = false;
+bool runFileReadForward(int deck, CZanTrackReader& reader, CZanReadAheadRing& ring, ReadAheadStart start) {
+    bool readyReported = start == ReadAheadStart::continuing;
+    if (readyReported) {
+        ring.advanceWriteIndex();  // past the last chunk of the previous track
+    } else {
+        ring.resetForProducer();
+    }
+    bool trackEnded = false;
     discReadForwardEvent[deck].set();  // the first pass starts at once
     while (stillRunning(deck)) {
         if (discReadForwardEvent[deck].waitForever() != WaitResult::signaled) break;
         if (!stillRunning(deck)) break;
         const PassResult result = fillFreeSlots(deck, reader, ring, readyReported);
-        if (result == PassResult::finished) break;
+        trackEnded = result == PassResult::trackEnded;
+        if (result == PassResult::finished || trackEnded) break;
         // Nothing to read (no track open): sleep until woken rather than spin on a set event.
         if (result == PassResult::wroteNone) discReadForwardEvent[deck].reset();
     }
     threadFileReadForwardIsDoneEvent[deck].set();
+    return trackEnded;
 }
 
 FileReadForwardThread::FileReadForwardThread(int deck, CZanTrackReader& reader, CZanReadAheadRing& ring)
@@ -74,13 +81,28 @@ FileReadForwardThread::~FileReadForwardThread() { stop(); }
 
 void FileReadForwardThread::start() {
     stop();
+    launch(ReadAheadStart::fresh);
+}
+
+void FileReadForwardThread::startContinuing() {
+    // The thread has ended by itself: joined without the stop steps, so the deck's
+    // readiness stays set for the cycle playing on.
+    if (thread_.joinable()) {
+        pumpingWait(threadFileReadForwardIsDoneEvent[deck_]);
+        thread_.join();
+    }
+    launch(ReadAheadStart::continuing);
+}
+
+void FileReadForwardThread::launch(ReadAheadStart start) {
     threadFileReadForwardIsDoneEvent[deck_].reset();
     writeFlag(fileReadForwardThreadRunning[deck_], 1);
     threadId_.store(0);
-    thread_ = std::thread([this] {
+    endedAtTrackEnd_.store(false);
+    thread_ = std::thread([this, start] {
         threadId_.store(currentKernelThreadId());
-        setCurrentThreadPriority(ThreadPriority::aboveNormal);
-        runFileReadForward(deck_, reader_, ring_);
+        setCurrentThreadPriority(start == ReadAheadStart::fresh ? ThreadPriority::aboveNormal : ThreadPriority::belowNormal);
+        endedAtTrackEnd_.store(runFileReadForward(deck_, reader_, ring_, start));
     });
 }
 
@@ -92,6 +114,7 @@ void FileReadForwardThread::stop() {
     pumpingWait(threadFileReadForwardIsDoneEvent[deck_]);
     thread_.join();
     threadId_.store(0);
+    endedAtTrackEnd_.store(false);
 }
 
 bool FileReadForwardThread::lowerPriority() {

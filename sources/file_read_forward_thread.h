@@ -22,9 +22,15 @@ namespace quillmix {
 // Chunks decoded before the first pass reports readiness: about 8.07 s.
 inline constexpr int kReadyChunkCount = 121;
 
+// A fresh read-ahead starts an empty ring and reports readiness; a continuing one goes on
+// after the slot where the previous one ended at the end of its track, the cycle playing on.
+enum class ReadAheadStart { fresh, continuing };
+
 // Thread body. The starter has reset threadFileReadForwardIsDoneEvent[deck] and set
-// fileReadForwardThreadRunning[deck] to 1.
-void runFileReadForward(int deck, CZanTrackReader& reader, CZanReadAheadRing& ring);
+// fileReadForwardThreadRunning[deck] to 1. True when it ended at the end of the track (its
+// last chunk published at the ring's write index, the reader closed).
+bool runFileReadForward(int deck, CZanTrackReader& reader, CZanReadAheadRing& ring,
+                        ReadAheadStart start = ReadAheadStart::fresh);
 
 // The deck's handle on its read-forward thread. All members run on the window thread.
 class FileReadForwardThread {
@@ -39,6 +45,12 @@ public:
     // right after the start is never undone by the thread starting late.
     void start();
 
+    // After a read-ahead that ended at the end of its track (endedAtTrackEnd) and a new
+    // track opened in the reader: a read-ahead that goes on after the last slot written,
+    // without emptying the ring or reporting readiness again (the deck stays ready).
+    void startContinuing();
+    bool endedAtTrackEnd() const { return endedAtTrackEnd_.load(); }
+
     // The stop steps: reset deckReadyToPlayEvent[deck], run flag to 0, wake the thread,
     // wait for its done event with message dispatch, join. Returns at once when none runs.
     void stop();
@@ -49,11 +61,14 @@ public:
     bool joinable() const { return thread_.joinable(); }
 
 private:
+    void launch(ReadAheadStart start);
+
     int deck_;
     CZanTrackReader& reader_;
     CZanReadAheadRing& ring_;
     std::thread thread_;
     std::atomic<KernelThreadId> threadId_{0};
+    std::atomic<bool> endedAtTrackEnd_{false};
 };
 
 }  // namespace quillmix

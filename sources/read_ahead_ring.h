@@ -49,6 +49,9 @@ public:
     // Takes the chunk at readIndex into `destination` (kChunkSamples) with its path, frees
     // the slot and moves readIndex on. False, touching nothing, when that slot is empty.
     bool take(std::int16_t* destination, std::string& path);
+    // A filled slot the consumer has not taken, rewritten by the consumer itself while no
+    // producer runs (its chunk through chunk(slot)): the chunk now continues into `path`.
+    void relabel(int slot, const std::string& path) { slots_[slot].sourcePath = path; }
 
     // ---- Counts for the deck (window thread) ----
     std::int64_t filledByteCount() const;

@@ -3,7 +3,7 @@
 // one request at a time, from start-up to shut-down.
 //
 // Protocol (globals of app/shared_state.h): while trackLengthLoaderBusy is 0 the play list
-// writes trackLengthLoadPath and sets trackLengthLoadEvent; the loader answers with
+// raises it, writes trackLengthLoadPath and sets trackLengthLoadEvent; the loader answers with
 // trackLengthLoadResult (seconds, or -1.0 when the file cannot be opened) and, when it
 // opened, trackLengthLoadTitle, then sends UWM_TRACK_LENGTH_LOADED (wParam 0) to
 // mixerWindow, whose handler reads them.

@@ -100,8 +100,21 @@ std::int32_t CZanTrackReader::readChunk(int deck, std::int16_t* destination, std
         if (!trackLoaded() || !isOpen()) break;
         endOfTrack = !handOverToNextTrack(destination, chunkBytesFilled);
     }
-    if (endOfTrack) close();
+    if (endOfTrack) {
+        endChunkBytes_ = chunkBytesFilled;
+        close();
+    }
     return kStatusOk;
+}
+
+bool CZanTrackReader::continueEndChunk(std::int16_t* chunk) {
+    if (!isOpen()) return false;
+    int filled = endChunkBytes_;
+    if (!handOverToNextTrack(chunk, filled)) {
+        close();
+        return false;
+    }
+    return true;
 }
 
 void CZanTrackReader::seek(double fraction) {

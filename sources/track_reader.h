@@ -44,6 +44,15 @@ public:
     // closed.
     std::int32_t readChunk(int deck, std::int16_t* destination, std::int32_t& bytesDelivered, bool& endOfTrack);
 
+    // Chunk bytes of track audio in the last chunk readChunk delivered at the end of a
+    // track (the rest of it is silence). Read once the read-forward thread has ended.
+    int endChunkBytes() const { return endChunkBytes_; }
+    // Window thread, read-ahead ended at the end of the previous track and `path` just
+    // opened: fills `chunk` (the previous track's last chunk) from endChunkBytes() on with
+    // the start of this track, as a hand-over inside readChunk would have. False, the
+    // reader closed, when the track ends within the chunk.
+    bool continueEndChunk(std::int16_t* chunk);
+
     // Window thread, read-ahead stopped. Positions at `fraction` (0 .. 1) of the track.
     void seek(double fraction);
 
@@ -81,6 +90,7 @@ private:
     std::atomic<std::int64_t> positionBytes_{0};  // decoder bytes delivered since the last open or seek
     std::int32_t channels_ = 2;
     std::int32_t blockBytes_ = 0;     // decoder bytes of one chunk: kChunkFrames whole frames
+    int endChunkBytes_ = 0;           // see endChunkBytes()
     std::int32_t sampleRate_ = 44100;
     std::int64_t totalBytes_ = 0;
     std::atomic<std::int32_t> isOpen_{0};

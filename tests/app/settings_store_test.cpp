@@ -5,6 +5,7 @@
 #include <bit>
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/settings_store.h"
@@ -98,4 +99,32 @@ TEST(SettingsStoreTest, ValuesOfTheOtherTypeReadAsTheirBytes) {
     EXPECT_EQ(store.readDword("levelDeckA"), 0x4241u);
     store.writeDword("soundDeviceMain", 0x00434241u);
     EXPECT_EQ(store.readString("soundDeviceMain"), "ABC");
+}
+
+// Two processes writing at once (the program and the render tool) must not lose each
+// other's values: each read-modify-write holds the lock beside the file.
+TEST(SettingsStoreTest, WritesOfTwoProcessesAtOnceAreAllKept) {
+    test::TempDir dir;
+    const auto file = dir.file("Quillmix.conf");
+    constexpr int kPerProcess = 150;
+    pid_t children[2];
+    for (int p = 0; p < 2; ++p) {
+        children[p] = fork();
+        ASSERT_GE(children[p], 0);
+        if (children[p] == 0) {
+            SettingsStore store(file);
+            for (int i = 0; i < kPerProcess; ++i) store.writeDword("p" + std::to_string(p) + "v" + std::to_string(i), i);
+            _exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SettingsStore store(file);
+    int missing = 0;
+    for (int p = 0; p < 2; ++p)
+        for (int i = 0; i < kPerProcess; ++i) missing += store.valueExists("p" + std::to_string(p) + "v" + std::to_string(i)) ? 0 : 1;
+    EXPECT_EQ(missing, 0);
 }

@@ -237,3 +237,20 @@ TEST_F(DeckTransportThreadTest, TempoSendsTheRateAndShowsTheText) {
     letWindowThreadRun(2);
     EXPECT_EQ(deckCount(mainWindow.log, UWM_SHOW_TEMPO_TEXT), 2);
 }
+
+// The cue blink belongs to the track it was set on: an unload or another load ends it.
+TEST_F(DeckTransportThreadTest, TheCueBlinkEndsWithTheTrackItWasSetOn) {
+    const std::string track = wav("ten.wav", 10.0);
+    for (int loadAnother = 0; loadAnother < 2; ++loadAnother) {
+        ASSERT_TRUE(loadAndWaitReady(track));
+        deck->SetCue(true);
+        deckPumpFor(400ms);  // a tick or so into the blink
+        if (loadAnother) ASSERT_TRUE(loadAndWaitReady(track)); else deck->Unload();
+        deckPumpFor(30ms);  // the posts the stop itself made
+        const int blinksBefore = deckCount(mainWindow.log, UWM_SHOW_TIME_ENABLED);
+        deckPumpFor(700ms);
+        EXPECT_EQ(deckCount(mainWindow.log, UWM_SHOW_TIME_ENABLED), blinksBefore) << loadAnother;
+        EXPECT_FALSE(deck->IsShowingCueTime());
+        EXPECT_EQ(deck->cueBlinkCount(), 0);
+    }
+}

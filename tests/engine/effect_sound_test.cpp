@@ -68,6 +68,25 @@ TEST_F(EffectSoundTest, EchoRepeatsTheSoundAtItsDelayOnBothSides) {
     EXPECT_EQ(out[2 * (echo - 200)], 0);
 }
 
+// A value far outside its range sounds exactly like the end of the range, not like a
+// full-scale square wave; one that is not a number takes the default.
+TEST_F(EffectSoundTest, ParametersAreHeldToTheirRangesOnTheirWayIn) {
+    auto renderWith = [this](float gain) {
+        SetUp();
+        writeSignal(soundSine(4 * kChunkFrames, 440, kRate, 3000));
+        parameters = {gain, 10.0f};
+        EXPECT_EQ(output.SetEffect(0, "Compressor"), kSoundOk);
+        startForward();
+        return render(4 * kChunkFrames);
+    };
+    EXPECT_EQ(renderWith(1e6f), renderWith(60.0f));
+    parameters = {std::nanf(""), 1e9f};
+    ASSERT_EQ(output.SetEffectParameter(0, 0), kSoundOk);
+    ASSERT_EQ(output.SetEffectParameter(0, 1), kSoundOk);
+    EXPECT_EQ(output.effectParameter(0, 0), 0.0f);
+    EXPECT_EQ(output.effectParameter(0, 1), 500.0f);
+}
+
 TEST_F(EffectSoundTest, GargleChopsBelowWaveOneAndSwingsSmoothlyFromOne) {
     writeSignal(constantSignal(10 * kChunkFrames, 9830));
     parameters = {50.0f, 0.5f};

@@ -244,20 +244,23 @@ TEST(PlayForwardCycleThreadTest, BackwardPlaysTheRecentPastReversedStopsByItself
     EXPECT_GE(rig.cycle.QueuedChunks(0), PlayForwardCycle::kBackwardSlotLimit);
 }
 
+// Without a main device (none chosen, or one that failed to open) the monitor is the clock.
 TEST(PlayForwardCycleThreadTest, MonitorAloneDrivesTheCycle) {
-    CycleRig rig(/*withMonitor=*/true);
-    rig.mix.OpenOutputDevices("", "", "stepped:stereo", "Stereo Card");
-    rig.mix.monitorCrossFader.Set(-1.0);
-    rig.mix.levelDeck[0].Set(1.0);
-    const auto track = rig.fillRing(100, 6);
-    rig.cycle.PrepareDeckOutput(0);
-    rig.cycle.StartForwardPlay(0);
-    std::vector<std::int16_t> out;
-    for (int p = 0; p < 44100 * 3 / kPeriod; ++p) {
-        auto m = stepSoundDevice(*rig.mix.monitorOutput.output->Device(), kPeriod);
-        out.insert(out.end(), m.begin(), m.end());
-        rig.settle();
+    for (const char* mainId : {"", "stepped:unplugged"}) {
+        CycleRig rig(/*withMonitor=*/true);
+        rig.mix.OpenOutputDevices(mainId, "Unplugged Card", "stepped:stereo", "Stereo Card");
+        rig.mix.monitorCrossFader.Set(-1.0);
+        rig.mix.levelDeck[0].Set(1.0);
+        const auto track = rig.fillRing(100, 6);
+        rig.cycle.PrepareDeckOutput(0);
+        rig.cycle.StartForwardPlay(0);
+        std::vector<std::int16_t> out;
+        for (int p = 0; p < 44100 * 3 / kPeriod; ++p) {
+            auto m = stepSoundDevice(*rig.mix.monitorOutput.output->Device(), kPeriod);
+            out.insert(out.end(), m.begin(), m.end());
+            rig.settle();
+        }
+        EXPECT_GT(rig.deck.chunksPlayed, 40) << mainId;  // the monitor's notifications drive it
+        EXPECT_GE(find(track, out.data() + out.size() - 2 * 4410, 2 * 4410), 2L * 44100) << mainId;
     }
-    EXPECT_GT(rig.deck.chunksPlayed, 40);  // the monitor's notifications drive it
-    EXPECT_GE(find(track, out.data() + out.size() - 2 * 4410, 2 * 4410), 2L * 44100);
 }

@@ -1,6 +1,7 @@
 // The FFmpeg decoder layer: formats, lengths, titles, sample-accurate seeking, bad input.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -277,4 +278,39 @@ TEST(DecoderTest, FileCutShortWhileReadingEndsTheStream) {
     EXPECT_EQ(decoder.readBlock(block.data(), 11760, got), kStatusEndOfStream);
     EXPECT_EQ(got, 0);
     EXPECT_TRUE(decoder.isOpen());
+}
+
+// Float samples that are not numbers, or infinite, must not reach the output as full-scale
+// clicks: NaN becomes silence and infinities the end of the scale.
+TEST(AudioDecoderTest, FloatNansAndInfinitiesAreTamed) {
+    TempDir dir;
+    const std::vector<float> samples = {NAN, NAN, INFINITY, -INFINITY, 0.5f, -0.5f, NAN, 0.25f};
+    std::vector<float> body;
+    for (int i = 0; i < 4410; ++i) body.insert(body.end(), samples.begin(), samples.end());
+    const auto dataBytes = static_cast<std::uint32_t>(body.size() * sizeof(float));
+    std::string header = "RIFF____WAVEfmt ";
+    auto put32 = [&header](std::uint32_t v) { header.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put16 = [&header](std::uint16_t v) { header.append(reinterpret_cast<const char*>(&v), 2); };
+    put32(16); put16(3); put16(2); put32(44100); put32(44100 * 8); put16(8); put16(32);
+    header += "data";
+    put32(dataBytes);
+    const std::uint32_t riff = static_cast<std::uint32_t>(header.size()) - 8 + dataBytes;
+    std::memcpy(header.data() + 4, &riff, 4);
+    {
+        std::ofstream out(dir.file("f.wav"), std::ios::binary);
+        out << header;
+        out.write(reinterpret_cast<const char*>(body.data()), dataBytes);
+    }
+    AudioDecoder decoder;
+    ASSERT_EQ(decoder.open(dir.file("f.wav").string()), kStatusOk);
+    const auto pcm = decodeAll(decoder, 11760);
+    ASSERT_GE(pcm.size(), 8u * 2 * 100);
+    std::int16_t s[8];
+    std::memcpy(s, pcm.data() + 16 * 50, sizeof s);  // frames 200..203, past any start-up
+    EXPECT_EQ(s[0], 0);
+    EXPECT_EQ(s[1], 0);
+    EXPECT_EQ(s[2], 32767);
+    EXPECT_EQ(s[3], -32768);
+    EXPECT_NEAR(s[4], 16384, 1);
+    EXPECT_EQ(s[6], 0);
 }

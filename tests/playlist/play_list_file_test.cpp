@@ -195,3 +195,53 @@ TEST(PlayListReaderTest, HostileFilesParseAndEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PlayListReaderTest, PlsRecordsSharingANumberAreAllKept) {
+    const std::string pasted =
+        "[playlist]\nFile1=/a.mp3\nTitle1=A\nLength1=1\nNumberOfEntries=1\n"
+        "[playlist]\nFile1=/b.mp3\nTitle1=B\nLength1=2\nNumberOfEntries=1\n"
+        "Title2=C\nFile2=/c.mp3\nFile0=/z.mp3\n";  // a title may come before its file
+    const std::vector<PlayListRecord> expected = {Rec("/z.mp3", "", -1), Rec("/a.mp3", "A", 1), Rec("/b.mp3", "B", 2),
+                                                  Rec("/c.mp3", "C", -1)};
+    EXPECT_EQ(ParsePls(pasted, "/l"), expected);
+    EXPECT_EQ(ParsePls("[playlist]\nFile1=x\nFile1=y\nFile1=z\n", "/l")->size(), 3u);
+}
+
+TEST(PlayListReaderTest, RawByteNamesAndRelativeEntriesFindTheirFiles) {
+    test::TempDir dir;
+    const std::string rawName = "r\xFF\xFE\xC0.wav";
+    WriteAll(dir.file(rawName), "x");
+    WriteAll(dir.file("l.m3u"), "#EXTINF:1,T\xE9\n" + rawName + "\nmissing\xE9.wav\n");
+    const auto records = ReadPlayListFile(dir.file("l.m3u").string());
+    ASSERT_EQ(records->size(), 2u);
+    EXPECT_EQ(records->at(0), Rec(dir.file(rawName).string(), "T\xC3\xA9", 1));  // the file's own bytes
+    EXPECT_EQ(records->at(1).path, dir.file("missing\xC3\xA9.wav").string());    // no such file: Latin-1
+
+    // A track given relative to the working folder is kept, and saved, with its full path.
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    test::RecordingMixer mixer;
+    test::ManualLoader loader;
+    PlayListModel model(mixer, loader);
+    model.AddEntry(0, "music/../a.wav", -1, "");
+    model.InsertSorted(1, "b.wav", 0);
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(model.Entry(0).path, dir.file("a.wav").string());
+    EXPECT_EQ(model.Entry(1).path, dir.file("b.wav").string());
+    std::filesystem::create_directory(dir.file("sub"));
+    ASSERT_EQ(model.SavePlayList(dir.file("sub/s.m3u").string()), SaveStatus::saved);
+    EXPECT_EQ(ReadPlayListFile(dir.file("sub/s.m3u").string())->at(0).path, dir.file("a.wav").string());
+}
+
+TEST(PlayListWriterTest, SaveThroughADanglingLinkCreatesItsTarget) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.file("lists"));
+    std::filesystem::create_symlink("lists/real.m3u", dir.file("link.m3u"));
+    ASSERT_EQ(WritePlayListFile(dir.file("link.m3u").string(), {Rec("/m/a.mp3", "A", 3)}), SaveStatus::saved);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.m3u")));
+    EXPECT_EQ(ReadAll(dir.file("lists/real.m3u")), "#EXTM3U\n#EXTINF:3,A\n/m/a.mp3\n");
+}
+
+}  // namespace

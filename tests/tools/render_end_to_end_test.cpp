@@ -8,6 +8,7 @@
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
+#include "playlist/zan_play_list.h"
 #include "platform/audio_decoder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
@@ -241,4 +242,84 @@ TEST(RenderEndToEndThreadTest, DeckFadedOutOfAnOutputKeepsItsPlaceAndReturnsInSt
     ASSERT_GE(where, 0);
     const long playStart = findPiece(r.main, track, 2 * 44100 * 3, 2 * 4410);  // where the track began
     EXPECT_EQ(where, static_cast<long>(probe) - playStart);
+}
+
+namespace {
+
+// Renders `script` in pieces split at the actions whose index is in `stops`, calling
+// `look` between pieces; returns the main output.
+std::vector<std::int16_t> renderInPieces(const test::TempDir& dir, const std::string& script, std::vector<size_t> stops,
+                                         const std::function<void(RenderSession&, size_t)>& look) {
+    RenderOptions options;
+    options.mainWav = dir.file("main.wav").string();
+    {
+        RenderSession session(options);
+        const auto actions = parseScript(script).actions;
+        size_t from = 0;
+        stops.push_back(actions.size());
+        for (size_t stop : stops) {
+            session.run(std::vector<Action>(actions.begin() + from, actions.begin() + stop));
+            if (stop < actions.size()) look(session, stop);
+            from = stop;
+        }
+    }
+    return readWav(dir.file("main.wav"));
+}
+
+bool playsGaplessly(const std::vector<std::int16_t>& main, const std::vector<std::vector<std::int16_t>>& tracks) {
+    std::vector<std::int16_t> all;
+    for (const auto& t : tracks) all.insert(all.end(), t.begin(), t.end());
+    const long at = findPiece(main, all, 2 * 44100, 2 * 4410);
+    return at >= 0 && main.size() >= static_cast<size_t>(at) + all.size() &&
+           std::equal(all.begin() + 8820, all.end(), main.begin() + at + 8820);
+}
+
+}  // namespace
+
+// A track shorter than the read-ahead becomes the current entry when it is heard, so Next
+// from it goes to the entry after it; and a broken entry is passed over, not the end.
+TEST(RenderEndToEndThreadTest, ShortTracksBecomeCurrentWhenHeardAndBrokenEntriesArePassedOver) {
+    test::TempDir dir;
+    std::vector<std::vector<std::int16_t>> t;
+    const double seconds[] = {12, 2, 2, 3};
+    for (int i = 0; i < 4; ++i) {
+        t.push_back(test::sourcesSignal(static_cast<int>(44100 * seconds[i]), 2, 50 + i));
+        test::sourcesWriteWav16(dir.file(std::to_string(i) + ".wav"), t[i], 2, 44100);
+    }
+    { std::ofstream(dir.file("broken.wav")) << std::string(5000, '\x5a'); }
+    auto f = [&](const std::string& name) { return " " + dir.file(name).string() + "\n"; };
+    const std::string script = "0 queue A" + f("0.wav") + "0 queue A" + f("1.wav") + "0 queue A" + f("2.wav") +
+                               "0 queue A" + f("broken.wav") + "0 queue A" + f("missing.wav") + "0 queue A" + f("3.wav") +
+                               "0 next A\n0 level A 1\n0 curve 1\n0 play A\n12.9 level A 1\n20 end\n";
+    std::string currentAt12;
+    const auto main = renderInPieces(dir, script, {11}, [&](RenderSession& s, size_t) {
+        currentAt12 = s.mixer().playList()->model().GetCurrentPath(0);
+    });
+    EXPECT_EQ(currentAt12, dir.file("1.wav").string());  // the 2 s track is heard at 12.9 s
+    EXPECT_TRUE(playsGaplessly(main, t));
+
+    // Next from the short track goes to the entry after it.
+    const std::string nextScript = script.substr(0, script.find("12.9")) + "12.9 next A\n14 end\n";
+    std::string deckAt14;
+    {
+        RenderOptions options;
+        options.mainWav = dir.file("n.wav").string();
+        RenderSession session(options);
+        session.run(parseScript(nextScript).actions);
+        deckAt14 = session.mixer().deck(0)->GetCurrentTrackPath();
+    }
+    EXPECT_EQ(deckAt14, dir.file("2.wav").string());
+}
+
+// An entry added once the reader has read the playing track to its end still follows it.
+TEST(RenderEndToEndThreadTest, AnEntryAddedDuringTheLastSecondsOfATrackFollowsWithoutAGap) {
+    test::TempDir dir;
+    const auto one = test::sourcesSignal(44100 * 12, 2, 61);
+    const auto two = test::sourcesSignal(44100 * 3, 2, 62);
+    test::sourcesWriteWav16(dir.file("1.wav"), one, 2, 44100);
+    test::sourcesWriteWav16(dir.file("2.wav"), two, 2, 44100);
+    const auto r = renderScript(dir, "0 load A " + dir.file("1.wav").string() +
+                                         "\n0 level A 1\n0 curve 1\n0 play A\n6 queue A " + dir.file("2.wav").string() +
+                                         "\n17 end\n");
+    EXPECT_TRUE(playsGaplessly(r.main, {one, two}));
 }
