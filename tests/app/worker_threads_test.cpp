@@ -3,51 +3,34 @@
 
 #include <QKeyEvent>
 
-#include <atomic>
 #include <thread>
-#include <vector>
 
 #include "app/keyboard_reader.h"
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "app/worker_threads.h"
+#include "support/message_recorder.h"
 
 using namespace quillmix;
 using namespace std::chrono_literals;
 
 namespace {
 
-class MixerStandIn : public MessageWindow {
+// Takes the notifications as the mixer does, lowering each deck's event.
+class MixerStandIn : public test::MessageRecorder {
 public:
-    MixerStandIn() { mixerWindow = handle(); }
-    ~MixerStandIn() override { mixerWindow = WindowHandle{}; }
-    MessageResult handleMessage(unsigned message, WParam w, LParam) override {
-        messages.push_back({message, w});
-        if (message == UWM_PLAY_FORWARD_NOTIFY) playForwardNotifyEvent[w].reset();
-        if (message == UWM_PLAY_BACKWARD_NOTIFY) playBackwardNotifyEvent[w].reset();
-        return 0;
+    MixerStandIn() : MessageRecorder(&mixerWindow) {}
+
+protected:
+    void answer(unsigned message, int deck, LParam) override {
+        if (message == UWM_PLAY_FORWARD_NOTIFY) playForwardNotifyEvent[deck].reset();
+        if (message == UWM_PLAY_BACKWARD_NOTIFY) playBackwardNotifyEvent[deck].reset();
     }
-    int count(unsigned message, WParam w) const {
-        int n = 0;
-        for (auto& m : messages) n += m.first == message && m.second == w;
-        return n;
-    }
-    std::vector<std::pair<unsigned, WParam>> messages;
 };
 
-void pumpFor(std::chrono::milliseconds duration) {
-    auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) letWindowThreadRun(1);
-}
+using test::pumpFor;
 
 }  // namespace
-
-TEST(NotifyThreadTest, StoppingANeverStartedThreadReturnsAtOnce) {
-    createSharedEvents();
-    stopPlayForwardNotifyThread(0);
-    stopPlayBackwardNotifyThread(1);
-    EXPECT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
-}
 
 TEST(NotifyThreadTest, EachDecksEventWakesOnlyItsOwnThread) {
     createSharedEvents();
@@ -75,8 +58,11 @@ TEST(NotifyThreadTest, StopWhileTheThreadIsBlockedInItsSendCompletes) {
     EXPECT_LE(mixer.count(UWM_PLAY_BACKWARD_NOTIFY, 1), before + 1);
 }
 
-TEST(NotifyThreadTest, StopRightAfterStartIsNotLost) {
+TEST(NotifyThreadTest, StopOfANeverStartedThreadReturnsAndStopRightAfterStartIsNotLost) {
     createSharedEvents();
+    stopPlayForwardNotifyThread(0);
+    stopPlayBackwardNotifyThread(1);
+    EXPECT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
     MixerStandIn mixer;
     for (int i = 0; i < 50; ++i) {
         startPlayForwardNotifyThread(0);
@@ -100,7 +86,7 @@ TEST(KeyboardThreadTest, HeldKeysAreSentEveryPollOnlyWhileShortcutsAreEnabled) {
 
     keyboardShortcutsEnabled = 0;
     pumpFor(40ms);
-    mixer.messages.clear();
+    mixer.log.clear();
     pumpFor(60ms);
     EXPECT_EQ(mixer.count(UWM_KEY_PRESSED, 'T'), 0);
     keyboardShortcutsEnabled = 1;
@@ -151,15 +137,14 @@ TEST(NotifyThreadTest, RestartFromInsideTheSendLeavesOneThread) {
     // without waiting and starts a new one. Afterwards exactly one thread must answer.
     createSharedEvents();
     struct RestartingMixer : MixerStandIn {
-        MessageResult handleMessage(unsigned message, WParam w, LParam l) override {
-            MixerStandIn::handleMessage(message, w, l);
+        void answer(unsigned message, int deck, LParam l) override {
+            MixerStandIn::answer(message, deck, l);
             if (message == UWM_PLAY_FORWARD_NOTIFY && !restarted) {
                 restarted = true;
                 writeFlag(playForwardThreadRunning[0], 0);
                 playForwardNotifyEvent[0].set();
                 startPlayForwardNotifyThread(0);
             }
-            return 0;
         }
         bool restarted = false;
     } mixer;
@@ -168,7 +153,7 @@ TEST(NotifyThreadTest, RestartFromInsideTheSendLeavesOneThread) {
     pumpFor(30ms);
     ASSERT_TRUE(mixer.restarted);
     EXPECT_FALSE(threadPlayForwardIsDoneEvent[0].isSet());  // the new thread still runs
-    mixer.messages.clear();
+    mixer.log.clear();
     // One notification now: with two waiters it would be answered twice.
     playForwardNotifyEvent[0].set();
     pumpFor(30ms);

@@ -37,13 +37,13 @@ protected:
 
     bool loadAndWaitReady(const std::string& path) {
         if (!deck->LoadTrack(path)) return false;
-        return deckPumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); });
+        return pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); });
     }
 
     // Plays through timer 5 and the stand-in's readiness wait.
     bool play() {
         deck->PlayPause(false);
-        return deckPumpUntil([&] { return deck->IsPlaying(); });
+        return pumpUntil([&] { return deck->IsPlaying(); });
     }
 
     // The consumer's part: takes `count` chunks from the ring, as the mixer's writes would.

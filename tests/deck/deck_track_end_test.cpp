@@ -12,7 +12,7 @@ namespace {
 class DeckTrackEndThreadTest : public DeckFixture {
 protected:
     bool readAheadEnded() {
-        return deckPumpUntil([] { return threadFileReadForwardIsDoneEvent[kDeck].isSet(); });
+        return pumpUntil([] { return threadFileReadForwardIsDoneEvent[kDeck].isSet(); });
     }
 };
 
@@ -28,12 +28,12 @@ TEST_F(DeckTrackEndThreadTest, RepositionAfterTheEndReopensTheTrack) {
     deck->OnTrackEnded();
     EXPECT_FALSE(deck->IsPlaying());
     EXPECT_TRUE(deck->trackEnded());
-    ASSERT_TRUE(deckPumpUntil([&] { return !mixer.forwardPlaying; }));  // the posted stop
-    EXPECT_EQ(deckCount(mainWindow.log, UWM_ENABLE_REVERSE_BUTTON, 0), 1);
+    ASSERT_TRUE(pumpUntil([&] { return !mixer.forwardPlaying; }));  // the posted stop
+    EXPECT_EQ(mainWindow.count(UWM_ENABLE_REVERSE_BUTTON, -1, 0), 1);
 
     deck->SetPositionFraction(0.5);
     EXPECT_TRUE(reader.isOpen());
-    ASSERT_TRUE(deckPumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }));
+    ASSERT_TRUE(pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }));
     ASSERT_TRUE(readAheadEnded());
     deck->UpdatePosition(0);
     EXPECT_NEAR(deck->positionSeconds(), 1.5, 1.0 / 15);
@@ -75,7 +75,7 @@ TEST_F(DeckTrackEndThreadTest, AQueuedTrackKeepsItsNameAfterTheReaderLeftItAndAM
     ASSERT_TRUE(readAheadEnded());
     EXPECT_FALSE(reader.trackLoaded());
     EXPECT_FALSE(reader.isOpen());
-    EXPECT_EQ(deckCount(mixer.log, UWM_TRACK_READER_DONE), 2);
+    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE), 2);
 
     deck->OnTrackChanged(second);  // its first chunk is heard; the reader closed it already
     EXPECT_EQ(deck->GetCurrentTrackPath(), second);
@@ -92,7 +92,7 @@ TEST_F(DeckTrackEndThreadTest, PositionCountsChunksAlikeForEveryFileFormat) {
     for (const std::string& path : {stereo, mono, bytes}) {
         SCOPED_TRACE(path);
         ASSERT_TRUE(loadAndWaitReady(path));
-        ASSERT_TRUE(deckPumpUntil([&] { return ring.countFreeSlots() == 0; }));
+        ASSERT_TRUE(pumpUntil([&] { return ring.countFreeSlots() == 0; }));
         consume(60);
         deck->UpdatePosition(26 * kChunkBytes);
         EXPECT_NEAR(deck->positionSeconds(), (170 - 110 - 26) / 15.0, 1e-9);

@@ -16,21 +16,21 @@ protected:
     // The restarted read-ahead has reported and filled the ring: the reader's count and the
     // ring's now belong together (a full ring seen earlier may still be the old one).
     bool restingAfterRestart() {
-        return deckPumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }) &&
-               deckPumpUntil([&] { return ring.countFreeSlots() == 0; });
+        return pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }) &&
+               pumpUntil([&] { return ring.countFreeSlots() == 0; });
     }
 
-    int slidersPosted() const { return deckCount(mainWindow.log, UWM_SHOW_POSITION_SLIDER); }
+    int slidersPosted() const { return mainWindow.count(UWM_SHOW_POSITION_SLIDER); }
 
     // Holds a seek button for about 1.1 s; returns the timer ticks seen while it was held.
     int holdSeekButton(unsigned begin, unsigned end) {
         postMessage(deck->handle(), begin, kDeck);
         letWindowThreadRun(2);
         const int before = slidersPosted();
-        deckPumpFor(1100ms);
+        pumpFor(1100ms);
         const int ticks = slidersPosted() - before;
         postMessage(deck->handle(), end, kDeck);
-        EXPECT_TRUE(deckPumpUntil([&] { return !deck->seeking(); }));
+        EXPECT_TRUE(pumpUntil([&] { return !deck->seeking(); }));
         return ticks;
     }
 };
@@ -50,21 +50,21 @@ TEST_F(DeckTransportThreadTest, LoadShowsTheLengthThenThePositionReportedThreeSe
 
     // Play asked for before the read-ahead is ready starts once the deck reports readiness.
     deck->PlayPause(false);
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->IsPlaying(); }));
+    ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }));
     EXPECT_FALSE(mixer.startedWithoutReadiness);
-    EXPECT_EQ(deckCount(mainWindow.log, UWM_ENABLE_TRANSPORT_BUTTONS, 1), 1);
+    EXPECT_EQ(mainWindow.count(UWM_ENABLE_TRANSPORT_BUTTONS, -1, 1), 1);
 
     // The mixer has written 60 chunks out; 26 of them are still queued.
-    ASSERT_TRUE(deckPumpUntil([&] { return ring.countFreeSlots() == 0; }));
+    ASSERT_TRUE(pumpUntil([&] { return ring.countFreeSlots() == 0; }));
     consume(60);
-    ASSERT_TRUE(deckPumpUntil([&] { return deckCount(mixer.log, UWM_REPORT_QUEUED_AUDIO) > 0; }, 5s));
+    ASSERT_TRUE(pumpUntil([&] { return mixer.count(UWM_REPORT_QUEUED_AUDIO) > 0; }, 5s));
     EXPECT_GE(std::chrono::steady_clock::now() - loadedAt, 2900ms);
     EXPECT_NEAR(deck->positionSeconds(), (170 - 110 - 26) / 15.0, 1e-9);
     EXPECT_EQ(deck->timeText(), "00:00:02");
     deck->UpdatePositionFraction();
     EXPECT_NEAR(deck->positionFraction(), 34.0 / 15.0 / 20.0, 1e-9);
-    deckPumpFor(300ms);
-    EXPECT_EQ(deckCount(mixer.log, UWM_REPORT_QUEUED_AUDIO), 1);  // once per load
+    pumpFor(300ms);
+    EXPECT_EQ(mixer.count(UWM_REPORT_QUEUED_AUDIO), 1);  // once per load
 
     deck->Unload();
     EXPECT_FALSE(deck->IsLoaded());
@@ -73,10 +73,10 @@ TEST_F(DeckTransportThreadTest, LoadShowsTheLengthThenThePositionReportedThreeSe
     EXPECT_EQ(fileReadForwardThreadRunning[kDeck].load(), 0);
     EXPECT_EQ(deck->comboTrackPath(), "Nothing Loaded");
     EXPECT_EQ(deck->timeText(), "00:00:00");
-    EXPECT_EQ(deckCount(mixer.log, UWM_PLAY_LIST_SELECT), 1);
+    EXPECT_EQ(mixer.count(UWM_PLAY_LIST_SELECT), 1);
     letWindowThreadRun(2);
     EXPECT_TRUE(mainWindow.allForDeck(kDeck));
-    for (const DeckMessage& m : mixer.log) EXPECT_EQ(m.wParam, WParam{kDeck});
+    for (const RecordedMessage& m : mixer.log) EXPECT_EQ(m.wParam, WParam{kDeck});
 }
 
 TEST_F(DeckTransportThreadTest, AFileThatDoesNotOpenLeavesTheDeckEmptyAndInert) {
@@ -86,29 +86,29 @@ TEST_F(DeckTransportThreadTest, AFileThatDoesNotOpenLeavesTheDeckEmptyAndInert) 
     deck->SetCue(true);
     EXPECT_FALSE(deck->IsCueOn());
     for (unsigned m : {UWM_FADER_START, UWM_SCRATCH_FORWARD, UWM_REVERSE_BEGIN}) postMessage(deck->handle(), m, kDeck);
-    deckPumpFor(30ms);
+    pumpFor(30ms);
     EXPECT_FALSE(deck->IsPlaying());
-    EXPECT_EQ(deckCount(mixer.log, UWM_PLAY_FORWARD), 0);
-    EXPECT_EQ(deckCount(mixer.log, UWM_PLAY_BACKWARD), 0);
-    EXPECT_EQ(deckCount(mainWindow.log, UWM_SHOW_CUE_BUTTON), 1);
+    EXPECT_EQ(mixer.count(UWM_PLAY_FORWARD), 0);
+    EXPECT_EQ(mixer.count(UWM_PLAY_BACKWARD), 0);
+    EXPECT_EQ(mainWindow.count(UWM_SHOW_CUE_BUTTON), 1);
 }
 
 TEST_F(DeckTransportThreadTest, PauseWithCueReturnsToTheCuePointButAPlayListPauseStaysPut) {
     ASSERT_TRUE(loadAndWaitReady(wav("thirty.wav", 30.0)));
     ASSERT_TRUE(play());
     deck->SetPositionFraction(0.5);
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->IsPlaying(); }));  // restarted after the move
+    ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }));  // restarted after the move
     EXPECT_DOUBLE_EQ(deck->positionSeconds(), 15.0);
 
     deck->SetCue(true);
     EXPECT_EQ(deck->cuePointSeconds(), 15.0);
     EXPECT_EQ(deck->timeText(), "00:00:15");
     // The blink: 11 ticks, then the playing deck shows its position again.
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->cueBlinkCount() == 0 && deckCount(mainWindow.log, UWM_SHOW_TIME_ENABLED) >= 11; }, 6s));
+    ASSERT_TRUE(pumpUntil([&] { return deck->cueBlinkCount() == 0 && mainWindow.count(UWM_SHOW_TIME_ENABLED) >= 11; }, 6s));
     EXPECT_FALSE(deck->IsShowingCueTime());
 
     deck->SetPositionFraction(0.8);
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->IsPlaying(); }));
+    ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }));
     deck->PlayPause(false);
     EXPECT_FALSE(deck->IsPlaying());
     EXPECT_FALSE(mixer.forwardPlaying);
@@ -128,7 +128,7 @@ TEST_F(DeckTransportThreadTest, PauseWithCueReturnsToTheCuePointButAPlayListPaus
     ASSERT_TRUE(play());
     EXPECT_FALSE(deck->IsShowingCueTime());
     deck->SetPositionFraction(0.8);
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->IsPlaying(); }));
+    ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }));
     deck->PlayPause(true);
     EXPECT_FALSE(deck->IsPlaying());
     EXPECT_DOUBLE_EQ(deck->positionFraction(), 0.8);
@@ -147,10 +147,10 @@ TEST_F(DeckTransportThreadTest, AStartMetDuringAPauseWaitsForThePauseToFinish) {
     };
     deck->PlayPause(false);
     mainWindow.onMessage = nullptr;
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->IsPlaying(); }, 15s));
+    ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }, 15s));
     EXPECT_FALSE(mixer.pausingAtStart);
     EXPECT_FALSE(mixer.startedWithoutReadiness);
-    EXPECT_EQ(deckCount(mixer.log, UWM_PLAY_FORWARD), 2);
+    EXPECT_EQ(mixer.count(UWM_PLAY_FORWARD), 2);
 }
 
 TEST_F(DeckTransportThreadTest, FastForwardAndRewindMoveOneSecondPerTickAndStayWithinTheTrack) {
@@ -182,11 +182,11 @@ TEST_F(DeckTransportThreadTest, FastForwardAndRewindMoveOneSecondPerTickAndStayW
 TEST_F(DeckTransportThreadTest, BackwardPlayStopsOneDirectionBeforeStartingTheOther) {
     ASSERT_TRUE(loadAndWaitReady(wav("twenty.wav", 20.0)));
     postMessage(deck->handle(), UWM_REVERSE_BEGIN, kDeck);  // not playing: Rev does nothing
-    deckPumpFor(20ms);
-    EXPECT_EQ(deckCount(mixer.log, UWM_PLAY_BACKWARD), 0);
+    pumpFor(20ms);
+    EXPECT_EQ(mixer.count(UWM_PLAY_BACKWARD), 0);
     ASSERT_TRUE(play());
     letWindowThreadRun(2);
-    EXPECT_EQ(deckCount(mainWindow.log, UWM_ENABLE_REVERSE_BUTTON, 1), 1);
+    EXPECT_EQ(mainWindow.count(UWM_ENABLE_REVERSE_BUTTON, -1, 1), 1);
 
     // Rev released while its press is still sending: the resume is retried, not lost.
     mixer.onMessage = [&](unsigned message) {
@@ -196,7 +196,7 @@ TEST_F(DeckTransportThreadTest, BackwardPlayStopsOneDirectionBeforeStartingTheOt
     };
     mixer.log.clear();
     postMessage(deck->handle(), UWM_REVERSE_BEGIN, kDeck);
-    ASSERT_TRUE(deckPumpUntil([&] { return deckCount(mixer.log, UWM_RESUME_AFTER_BACKWARD) == 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return mixer.count(UWM_RESUME_AFTER_BACKWARD) == 1; }));
     mixer.onMessage = nullptr;
     EXPECT_EQ(mixer.transportOrder(), (std::vector<unsigned>{UWM_STOP_FORWARD, UWM_PLAY_BACKWARD, UWM_STOP_BACKWARD,
                                                               UWM_RESUME_AFTER_BACKWARD}));
@@ -206,20 +206,20 @@ TEST_F(DeckTransportThreadTest, BackwardPlayStopsOneDirectionBeforeStartingTheOt
     // A resume without backward play does nothing.
     mixer.log.clear();
     deck->PlayResumeAfterBackward();
-    deckPumpFor(20ms);
+    pumpFor(20ms);
     EXPECT_TRUE(mixer.log.empty());
 
     // The platter: backward, then a pause from it stops the backward output as well.
     postMessage(deck->handle(), UWM_SCRATCH_BACKWARD, kDeck);
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->playingBackward(); }));
+    ASSERT_TRUE(pumpUntil([&] { return deck->playingBackward(); }));
     deck->PlayPause(true);
     EXPECT_FALSE(deck->IsPlaying());
     EXPECT_FALSE(deck->playingBackward());
     EXPECT_FALSE(mixer.backwardPlaying);
-    EXPECT_EQ(deckCount(mainWindow.log, UWM_ENABLE_REVERSE_BUTTON, 0), 1);
+    EXPECT_EQ(mainWindow.count(UWM_ENABLE_REVERSE_BUTTON, -1, 0), 1);
     // Released on a paused deck, the platter starts it.
     postMessage(deck->handle(), UWM_SCRATCH_RELEASE, kDeck);
-    ASSERT_TRUE(deckPumpUntil([&] { return deck->IsPlaying(); }));
+    ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }));
     EXPECT_TRUE(mixer.forwardPlaying);
 }
 
@@ -227,15 +227,15 @@ TEST_F(DeckTransportThreadTest, TempoSendsTheRateAndShowsTheText) {
     ASSERT_TRUE(loadAndWaitReady(wav("short.wav", 2.0)));
     deck->SetTempo(8.0);
     deck->SetTempo(-2.44);
-    ASSERT_EQ(deckCount(mixer.log, UWM_SET_DECK_FREQUENCY), 2);
+    ASSERT_EQ(mixer.count(UWM_SET_DECK_FREQUENCY), 2);
     std::vector<LParam> rates;
-    for (const DeckMessage& m : mixer.log)
+    for (const RecordedMessage& m : mixer.log)
         if (m.message == UWM_SET_DECK_FREQUENCY) rates.push_back(m.lParam);
     EXPECT_EQ(rates, (std::vector<LParam>{47628, 43023}));
     EXPECT_EQ(deck->tempoText(), "-2.4%");
     EXPECT_EQ(deck->tempoPercent(), -2.44);
     letWindowThreadRun(2);
-    EXPECT_EQ(deckCount(mainWindow.log, UWM_SHOW_TEMPO_TEXT), 2);
+    EXPECT_EQ(mainWindow.count(UWM_SHOW_TEMPO_TEXT), 2);
 }
 
 // The cue blink belongs to the track it was set on: an unload or another load ends it.
@@ -244,12 +244,12 @@ TEST_F(DeckTransportThreadTest, TheCueBlinkEndsWithTheTrackItWasSetOn) {
     for (int loadAnother = 0; loadAnother < 2; ++loadAnother) {
         ASSERT_TRUE(loadAndWaitReady(track));
         deck->SetCue(true);
-        deckPumpFor(400ms);  // a tick or so into the blink
+        pumpFor(400ms);  // a tick or so into the blink
         if (loadAnother) ASSERT_TRUE(loadAndWaitReady(track)); else deck->Unload();
-        deckPumpFor(30ms);  // the posts the stop itself made
-        const int blinksBefore = deckCount(mainWindow.log, UWM_SHOW_TIME_ENABLED);
-        deckPumpFor(700ms);
-        EXPECT_EQ(deckCount(mainWindow.log, UWM_SHOW_TIME_ENABLED), blinksBefore) << loadAnother;
+        pumpFor(30ms);  // the posts the stop itself made
+        const int blinksBefore = mainWindow.count(UWM_SHOW_TIME_ENABLED);
+        pumpFor(700ms);
+        EXPECT_EQ(mainWindow.count(UWM_SHOW_TIME_ENABLED), blinksBefore) << loadAnother;
         EXPECT_FALSE(deck->IsShowingCueTime());
         EXPECT_EQ(deck->cueBlinkCount(), 0);
     }

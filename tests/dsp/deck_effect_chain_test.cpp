@@ -1,4 +1,4 @@
-// The deck effect chain and the bookkeeping behind the sound output's effect operations;
+// The deck effect chain, the band layout behind the sound output's effect operations, and
 // the equaliser panel's slider and caption arithmetic.
 #include <gtest/gtest.h>
 
@@ -28,25 +28,14 @@ EqualizerBandSource threeBands() {
 }
 }  // namespace
 
-TEST(DeckEffectStateTest, EqualiserOnGivesTheBandsThenTheEffectOnTheForwardBufferOnly) {
+// Which stage runs on which buffer, and the stored values, are checked through the sound
+// output's operations; here, how the bank's bands become the chain's bands.
+TEST(DeckEffectStateTest, ForwardLayoutMapsTheBankOntoBandsAndUnknownEffectsHaveNoStage) {
     DeckEffectState deck;
-    EXPECT_EQ(deck.effectName(), "No Effect");
-    EXPECT_FALSE(deck.effectChainActive());
     EXPECT_TRUE(deck.forwardLayout(threeBands()).empty()) << "nothing until asked";
-
-    deck.setEffectParameter(0, 70.0f);
-    deck.setEffectParameter(1, 250.0f);
-    const ChainRebuild onEffect = deck.selectEffect("Echo");
-    EXPECT_TRUE(onEffect.forward && onEffect.backward);
-    const ChainRebuild onEq = deck.equalizerOn();
-    EXPECT_TRUE(onEq.forward);
-    EXPECT_TRUE(deck.effectChainActive());
-
+    deck.equalizerOn();
     const DeckChainLayout forward = deck.forwardLayout(threeBands());
     ASSERT_EQ(forward.equalizerBandCount, 3);
-    EXPECT_EQ(forward.effect, EffectKind::Echo);
-    EXPECT_EQ(forward.effectParameters[0], 70.0f);
-    EXPECT_EQ(forward.effectParameters[1], 250.0f);
     EXPECT_FLOAT_EQ(forward.bands[0].bandwidthSemitones, 40.0f);
     EXPECT_FLOAT_EQ(forward.bands[0].centreHz, 80.0f) << "raised to 80 Hz";
     EXPECT_FLOAT_EQ(forward.bands[1].centreHz, 1191.0f);
@@ -54,40 +43,6 @@ TEST(DeckEffectStateTest, EqualiserOnGivesTheBandsThenTheEffectOnTheForwardBuffe
     EXPECT_NEAR(forward.bands[0].gainDb, 10.0f, 1e-4);
     EXPECT_NEAR(forward.bands[1].gainDb, -10.0f, 1e-4);
     EXPECT_FLOAT_EQ(forward.bands[2].gainDb, 15.0f) << "clamped";
-
-    const DeckChainLayout backward = deck.backwardLayout();
-    EXPECT_EQ(backward.equalizerBandCount, 0);
-    EXPECT_EQ(backward.effect, EffectKind::Echo);
-
-    // Changing the effect with the equaliser on: n bands then the new effect, and the
-    // backward buffer follows the new effect too.
-    EXPECT_TRUE(deck.selectEffect("Reverb").backward);
-    EXPECT_EQ(deck.forwardLayout(threeBands()).effect, EffectKind::Reverb);
-    EXPECT_EQ(deck.forwardLayout(threeBands()).equalizerBandCount, 3);
-    EXPECT_EQ(deck.backwardLayout().effect, EffectKind::Reverb);
-}
-
-TEST(DeckEffectStateTest, EffectOffLeavesTheEqualiserOrNothingAndKeepsTheValues) {
-    DeckEffectState deck;
-    deck.setEffectParameter(0, 33.0f);
-    deck.setEffectParameter(1, 1.5f);
-    deck.selectEffect("Chorus");
-    deck.equalizerOn();
-    deck.selectEffect("No Effect");
-    const DeckChainLayout eqOnly = deck.forwardLayout(threeBands());
-    EXPECT_EQ(eqOnly.effect, EffectKind::None);
-    EXPECT_EQ(eqOnly.equalizerBandCount, 3);
-    EXPECT_TRUE(deck.backwardLayout().empty());
-
-    deck.equalizerOff();
-    EXPECT_TRUE(deck.forwardLayout(threeBands()).empty());
-    EXPECT_EQ(DeckEffectChain::build(deck.forwardLayout(threeBands()), kRate), nullptr);
-
-    deck.selectEffect("Flanger");  // the values stored before "No Effect" are still there
-    EXPECT_EQ(deck.effectParameter(0), 33.0f);
-    EXPECT_EQ(deck.forwardLayout(threeBands()).effectParameters[1], 1.5f);
-    EXPECT_EQ(deck.forwardLayout(threeBands()).equalizerBandCount, 0) << "equaliser off: effect alone";
-    EXPECT_FALSE(deck.setEffectParameter(2, 1.0f));
 
     deck.selectEffect("Wah");  // not an effect of ours: carried by name, no stage
     EXPECT_EQ(deck.effectName(), "Wah");
@@ -120,85 +75,17 @@ TEST(DeckEffectChainTest, BandsRunBeforeTheEffect) {
     for (std::size_t i = 0; i < input.size(); ++i) ASSERT_NEAR(viaChain[i], eqFirst[i], 1e-6f) << i;
 }
 
-TEST(DeckEffectChainTest, LiveChangesReachTheStagesAtTheNextBlock) {
-    DeckChainLayout layout;
-    layout.equalizerBandCount = 2;
-    layout.bands[0] = {200.0f, 12.0f, 0.0f};
-    layout.bands[1] = {4000.0f, 12.0f, 0.0f};
-    layout.effect = EffectKind::Echo;
-    layout.effectParameters = {0.0f, 500.0f};
-    auto chain = DeckEffectChain::build(layout, kRate);
-
-    EXPECT_FALSE(chain->setBandGainDb(2, 3.0f)) << "only two bands";
-    EXPECT_FALSE(chain->setEffectParameter(2, 1.0f));
-    EXPECT_TRUE(chain->setBandGainDb(1, -12.0f));
-    EXPECT_TRUE(chain->setEffectParameter(1, 100.0f));  // Echo: both delays to 100 ms
-
-    StereoBuffer tone = stereoSine(66150, 4000.0, kRate, 0.2f);
-    processInBlocks(tone, 512, [&](float* b, int n) { chain->process(b, n); });
-    // Once the echo has glided from 500 to 100 ms (400 whole periods of the tone), its
-    // repeat (0.5 x) adds in phase to the tone, both at the cut band's level.
-    EXPECT_NEAR(toneLevelDb(tone, 0, 44100, 4410, 4000.0, kRate) - 20.0 * std::log10(0.2),
-                -12.0 + 20.0 * std::log10(1.5), 0.5);
-
-    StereoBuffer impulse = stereoSilence(8820);
-    chain->reset();
-    chain->setBandGainDb(1, 0.0f);
-    StereoBuffer settle = stereoSilence(4410);
-    chain->process(settle.data(), 4410);
-    impulse[0] = impulse[1] = 0.5f;
-    chain->process(impulse.data(), 8820);
-    EXPECT_GT(std::fabs(impulse[2 * 4410]) + std::fabs(impulse[2 * 4410 + 2]), 0.1) << "left repeat at 100 ms";
-    EXPECT_GT(std::fabs(impulse[2 * 4410 + 1]) + std::fabs(impulse[2 * 4410 + 3]), 0.1) << "right repeat at 100 ms";
-
-    DeckChainLayout eqOnly = layout;
-    eqOnly.effect = EffectKind::None;
-    EXPECT_FALSE(DeckEffectChain::build(eqOnly, kRate)->setEffectParameter(0, 1.0f)) << "no effect stage";
-}
-
-TEST(DeckEffectChainTest, GargleWaveBelowOneIsSquare) {
-    for (const float wave : {0.999f, 1.0f}) {
-        DeckChainLayout layout;
-        layout.effect = EffectKind::Gargle;
-        layout.effectParameters = {10.0f, wave};
-        auto chain = DeckEffectChain::build(layout, kRate);
-        StereoBuffer constant(2 * 44100, 0.5f);
-        chain->process(constant.data(), 44100);
-        int between = 0;
-        for (float s : constant) between += (s > 0.05f && s < 0.45f) ? 1 : 0;
-        if (wave < 1.0f) {
-            EXPECT_EQ(between, 0) << "square: on or off";
-        } else {
-            EXPECT_GT(between, 60000) << "triangle: passes through every level";
-        }
-    }
-}
-
-TEST(EqualizerBandMappingTest, SliderPositionsGiveFactorsAndDecibels) {
+TEST(EqualizerBandMappingTest, SliderGivesFactorAndDecibelsAndCaptionsRound) {
     EXPECT_FLOAT_EQ(bandGainFactorFromSlider(850), 1.15f);
-    EXPECT_FLOAT_EQ(bandGainFactorFromSlider(1000), 1.0f);
     EXPECT_FLOAT_EQ(bandGainFactorFromSlider(1150), 0.85f);
-    EXPECT_FLOAT_EQ(bandGainDbFromSlider(850), 15.0f);
-    EXPECT_FLOAT_EQ(bandGainDbFromSlider(1000), 0.0f);
-    EXPECT_FLOAT_EQ(bandGainDbFromSlider(1150), -15.0f);
     EXPECT_FLOAT_EQ(bandGainDbFromSlider(999), 0.1f);
     EXPECT_FLOAT_EQ(bandGainDbFromSlider(700), 15.0f) << "beyond the travel";
     for (int p = 850; p <= 1150; p += 7)
         EXPECT_NEAR(equalizerBandGainDb(bandGainFactorFromSlider(p)), bandGainDbFromSlider(p), 1e-3) << p;
-}
-
-TEST(EqualizerBandMappingTest, CentreCaptionsRoundAndBlankUnusedBands) {
-    EXPECT_EQ(bandCentreText(749.6), "750 Hz");
-    EXPECT_EQ(bandCentreText(118.4), "118 Hz");
-    EXPECT_EQ(bandCentreText(12000.0), "12000 Hz");
-    const auto two = bandCentreTexts(2, {375.0, 12000.0, 1.0, 2.0, 3.0});
+    const auto two = bandCentreTexts(2, {374.6, 12000.0, 1.0, 2.0, 3.0});
     EXPECT_EQ(two[0], "375 Hz");
     EXPECT_EQ(two[1], "12000 Hz");
     EXPECT_EQ(two[2], "");
-    EXPECT_EQ(two[4], "");
-    const auto five = bandCentreTexts(5, {46.875, 187.5, 750.0, 3000.0, 12000.0});
-    EXPECT_EQ(five[0], "47 Hz");
-    EXPECT_EQ(five[4], "12000 Hz");
 }
 
 TEST(DeckEffectChainThreadTest, WindowThreadChangesWhileTheAudioThreadProcesses) {

@@ -1,5 +1,5 @@
-// The deck effects as heard: what the device renders through deck 0's forward buffer after
-// the sound output's effect operations, and how a chain change on a playing deck sounds.
+// The deck effects as heard: that the sound output's effect operations reach what the device
+// renders through deck 0's forward buffer, and how a chain change on a playing deck sounds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,22 +51,8 @@ double plainSwitchStep(const DeckChainLayout& before, const DeckChainLayout& aft
 
 }  // namespace
 
-TEST_F(EffectSoundTest, EchoRepeatsTheSoundAtItsDelayOnBothSides) {
-    auto signal = constantSignal(4 * kChunkFrames, 0);
-    signal[2 * 1000] = 16000;      // left click
-    signal[2 * 1000 + 1] = -12000;  // right click
-    writeSignal(signal);
-    parameters = {0.0f, 100.0f};  // no feedback, 100 ms
-    ASSERT_EQ(output.SetEffect(0, "Echo"), kSoundOk);
-    startForward();
-    const auto out = stepSoundDevice(*output.Device(), 4 * kChunkFrames);
-    const int echo = 1000 + 4410;
-    EXPECT_EQ(out[2 * 1000], 16000);
-    EXPECT_NEAR(out[2 * echo], 8000, 400);
-    EXPECT_NEAR(out[2 * echo + 1], -6000, 300);
-    EXPECT_EQ(out[2 * (1000 + 2 * 4410)], 0);  // no feedback: one repeat only
-    EXPECT_EQ(out[2 * (echo - 200)], 0);
-}
+// Each effect's own sound is measured on the effect itself; here the output's operations
+// must put it in the sound path and pass a parameter changed while it plays.
 
 // A value far outside its range sounds exactly like the end of the range, not like a
 // full-scale square wave; one that is not a number takes the default.
@@ -97,21 +83,12 @@ TEST_F(EffectSoundTest, GargleChopsBelowWaveOneAndSwingsSmoothlyFromOne) {
         const auto between = std::count_if(x.begin(), x.end(), [](double v) { return v > 0.03 && v < 0.27; });
         return static_cast<double>(between) / static_cast<double>(x.size());
     };
-    auto risingEdges = [](const std::vector<double>& x) {
-        int edges = 0;
-        for (std::size_t n = 1; n < x.size(); ++n) edges += x[n - 1] < 0.15 && x[n] >= 0.15;
-        return edges;
-    };
-    const auto square = render(8820);  // 0.2 s: ten periods at 50 Hz
-    EXPECT_LT(share(square), 0.02);
-    EXPECT_NEAR(risingEdges(square), 10, 1);
+    EXPECT_LT(share(render(8820)), 0.02);
 
     parameters[1] = 1.0f;
     ASSERT_EQ(output.SetEffectParameter(0, 1), kSoundOk);
     render(512);
-    const auto triangle = render(8820);
-    EXPECT_GT(share(triangle), 0.7);
-    EXPECT_NEAR(risingEdges(triangle), 10, 1);
+    EXPECT_GT(share(render(8820)), 0.7);
 }
 
 TEST_F(EffectSoundTest, BandGainSetsTheLevelAtTheBandCentre) {

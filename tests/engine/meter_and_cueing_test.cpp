@@ -10,7 +10,7 @@
 
 using namespace quillmix;
 
-TEST(LevelMeterModelTest, TargetsFollowTheRangeAndClamp) {
+TEST(LevelMeterModelTest, TargetsFollowTheRangeAndTheLevelMovesAtMostThreeStepsPerValue) {
     CZanLevelMeterModel meter;
     meter.Init(10, 40.0f, 96.0f);
     EXPECT_EQ(meter.TargetFor(96.0f), 10);
@@ -22,11 +22,8 @@ TEST(LevelMeterModelTest, TargetsFollowTheRangeAndClamp) {
     EXPECT_EQ(meter.TargetFor(std::numeric_limits<float>::quiet_NaN()), 0);
     meter.Init(10, 50.0f, 50.0f);  // an empty range never lights
     EXPECT_EQ(meter.TargetFor(60.0f), 0);
-}
 
-TEST(LevelMeterModelTest, MovesAtMostThreeStepsPerValue) {
-    CZanLevelMeterModel meter;
-    meter.Init(10, 40.0f, 96.0f);
+    meter.Init(10, 40.0f, 96.0f);  // moves at most three steps per value
     meter.SetValue(96.0f);
     EXPECT_EQ(meter.GetLevel(), 3);
     for (int call = 0; call < 3; ++call) meter.SetValue(96.0f);
@@ -55,10 +52,8 @@ TEST(FaderCueingTest, CrossingTheMarkStartsTheDeckMovedTowardsOnce) {
     EXPECT_EQ(cueing.OnTimerTick(-200), std::optional<int>(0));
     EXPECT_EQ(cueing.OnTimerTick(-200), std::nullopt);
     EXPECT_DOUBLE_EQ(cueing.lastPosition(), -0.2);
-}
 
-TEST(FaderCueingTest, ArrivingOnTheMarkCountsOnceAndRestingThereStartsNothing) {
-    CZanFaderCueing cueing;
+    // Arriving on the mark counts once, and resting there starts nothing.
     cueing.SetCueMark(0.25);
     EXPECT_EQ(cueing.OnTimerTick(0), std::nullopt);
     EXPECT_EQ(cueing.OnTimerTick(250), std::optional<int>(1));  // reaching the mark is a crossing

@@ -11,6 +11,7 @@
 #include "engine/play_forward_cycle.h"
 #include "engine/zan_mix_state.h"
 #include "sources/read_ahead_ring.h"
+#include "support/message_recorder.h"
 #include "support/sound_engine_fixture.h"
 
 using namespace quillmix;
@@ -41,11 +42,10 @@ struct FakeDeck : DeckCycleClient {
 };
 
 // The mixer's part: answers the notify threads and the deck's stop on the window thread.
-class CycleRig : public MessageWindow {
+class CycleRig : public test::MessageRecorder {
 public:
-    explicit CycleRig(bool withMonitor = true) {
+    explicit CycleRig(bool withMonitor = true) : MessageRecorder(&mixerWindow) {
         createSharedEvents();
-        mixerWindow = handle();
         mix.OpenOutputDevices("stepped:stereo", "Stereo Card", withMonitor ? "stepped:quad" : "", "Quad Card");
         mix.levelDeck[0].Set(1.0);
         mix.SetCrossFadeCurve(1.0);
@@ -55,15 +55,12 @@ public:
     ~CycleRig() override {
         cycle.StopForwardPlay(0);
         cycle.StopBackwardPlay(0);
-        mixerWindow = WindowHandle{};
     }
 
-    MessageResult handleMessage(unsigned message, WParam w, LParam) override {
-        const int d = static_cast<int>(w);
+    void answer(unsigned message, int d, LParam) override {
         if (message == UWM_PLAY_FORWARD_NOTIFY) cycle.OnPlayForwardNotify(d);
         if (message == UWM_PLAY_BACKWARD_NOTIFY) cycle.OnPlayBackwardNotify(d);
         if (message == UWM_STOP_FORWARD) cycle.StopForwardPlay(d);
-        return 0;
     }
 
     // Seeded random chunks of one track, published in ring order.

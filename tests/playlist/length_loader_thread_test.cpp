@@ -10,6 +10,7 @@
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "playlist/play_list_model.h"
+#include "support/message_recorder.h"
 #include "support/playlist_fakes.h"
 
 using namespace quillmix;
@@ -17,12 +18,13 @@ using namespace quillmix;
 namespace {
 
 // Stands in for the mixer panel, which forwards the loader's report to the play list.
-class MixerStandIn : public MessageWindow {
+class MixerStandIn : public test::MessageRecorder {
 public:
-    explicit MixerStandIn(PlayListModel& model) : model_(model) {}
-    MessageResult handleMessage(unsigned message, WParam, LParam) override {
+    explicit MixerStandIn(PlayListModel& model) : MessageRecorder(&mixerWindow), model_(model) {}
+
+protected:
+    void answer(unsigned message, int, LParam) override {
         if (message == UWM_TRACK_LENGTH_LOADED) model_.OnTrackLengthLoaded();
-        return 0;
     }
 
 private:
@@ -54,7 +56,6 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     for (int i = 0; i < 12; ++i) model.AddEntry(i % 2, "/m/" + std::string(i % 5 == 0 ? "bad" : "ok") + std::to_string(i), -1, "");
     model.AddEntry(0, "/m/ok1", -1, "");  // the same file twice: measured once, both filled
     MixerStandIn standIn(model);
-    mixerWindow = standIn.handle();
 
     std::atomic<bool> running{true};
     std::map<std::string, int> requests;
@@ -72,7 +73,6 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     running = false;
     trackLengthLoadEvent.set();
     loaderThread.join();
-    mixerWindow = WindowHandle{};
 
     EXPECT_FALSE(awaiting());
     EXPECT_EQ(requests.size(), 12u);
@@ -86,27 +86,17 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
 // The real link to the mixer window: the deck travels in wParam, and the mixer, called
 // back synchronously, already finds the new current entry.
 TEST(PlayListMixerLinkTest, LoadRequestReachesTheMixerWithTheNewCurrentEntry) {
-    class Recorder : public MessageWindow {
-    public:
-        explicit Recorder(PlayListModel*& model) : model_(model) {}
-        MessageResult handleMessage(unsigned message, WParam wParam, LParam) override {
-            log.push_back({message, static_cast<int>(wParam),
-                           message == UWM_LOAD_TRACK_FROM_PLAY_LIST ? model_->GetCurrentPath(1) : ""});
-            return 0;
+    // Notes, with each message, the path the mixer would load for deck B at that moment.
+    struct Recorder : test::MessageRecorder {
+        explicit Recorder(PlayListModel*& model) : MessageRecorder(&mixerWindow), model_(model) {}
+        void answer(unsigned message, int, LParam) override {
+            paths.push_back(message == UWM_LOAD_TRACK_FROM_PLAY_LIST ? model_->GetCurrentPath(1) : "");
         }
-        struct Seen {
-            unsigned message;
-            int deck;
-            std::string path;
-        };
-        std::vector<Seen> log;
-
-    private:
+        std::vector<std::string> paths;
         PlayListModel*& model_;
     };
     PlayListModel* modelPointer = nullptr;
     Recorder recorder(modelPointer);
-    mixerWindow = recorder.handle();
     MixerWindowLink link;
     test::ManualLoader loader;
     PlayListModel model(link, loader);
@@ -114,12 +104,11 @@ TEST(PlayListMixerLinkTest, LoadRequestReachesTheMixerWithTheNewCurrentEntry) {
     model.AddDroppedFiles({"/m/a.mp3"});
     model.AddFiles({"/m/b.mp3"}, DeckChoice::deckB);
     EXPECT_TRUE(model.SelectNext(1));
-    mixerWindow = WindowHandle{};
     ASSERT_EQ(recorder.log.size(), 3u);
     EXPECT_EQ(recorder.log[0].message, UWM_PLAY_LIST_CHANGED);
     EXPECT_EQ(recorder.log[2].message, UWM_LOAD_TRACK_FROM_PLAY_LIST);
-    EXPECT_EQ(recorder.log[2].deck, 1);
-    EXPECT_EQ(recorder.log[2].path, "/m/b.mp3");
+    EXPECT_EQ(recorder.log[2].wParam, 1u);
+    EXPECT_EQ(recorder.paths[2], "/m/b.mp3");
 }
 
 }  // namespace

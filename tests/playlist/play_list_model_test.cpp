@@ -58,15 +58,6 @@ TEST(PlayListEntryTest, TimeTextNamesAndIcons) {
     EXPECT_EQ(RowIcon(entry), kIconDeckA);
 }
 
-TEST(PlayListEntryTest, SwitchAlternatesStartingWithDeckA) {
-    DeckAssigner alternate(DeckChoice::alternate);
-    EXPECT_EQ((std::vector<int>{alternate.NextDeck(), alternate.NextDeck(), alternate.NextDeck(), alternate.NextDeck()}),
-              (std::vector<int>{0, 1, 0, 1}));
-    DeckAssigner deckB(DeckChoice::deckB);
-    EXPECT_EQ(deckB.NextDeck() + deckB.NextDeck(), 2);
-    EXPECT_EQ(DeckAssigner().NextDeck(), 0);  // the selector's default is Deck A
-}
-
 TEST_F(PlayListModelTest, NextWalksTheDecksOwnEntriesAndStopsAtTheLastRow) {
     AddFiveAlternating();
     EXPECT_FALSE(model.SelectPrevious(0));  // no current entry

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 
 #include "sources/file_open_thread.h"
 #include "sources/file_read_forward_thread.h"
@@ -19,16 +18,6 @@ namespace {
 
 using Samples = std::vector<std::int16_t>;
 constexpr int kSlots = CZanReadAheadRing::kSlotCount;
-
-// Dispatches messages until `done` holds; false after 20 s.
-bool pumpUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        letWindowThreadRun(1);
-    }
-    return true;
-}
 
 // The consumer's side: takes `count` chunks in ring order.
 Samples takeChunks(CZanReadAheadRing& ring, int count, std::vector<std::string>* paths = nullptr) {
@@ -65,7 +54,7 @@ TEST_F(ReadAheadThreadTest, FirstPassFillsTheRingAndLaterPassesRefillOnlyFreedSl
 
     ASSERT_TRUE(pumpUntil([&] { return ring.countFreeSlots() == 0; }));
     ASSERT_EQ(mixer.count(UWM_PREPARE_DECK_OUTPUT, kDeckA), 1);
-    EXPECT_EQ(mixer.received[0].ringFilledBytes, std::int64_t{kReadyChunkCount} * kChunkBytes);
+    EXPECT_EQ(mixer.filledAtReady[0], std::int64_t{kReadyChunkCount} * kChunkBytes);
     EXPECT_EQ(deckReadyToPlayEvent[kDeckA].wait(std::chrono::milliseconds(0)), WaitResult::signaled);
     EXPECT_TRUE(thread.lowerPriority());
     EXPECT_EQ(ring.writeIndex(), 0);  // wrapped after 170 chunks
@@ -108,7 +97,7 @@ TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaple
 
     EXPECT_EQ(mixer.count(UWM_PREPARE_DECK_OUTPUT, kDeckB), 1);
     EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE, kDeckB), 2);
-    EXPECT_EQ(mixer.received.back().message, UWM_PREPARE_DECK_OUTPUT);
+    EXPECT_EQ(mixer.log.back().message, UWM_PREPARE_DECK_OUTPUT);
     const int chunks = 31;  // 20 of the first, the shared one, then 10 more of the second
     EXPECT_EQ(ring.filledByteCount(), std::int64_t{chunks} * kChunkBytes);
     EXPECT_EQ(ring.filledByteCountOf(firstPath), 20 * kChunkBytes);
@@ -174,7 +163,7 @@ TEST_F(ReadAheadThreadTest, NothingOpenMeansNothingWrittenAndAPromptStop) {
     thread.start();  // a stop right after a start is not lost
     thread.stop();
     EXPECT_FALSE(thread.joinable());
-    EXPECT_TRUE(mixer.received.empty());
+    EXPECT_TRUE(mixer.log.empty());
 }
 
 TEST(TrackLengthLoaderThreadTest, MeasuresFilesAndReportsUnopenableOnesAsMinusOne) {

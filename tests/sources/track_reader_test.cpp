@@ -2,8 +2,6 @@
 // readChunk runs on the test (window) thread here, so its sends are direct calls.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "sources/track_reader.h"
 #include "support/sources_fixtures.h"
 #include "support/sources_mixer_stub.h"
@@ -34,12 +32,6 @@ Samples stereoFromMono(const Samples& mono) {
     Samples stereo;
     for (std::int16_t s : mono) stereo.insert(stereo.end(), {s, s});
     return stereo;
-}
-
-Samples asSamples(const std::vector<std::uint8_t>& bytes) {
-    Samples samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
 }
 
 class TrackReaderTest : public ::testing::Test {
@@ -105,21 +97,12 @@ TEST_F(TrackReaderTest, ExactMultipleOfAChunkEndsWithOneSilentChunk) {
     EXPECT_EQ(reader.lengthSeconds(), 0.0);
 }
 
-TEST_F(TrackReaderTest, EndMidChunkWithoutNextTrackPadsWithSilenceAndCloses) {
-    const Samples stereo = sourcesSignal(kChunkFrames + 1000, 2, 3);
-    ASSERT_EQ(reader.open(wav("short.wav", stereo, 2)), 0);
-    const Samples read = readToEnd(reader);
-    ASSERT_EQ(read.size(), 2u * kChunkFrames * 2);
-    EXPECT_TRUE(std::equal(stereo.begin(), stereo.end(), read.begin()));
-    EXPECT_TRUE(std::all_of(read.begin() + stereo.size(), read.end(), [](std::int16_t s) { return s == 0; }));
-    EXPECT_FALSE(reader.isOpen());
-    EXPECT_EQ(mixer.count(UWM_TRACK_READER_DONE), 1);
-}
-
 // The chunk that holds the end of one track continues with the start of the next, and the
 // next block follows on: the chunks equal the tracks' decodes laid end to end. The second
-// hand-over goes to a mono track, the third end has no next track and closes the reader
-// (a flag left from the earlier hand-overs must not keep it reading).
+// hand-over goes to a mono track, the third end has no next track, pads with silence and
+// closes the reader (a flag left from the earlier hand-overs must not keep it reading).
+// The encoded formats decode as the ffmpeg tool does (decoder tests), and queued MP3s
+// follow without a gap through the whole engine (end-to-end tests).
 TEST_F(TrackReaderTest, GaplessHandOverLosesAndRepeatsNothing) {
     const Samples a = sourcesSignal(kChunkFrames * 2 + 1234, 2, 4);
     const Samples b = sourcesSignal(kChunkFrames + 777, 2, 5);
@@ -153,35 +136,6 @@ TEST_F(TrackReaderTest, GaplessHandOverLosesAndRepeatsNothing) {
     EXPECT_FALSE(reader.isOpen());
 }
 
-class GaplessFormatTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(GaplessFormatTest, TwoEncodedTracksReadAcrossTheHandOverEqualTheirDecodes) {
-    const std::string format = GetParam();
-    TempDir dir;
-    SourcesMixerStub mixer;
-    CZanTrackReader reader;
-    mixer.attach(kDeckA, &reader, nullptr);
-    std::vector<std::string> files;
-    Samples expected;
-    for (int track = 0; track < 2; ++track) {
-        const auto wav = dir.file("source" + std::to_string(track) + ".wav");
-        sourcesWriteWav16(wav, sourcesSignal(44100 + 5000 * track + 333, 2, 20 + track), 2, 44100);
-        const auto encoded = dir.file("t" + std::to_string(track) + "." + format);
-        ASSERT_TRUE(sourcesEncode(wav, encoded, sourcesEncoderArguments(format)));
-        files.push_back(encoded.string());
-        const Samples decoded = asSamples(sourcesReferenceDecode(encoded, 2));
-        expected.insert(expected.end(), decoded.begin(), decoded.end());
-    }
-    ASSERT_EQ(reader.open(files[0]), 0);
-    mixer.nextPaths[kDeckA] = {files[1]};
-    const Samples read = readToEnd(reader);
-    ASSERT_GE(read.size(), expected.size());
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), read.begin())) << format;
-    EXPECT_LT(read.size() - expected.size(), static_cast<std::size_t>(kChunkFrames * 2)) << format;
-}
-
-INSTANTIATE_TEST_SUITE_P(Formats, GaplessFormatTest, ::testing::Values("wav", "flac", "mp3"));
-
 TEST_F(TrackReaderTest, SeekHalfwayThroughAHundredSecondTrack) {
     const int frames = 100 * 44100;
     const Samples stereo = sourcesSignal(frames, 2, 8);
@@ -195,7 +149,7 @@ TEST_F(TrackReaderTest, SeekHalfwayThroughAHundredSecondTrack) {
     EXPECT_EQ(reader.positionBytes(), reader.totalBytes() / 2 + kChunkBytes);
 }
 
-TEST_F(TrackReaderTest, QueriesOpenFailuresAndDamagedFiles) {
+TEST_F(TrackReaderTest, QueriesAndOpenFailures) {
     EXPECT_EQ(reader.elapsedSeconds(), 0.0);
     EXPECT_EQ(reader.open(""), kStatusUnexpected);
     EXPECT_EQ(reader.open(dir.file("missing.wav").string()), kStatusUnexpected);
@@ -206,14 +160,4 @@ TEST_F(TrackReaderTest, QueriesOpenFailuresAndDamagedFiles) {
     EXPECT_EQ(reader.title(), "");
     EXPECT_EQ(reader.path(), plain);
     EXPECT_EQ(reader.sampleRate(), 44100);
-
-    // A file cut short plays what it holds and ends cleanly.
-    const auto flac = dir.file("cut.flac");
-    ASSERT_TRUE(sourcesEncode(plain, flac, "-c:a flac"));
-    std::filesystem::resize_file(flac, std::filesystem::file_size(flac) / 2);
-    if (reader.open(flac.string()) == 0) {
-        const Samples read = readToEnd(reader);
-        EXPECT_LE(read.size(), 44100u * 2u + kChunkFrames * 2u);
-        EXPECT_FALSE(reader.isOpen());
-    }
 }

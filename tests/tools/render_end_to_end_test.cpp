@@ -2,14 +2,16 @@
 // driven by render scripts, with the recorded output compared against the decoded source.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
-#include "platform/audio_decoder.h"
+#include "support/sound_signals.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "tools/render/render_script.h"
@@ -30,35 +32,16 @@ std::vector<std::int16_t> readWav(const std::filesystem::path& file) {
     return samples;
 }
 
-// The whole file as our decoder delivers it: 16-bit stereo at 44100 Hz.
+// The whole file as the ffmpeg tool decodes it, which the decoder tests show ours matches.
 std::vector<std::int16_t> decodeStereo(const std::filesystem::path& file) {
-    AudioDecoder decoder;
-    std::vector<std::int16_t> out;
-    if (decoder.open(file.string()) != kStatusOk) return out;
-    const int channels = decoder.format().channels;
-    std::vector<std::uint8_t> block(16384);
-    for (;;) {
-        int delivered = 0;
-        decoder.readBlock(block.data(), static_cast<int>(block.size()), delivered);
-        const auto* s = reinterpret_cast<const std::int16_t*>(block.data());
-        for (int i = 0; i < delivered / 2; ++i) {
-            out.push_back(s[i]);
-            if (channels == 1) out.push_back(s[i]);
-        }
-        if (delivered < static_cast<int>(block.size())) break;
-    }
-    return out;
+    const auto bytes = test::sourcesReferenceDecode(file, 2);
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
 }
 
-std::vector<std::int16_t> sine(double hz, double seconds, double amplitude = 12000) {
-    std::vector<std::int16_t> s;
-    const int frames = static_cast<int>(seconds * 44100);
-    for (int i = 0; i < frames; ++i) {
-        const auto v = static_cast<std::int16_t>(amplitude * std::sin(2 * M_PI * hz * i / 44100));
-        s.push_back(v);
-        s.push_back(v);
-    }
-    return s;
+std::vector<std::int16_t> sine(double hz, double seconds) {
+    return test::soundSine(static_cast<int>(seconds * 44100), hz, 44100, 12000);
 }
 
 // Energy of one frequency in the left channel of [from, from + frames).
@@ -71,17 +54,10 @@ double toneLevel(const std::vector<std::int16_t>& s, size_t from, size_t frames,
     return std::sqrt(re * re + im * im) / frames;
 }
 
-// Frequency from upward zero crossings of the left channel.
+// Frequency of the left channel over [from, from + frames).
 double measuredFrequency(const std::vector<std::int16_t>& s, size_t from, size_t frames) {
-    int crossings = 0;
-    size_t first = 0, last = 0;
-    for (size_t i = from + 1; i < from + frames && 2 * i < s.size(); ++i) {
-        if (s[2 * (i - 1)] < 0 && s[2 * i] >= 0) {
-            if (crossings++ == 0) first = i;
-            last = i;
-        }
-    }
-    return crossings > 1 ? (crossings - 1) * 44100.0 / static_cast<double>(last - first) : 0.0;
+    const std::vector<std::int16_t> piece(s.begin() + 2 * from, s.begin() + std::min(s.size(), 2 * (from + frames)));
+    return test::soundMeasureFrequency(test::soundChannel(piece, 2, 0), 44100);
 }
 
 long findPiece(const std::vector<std::int16_t>& hay, const std::vector<std::int16_t>& needle, size_t at, size_t n) {
