@@ -213,14 +213,51 @@ void CZanAudioDlg::showCpuUsage() {
 
 // The refresh requests only copy a value that its panel already holds into one of that
 // panel's controls. A request whose control does not exist yet changes nothing.
-MessageResult CZanAudioDlg::handleMessage(unsigned message, WParam, LParam) {
+MessageResult CZanAudioDlg::handleMessage(unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
         case WM_CLOSE: requestClose(); break;
         case UWM_SHOW_CPU_USAGE: showCpuUsage(); break;
         case UWM_RELAYOUT_PANELS: placePanels(); break;
-        default: break;
+        default:
+            if (PanelDialog* panel = refreshTarget(message, wParam)) panel->onRefresh(message, lParam);
+            break;
     }
     return 0;
+}
+
+// Which panel shows what a refresh request names: the mixer panel's own controls, or the
+// deck or effects panel of deck wParam.
+PanelDialog* CZanAudioDlg::refreshTarget(unsigned message, WParam wParam) const {
+    if (!mixerPanel_) return nullptr;
+    const int d = wParam < 2 ? static_cast<int>(wParam) : -1;
+    switch (message) {
+        case UWM_REFRESH_CROSS_FADE_CURVE_GRAPH:
+        case UWM_SHOW_CROSS_FADE_CURVE_POSITION:
+        case UWM_SHOW_MONITOR_CROSS_FADER:
+        case UWM_SHOW_MAIN_CROSS_FADER:
+        case UWM_SHOW_DECK_METER:
+        case UWM_SHOW_DECK_LEVEL:
+        case UWM_SHOW_MAIN_LEVEL:
+            return mixerPanel_;
+        case UWM_SHOW_CUE_BUTTON:
+        case UWM_SHOW_TIME_ENABLED:
+        case UWM_SHOW_TIME_TEXT:
+        case UWM_SHOW_LENGTH_TEXT:
+        case UWM_SHOW_TRACK_NAME:
+        case UWM_ENABLE_REVERSE_BUTTON:
+        case UWM_ENABLE_TRANSPORT_BUTTONS:
+        case UWM_REDRAW_CIRCULAR_CHART:
+        case UWM_SHOW_TEMPO_TEXT:
+        case UWM_SHOW_TEMPO_SLIDER:
+        case UWM_SHOW_POSITION_SLIDER:
+            return d < 0 ? nullptr : mixerPanel_->deck(d);
+        case UWM_SHOW_EFFECT_PARAMETER_NAMES:
+        case UWM_SHOW_EFFECT_PARAMETER_VALUE:
+        case UWM_SHOW_EFFECT_PARAMETER_SLIDER:
+            return d < 0 ? nullptr : mixerPanel_->effects(d);
+        default:
+            return nullptr;
+    }
 }
 
 // The orderly shut-down, in its fixed order.

@@ -21,6 +21,7 @@ namespace quillmix {
 
 class CZanMixer;
 class MixerPanel;
+class PanelDialog;
 
 class CZanAudioDlg : public QDialog, public MessageWindow {
 public:
@@ -55,6 +56,7 @@ private:
     std::string defaultSoundLayerCheck() const;
     bool defaultCommandLineLoad(const std::string& path);
     void runStartUpLoading();
+    PanelDialog* refreshTarget(unsigned message, WParam wParam) const;
     void requestClose();
     void onClose();
     void showCpuUsage();

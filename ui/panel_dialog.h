@@ -25,6 +25,11 @@ public:
     // Window thread: a key press or release seen by any panel; the mixer panel's shortcuts.
     virtual void onWindowKey(QKeyEvent* /*event*/) {}
 
+    // Window thread: a refresh request the main window routed to this panel (a UWM_SHOW_...
+    // message of the catalogue; lParam as posted). The panel reads the value back from the
+    // object it shows and sets its control; it changes no audio state.
+    virtual void onRefresh(unsigned /*message*/, LParam /*lParam*/) {}
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
