@@ -41,7 +41,17 @@ public:
     bool pausingAtStart = false;
 
 protected:
-    void answer(unsigned message, int d, LParam) override {
+    void answer(unsigned message, int d, LParam lParam) override {
+        // As the real mixer does: the deck must not wait for a thread whose send this is.
+        const bool workerSend = message == UWM_PREPARE_DECK_OUTPUT || message == UWM_TRACK_READER_DONE;
+        if (workerSend) deck->WorkerSendBegins();
+        answerAsMixer(message, d, lParam);
+        if (onMessage) onMessage(message);
+        if (workerSend) deck->WorkerSendEnds();
+    }
+
+private:
+    void answerAsMixer(unsigned message, int d, LParam) {
         switch (message) {
             case UWM_PREPARE_DECK_OUTPUT:
                 if (ring) ring->setReadIndex(0);
@@ -69,7 +79,6 @@ protected:
                 break;
             default: break;
         }
-        if (onMessage) onMessage(message);
     }
 };
 

@@ -146,3 +146,24 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayList) {
     EXPECT_EQ(list.GetCurrentNumber(0), -1);  // the marks of deck A's entries are cleared
     sendMessage(dialog.handle(), WM_CLOSE);
 }
+
+// A close that arrives inside a wait (here a wait of the window thread for a worker's event)
+// runs only once that wait has returned: the mixer and decks outlive every frame that uses
+// them.
+TEST(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
+    createSharedEvents();
+    TestServices shell;
+    CZanAudioDlg dialog(shell.services());
+    ASSERT_TRUE(dialog.OnInitDialog());
+    Event done = Event::create(Event::Reset::manual, false);
+    bool mixerAliveAtEndOfWait = false;
+    QTimer::singleShot(10, [&] { postMessage(dialog.handle(), WM_CLOSE); });
+    QTimer::singleShot(80, [&] {
+        mixerAliveAtEndOfWait = dialog.mixer() != nullptr && dialog.closePending();
+        done.set();
+    });
+    pumpingWait(done);
+    EXPECT_TRUE(mixerAliveAtEndOfWait);
+    for (int i = 0; i < 200 && dialog.mixer(); ++i) letWindowThreadRun(1);
+    EXPECT_EQ(dialog.mixer(), nullptr);
+}
