@@ -14,6 +14,7 @@
 #include "support/sound_signals.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
+#include "support/watchdog.h"
 #include "tools/render/render_script.h"
 #include "tools/render/render_session.h"
 
@@ -298,4 +299,34 @@ TEST(RenderEndToEndThreadTest, AnEntryAddedDuringTheLastSecondsOfATrackFollowsWi
                                          "\n0 level A 1\n0 curve 1\n0 play A\n6 queue A " + dir.file("2.wav").string() +
                                          "\n17 end\n");
     EXPECT_TRUE(playsGaplessly(r.main, {one, two}));
+}
+
+// A deck restarted while playing, with less than the read-ahead left and an entry after
+// it, met the reader's hand-over: the start of play waited inside it for the readiness only
+// the blocked reader could report. Seek, and Next through short tracks, must both go on.
+TEST(RenderEndToEndThreadTest, RestartsNearTheEndDoNotHangTheHandOver) {
+    const test::Watchdog watchdog("restarts near the end of a track", std::chrono::seconds(120));
+    test::TempDir dir;
+    test::sourcesWriteWav16(dir.file("long.wav"), test::sourcesSignal(44100 * 14, 2, 71), 2, 44100);
+    for (int i = 0; i < 4; ++i)
+        test::sourcesWriteWav16(dir.file("s" + std::to_string(i) + ".wav"), test::sourcesSignal(44100 * 3, 2, 72 + i),
+                                2, 44100);
+    auto queue = [&](const std::string& name) { return "0 queue A " + dir.file(name).string() + "\n"; };
+    const std::string seekScript = queue("long.wav") + queue("s0.wav") +
+                                   "0 next A\n0 level A 1\n0 curve 1\n0 play A\n3 seek A 0.8\n25 end\n";
+    const std::string nextScript = queue("s0.wav") + queue("s1.wav") + queue("s2.wav") + queue("s3.wav") +
+                                   "0 next A\n0 level A 1\n0 curve 1\n0 play A\n1 next A\n1.5 next A\n"
+                                   "2 prev A\n12 end\n";
+    for (int run = 0; run < 3; ++run) {
+        std::string afterSeek, afterNext;
+        renderScript(dir, seekScript, [&](RenderSession& session) {
+            afterSeek = session.mixer().playList()->model().GetCurrentPath(0);
+        });
+        renderScript(dir, nextScript, [&](RenderSession& session) {
+            afterNext = session.mixer().playList()->model().GetCurrentPath(0);
+        });
+        // The seek played the long track out and went on into the short one.
+        EXPECT_EQ(afterSeek, dir.file("s0.wav").string()) << run;
+        EXPECT_FALSE(afterNext.empty()) << run;
+    }
 }
