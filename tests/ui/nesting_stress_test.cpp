@@ -40,6 +40,7 @@ std::unique_ptr<SoundSystem> recorderSystem() {
 
 // One random request to a random deck.
 void fireRandomRequest(CZanMixer& mixer, std::mt19937& random, const std::vector<std::string>& tracks) {
+    if (!mixer.deck(0) || !mixer.deck(1)) return;  // the close is destroying the decks
     const int d = static_cast<int>(random() % 2);
     CZanDeck2& deck = *mixer.deck(d);
     const WindowHandle deckWindow = deck.handle();
