@@ -46,9 +46,14 @@ int answerWithoutRunning(const CommandLineOptions& options) {
     return 2;
 }
 
+// "recorder", or the recorder's description as the device lists show it.
+bool namesRecorder(const std::string& device) {
+    return device == kRecorderDeviceName || device == recorderDeviceInfo().description;
+}
+
 SoundSystemOptions soundOptionsFor(const CommandLineOptions& options) {
     SoundSystemOptions sound = SoundSystemOptions::fromEnvironment();
-    if (options.device == kRecorderDeviceName || !options.recordPath.empty()) sound.forceRecorder = true;
+    if (namesRecorder(options.device) || !options.recordPath.empty()) sound.forceRecorder = true;
     if (!options.recordPath.empty()) sound.recordWavPath = options.recordPath;
     return sound;
 }
@@ -64,7 +69,7 @@ bool chooseRunDevices(const CommandLineOptions& options, SoundSystem& sound, She
         return true;
     }
     if (options.device.empty()) return true;
-    if (options.device == kRecorderDeviceName) {
+    if (namesRecorder(options.device)) {
         shell.mainDeviceForRun = recorder;
         return true;
     }
