@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 WERROR = $(if $(CI),ON,OFF)
 CMAKE_FLAGS = -G Ninja -Wno-dev -DQUILLMIX_WERROR=$(WERROR)
 
-.PHONY: run test setup build build-asan build-tsan test-plain test-asan test-tsan test-fuzz
+.PHONY: run test setup build build-asan build-tsan test-plain test-asan test-tsan test-fuzz install package
 
 setup:
 	@bash tools/setup.sh
@@ -19,6 +19,16 @@ build: setup
 
 run: build
 	./build/quillmix $(ARGS)
+
+# Installs the program, its skins, icons and menu entry under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix $(PREFIX)
+
+# The Debian package, build/quillmix_<version>_<arch>.deb; its dependencies come from the
+# libraries the program links (dpkg-shlibdeps).
+package: build
+	cd build && cpack -G DEB
 
 test-plain: build
 	ctest --test-dir build --output-on-failure -j $(JOBS)

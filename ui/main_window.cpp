@@ -26,6 +26,7 @@
 #include "engine/zan_device_list.h"
 #include "sound/sound_system.h"
 #include "platform/thread_priority.h"
+#include "playlist/play_list_reader.h"
 #include "playlist/zan_play_list.h"
 #include "ui/play_list_panel.h"
 #include "sources/track_length_loader.h"
@@ -106,7 +107,10 @@ void CZanAudioDlg::openStoredOutputs() {
     CZanSoundDeviceLists* lists = services_.soundDevices;
     SettingsStore* settings = services_.mixer.settings;
     if (!lists || !settings) return;
-    lists->Refresh(services_.mixer.soundSystem, settings->getSoundDeviceMain(), settings->getSoundDeviceHeadphones());
+    const std::string& main = services_.mainDeviceForRun;
+    const std::string& monitor = services_.monitorDeviceForRun;
+    lists->Refresh(services_.mixer.soundSystem, main.empty() ? settings->getSoundDeviceMain() : main,
+                   monitor.empty() ? settings->getSoundDeviceHeadphones() : monitor);
     lists->Confirm();
     mixer_->engine().OpenOutputs(lists->GetMainDeviceGuid(), lists->mainDeviceText, lists->GetMonitorDeviceGuid(),
                                  lists->monitorDeviceText);
@@ -119,8 +123,10 @@ std::string CZanAudioDlg::defaultSoundLayerCheck() const {
     return {};
 }
 
-// A command-line track goes into deck A and into the play list for deck A.
+// A command-line track goes into deck A and into the play list for deck A; a play list
+// file (m3u, pls) is read into the play list instead, its entries for deck A.
 bool CZanAudioDlg::defaultCommandLineLoad(const std::string& path) {
+    if (IsPlayListExtension(path)) return mixer_->playList()->model().LoadPlayList(path);
     CZanDeck2* deckA = mixer_->deck(0);
     if (!deckA->LoadTrack(path)) return false;
     PlayListModel& playList = mixer_->playList()->model();

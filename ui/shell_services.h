@@ -2,6 +2,8 @@
 // The process-wide services the main window works with, handed to it by the application
 // object (tests hand it their own).
 
+#include <string>
+
 #include "engine/mixer_services.h"
 
 namespace quillmix {
@@ -20,6 +22,10 @@ struct ShellServices {
     CZanSoundDeviceLists* soundDevices = nullptr;
     // Whether start-up runs the track-length loader thread.
     bool startTrackLengthLoader = true;
+    // Device texts (as the settings store them) that this run opens instead of the stored
+    // choice, without storing them; empty keeps the stored one. Set from the command line.
+    std::string mainDeviceForRun = {};
+    std::string monitorDeviceForRun = {};
 };
 
 }  // namespace quillmix

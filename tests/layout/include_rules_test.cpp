@@ -46,7 +46,7 @@ const std::map<std::string, Rule>& rules() {
         {"engine", {plus(kCore, {}), {}, Qt::core, "the mixer hub uses every core subsystem, no window"}},
         {"ui/widgets", {plus(kCore, {}), {}, Qt::widgets, "controls paint from a few fields"}},
         {"ui", {plus(kCore, {"ui/widgets"}), {}, Qt::widgets, "windows show the core; the core never includes them"}},
-        {"app/shell", {plus(kCore, {"ui", "ui/widgets"}), {}, Qt::widgets, "where the program's objects are made and wired"}},
+        {"app/shell", {plus(kCore, {"ui", "ui/widgets", "tools/skins"}), {}, Qt::widgets, "where the program's objects are made and wired; its icon art is the installed icons'"}},
         {"tools/render", {plus(kCore, {}), {}, Qt::core, "the render tool runs the core headless"}},
         {"tools/skins", {{}, {}, Qt::gui, "draws the skin images; needs no window"}},
         {"bench", {plus(kCore, {"tools/render"}), {}, Qt::core, "core benchmarks run on Qt Core"}},

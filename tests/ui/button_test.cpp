@@ -136,6 +136,16 @@ TEST(ButtonTest, TheBuildDrawsEveryImageTheButtonsUse) {
     EXPECT_NE(skinImage("powerOn.png"), skinImage("powerOff.png"));
 }
 
+TEST(ButtonTest, SkinsAreFoundBesideTheProgramOrInTheInstalledDataFolder) {
+    TempDir prefix;
+    const QDir root(QString::fromStdString(prefix.path().string()));
+    root.mkpath("bin");
+    root.mkpath("share/quillmix/skins");
+    EXPECT_EQ(skinFolderFor(root.filePath("bin")), root.filePath("share/quillmix/skins"));
+    QImage(4, 4, QImage::Format_ARGB32).save(root.filePath("bin/playPause.png"));
+    EXPECT_EQ(skinFolderFor(root.filePath("bin")), root.filePath("bin"));
+}
+
 TEST(SmallControlsTest, SliderPressPostsDragBeginFirst) {
     PostRecorder deck;
     CZanSliderCtrl slider(Qt::Horizontal, nullptr, 1039);

@@ -7,6 +7,8 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <fstream>
+
 #include "app/command_line_info.h"
 #include "app/cpu_usage_meter.h"
 #include "app/keyboard_reader.h"
@@ -125,13 +127,14 @@ TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     sendMessage(dialog.handle(), WM_CLOSE);
 }
 
-TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayList) {
+TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAreRead) {
     createSharedEvents();
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
     test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
     TestServices shell;
-    for (const auto& name : {"a.wav", "missing.wav", "b.wav"})
+    { std::ofstream(dir.file("set.M3U")) << dir.file("a.wav").string() << "\n"; }
+    for (const auto& name : {"a.wav", "missing.wav", "b.wav", "set.M3U"})
         shell.commandLine.ParseParam(dir.file(name).string(), false, false);
     CZanAudioDlg dialog(shell.services());
     ASSERT_TRUE(dialog.OnInitDialog());
@@ -139,10 +142,11 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayList) {
     EXPECT_EQ(dialog.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
     EXPECT_NEAR(dialog.mixer()->deck(0)->GetLength(), 2.0, 0.01);
     PlayListModel& list = dialog.mixer()->playList()->model();
-    ASSERT_EQ(list.EntryCount(), 2);
+    ASSERT_EQ(list.EntryCount(), 3);  // the play list file's one entry follows
     EXPECT_EQ(list.Entry(0).path, dir.file("a.wav").string());
     EXPECT_EQ(list.Entry(1).path, dir.file("b.wav").string());
     EXPECT_EQ(list.Entry(1).deck, 0);
+    EXPECT_EQ(list.Entry(2).path, dir.file("a.wav").string());
     EXPECT_EQ(list.GetCurrentNumber(0), -1);  // the marks of deck A's entries are cleared
     sendMessage(dialog.handle(), WM_CLOSE);
 }

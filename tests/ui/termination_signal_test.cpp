@@ -1,5 +1,7 @@
 // The program under a termination signal: it closes in order, so the recorder's WAV file
-// ends with a header that counts every frame written.
+// ends with a header that counts every frame written. One run records as the environment
+// asks (the main output), the other as --record asks, with a path relative to the working
+// folder: both outputs, four channels.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -25,6 +27,7 @@ namespace {
 struct WavSizes {
     std::uint32_t riffBytes = 0;
     std::uint32_t dataBytes = 0;
+    std::uint16_t channels = 0;
     std::uintmax_t fileBytes = 0;
 };
 
@@ -35,6 +38,7 @@ WavSizes readWavSizes(const std::filesystem::path& file) {
     in.read(header, sizeof header);
     std::memcpy(&sizes.riffBytes, header + 4, 4);
     std::memcpy(&sizes.dataBytes, header + 40, 4);
+    std::memcpy(&sizes.channels, header + 22, 2);
     sizes.fileBytes = std::filesystem::file_size(file);
     return sizes;
 }
@@ -58,18 +62,26 @@ TEST(TerminationSignalTest, SigtermAndSigintCloseInOrderAndFinaliseTheRecording)
     for (int signal : {SIGTERM, SIGINT}) {
         TempDir dir;
         const auto wav = dir.file("mix.wav");
-        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "QUILLMIX_AUDIO_DEVICE=recorder",
-                                        "QUILLMIX_RECORD_WAV=" + wav.string(), "XDG_CONFIG_HOME=" + dir.path().string(),
+        const bool byOption = signal == SIGINT;
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir.path().string(),
                                         "XDG_RUNTIME_DIR=" + dir.path().string(), "HOME=" + dir.path().string()};
+        if (!byOption) {
+            env.push_back("QUILLMIX_AUDIO_DEVICE=recorder");
+            env.push_back("QUILLMIX_RECORD_WAV=" + wav.string());
+        }
         for (char** e = environ; *e; ++e)
             if (std::strncmp(*e, "PATH=", 5) == 0 || std::strncmp(*e, "LD_", 3) == 0) env.emplace_back(*e);
         std::vector<char*> envp;
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
-        std::string arg0 = program;
-        char* argv[] = {arg0.data(), nullptr};
+        std::string arg0 = program, option = "--record", file = "mix.wav";
+        char* argv[] = {arg0.data(), byOption ? option.data() : nullptr, file.data(), nullptr};
+        posix_spawn_file_actions_t inFolder;
+        posix_spawn_file_actions_init(&inFolder);
+        posix_spawn_file_actions_addchdir_np(&inFolder, dir.path().c_str());
         pid_t child = -1;
-        ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+        ASSERT_EQ(posix_spawn(&child, program.c_str(), &inFolder, nullptr, argv, envp.data()), 0);
+        posix_spawn_file_actions_destroy(&inFolder);
 
         // Recording has begun once the file holds more than its header.
         auto recorded = [&wav] {
@@ -98,5 +110,8 @@ TEST(TerminationSignalTest, SigtermAndSigintCloseInOrderAndFinaliseTheRecording)
         EXPECT_GT(sizes.dataBytes, 0u) << signal;
         EXPECT_EQ(sizes.dataBytes, sizes.fileBytes - 44) << signal;
         EXPECT_EQ(sizes.riffBytes, sizes.fileBytes - 8) << signal;
+        if (byOption) {
+            EXPECT_EQ(sizes.channels, 4);
+        }
     }
 }

@@ -1,5 +1,6 @@
 // quillmix-skins OUTPUT_FOLDER: draws every skin image of the buttons as a PNG file in the
-// folder. Our own design: a rounded slate face with a light glyph; pressed faces are sunk,
+// folder. quillmix-skins --icons OUTPUT_FOLDER: draws the application icon in the theme
+// sizes, as OUTPUT_FOLDER/hicolor/<N>x<N>/apps/quillmix.png. Our own design: a rounded slate face with a light glyph; pressed faces are sunk,
 // edged and lit amber; disabled faces are flat grey; a power button glows green when on.
 // Exit status 1 when a file cannot be written.
 #include <QDir>
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 
+#include "app_icon_art.h"
 #include "skin_glyphs.h"
 
 using namespace quillmix::skins;
@@ -76,24 +78,39 @@ QImage render(const SkinImage& image) {
     return out;
 }
 
+bool makeFolder(const QDir& folder) {
+    if (folder.exists() || QDir().mkpath(folder.path())) return true;
+    std::fprintf(stderr, "quillmix-skins: cannot create %s\n", qPrintable(folder.path()));
+    return false;
+}
+
+bool save(const QImage& image, const QString& path) {
+    if (image.save(path, "PNG")) return true;
+    std::fprintf(stderr, "quillmix-skins: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+int drawIcons(const QDir& folder) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QDir apps(folder.filePath(QString("hicolor/%1x%1/apps").arg(size)));
+        const QImage icon = drawApplicationIcon(size, defaultIconDeckColor(0), defaultIconDeckColor(1));
+        if (!makeFolder(apps) || !save(icon, apps.filePath("quillmix.png"))) return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quillmix-skins OUTPUT_FOLDER\n");
+    const bool icons = argc == 3 && QString(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: quillmix-skins [--icons] OUTPUT_FOLDER\n");
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "quillmix-skins: cannot create %s\n", argv[1]);
-        return 1;
-    }
-    for (const SkinImage& image : allSkinImages()) {
-        const QString path = folder.filePath(image.name);
-        if (!render(image).save(path, "PNG")) {
-            std::fprintf(stderr, "quillmix-skins: cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-    }
+    const QDir folder(QString::fromLocal8Bit(argv[argc - 1]));
+    if (!makeFolder(folder)) return 1;
+    if (icons) return drawIcons(folder);
+    for (const SkinImage& image : allSkinImages())
+        if (!save(render(image), folder.filePath(image.name))) return 1;
     return 0;
 }

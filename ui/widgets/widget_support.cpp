@@ -26,9 +26,18 @@ SkinCache& cache() {
 
 }  // namespace
 
+QString skinFolderFor(const QString& programFolderPath) {
+    const QDir programFolder(programFolderPath);
+    if (programFolder.exists("playPause.png")) return programFolder.path();
+    return QDir::cleanPath(programFolder.filePath("../share/quillmix/skins"));
+}
+
 QString skinFolder() {
     SkinCache& c = cache();
-    if (!c.folderSet) return QCoreApplication::applicationDirPath();
+    if (!c.folderSet && QCoreApplication::instance()) {
+        c.folder = skinFolderFor(QCoreApplication::applicationDirPath());
+        c.folderSet = true;
+    }
     return c.folder;
 }
 

@@ -17,9 +17,14 @@ class QWidget;
 
 namespace quillmix {
 
-// The folder skin images are read from: the program's own folder unless set. Setting it
+// The folder skin images are read from, unless set: the program's own folder when they sit
+// beside it, else <program folder>/../share/quillmix/skins (an installation). Setting it
 // empties the image cache.
 QString skinFolder();
+// The skin folder of a program in `programFolder`: that folder when the images sit beside
+// the program (a build folder), else the installed data folder beside its bin folder, so
+// that an installation works wherever its prefix is.
+QString skinFolderFor(const QString& programFolder);
 void setSkinFolder(const QString& folder);
 
 // The image file `name` of the skin folder, read from disk on first use and kept; a file
