@@ -11,6 +11,7 @@ packages=(
   libsamplerate0-dev libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg sox xvfb xauth jackd2 clang libclang-rt-14-dev
+  imagemagick
 )
 
 missing=()

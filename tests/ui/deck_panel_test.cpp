@@ -256,3 +256,18 @@ TEST(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
     EXPECT_TRUE(rig.runUntil([&] { rig.render(0.05); return !rig.deck().playingBackward(); }));
 }
+
+TEST(DeckPanelTest, DecksSitEitherSideOfTheMixerAtTheirTemplateSize) {
+    DeckPanelRig rig;
+    const QRect mixer = rig.dialog.mixerPanel()->frameGeometry();
+    const QRect a = rig.dialog.mixerPanel()->deck(0)->frameGeometry();
+    const QRect b = rig.dialog.mixerPanel()->deck(1)->frameGeometry();
+    EXPECT_EQ(rig.dialog.mixerPanel()->deck(0)->size(), dialogUnits(282, 212));
+    EXPECT_EQ(rig.dialog.mixerPanel()->deck(1)->size(), dialogUnits(282, 212));
+    // Framed windows touch: placed by the sizes of their frames, not of their insides.
+    EXPECT_EQ(a.top(), mixer.top());
+    EXPECT_EQ(b.top(), mixer.top());
+    // Halves truncate, so an edge may be one pixel off touching.
+    EXPECT_LE(std::abs(a.right() + 1 - mixer.left()), 1);
+    EXPECT_LE(std::abs(b.left() - (mixer.right() + 1)), 1);
+}
