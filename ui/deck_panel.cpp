@@ -77,8 +77,8 @@ DeckPanel::DeckPanel(QWidget* parent, CZanDeck2& deck, int deckIndex)
 }
 
 // The template's controls, in dialog units: chooser, position and name across the top;
-// below them the platter on the left, time, length, the transport buttons and Cue in the
-// middle, the tempo column on the right.
+// below them the platter on the left, time and length over the transport buttons and Cue
+// in the middle, the tempo column on the right.
 void DeckPanel::createControls() {
     frame(this, 1031, "Choose Track", dialogRect(7, 4, 268, 26));
     chooser_ = placed(new QComboBox(this), 1038, dialogRect(13, 13, 256, 12));
@@ -90,21 +90,21 @@ void DeckPanel::createControls() {
     frame(this, 1116, "", dialogRect(7, 88, 114, 114));
     platter_ = placed(new CZanCircularChartGraph(this), 1101, dialogRect(12, 98, 104, 96));
 
-    frame(this, 1034, "Time", dialogRect(124, 88, 40, 24));
-    timeText_ = placed(new QLabel("00:00:00", this), 1003, dialogRect(128, 98, 34, 10));
-    frame(this, 1055, "Length", dialogRect(166, 88, 40, 24));
-    lengthText_ = placed(new QLabel("00:00:00", this), 1040, dialogRect(170, 98, 34, 10));
+    frame(this, 1034, "Time", dialogRect(124, 88, 82, 20));
+    timeText_ = placed(new QLabel("00:00:00", this), 1003, dialogRect(130, 97, 70, 9));
+    frame(this, 1055, "Length", dialogRect(124, 109, 82, 20));
+    lengthText_ = placed(new QLabel("00:00:00", this), 1040, dialogRect(130, 118, 70, 9));
 
-    frame(this, 1115, "", dialogRect(124, 114, 82, 62));
+    frame(this, 1115, "", dialogRect(124, 130, 82, 52));
     auto button = [this](int id, int x, int y) { return placed(new CZanButtonCtrl(this), id, dialogRect(x, y, 24, 22)); };
-    prev_ = button(1051, 128, 122);
-    play_ = button(1004, 153, 122);
-    next_ = button(1050, 178, 122);
-    rwnd_ = button(1053, 128, 148);
-    rev_ = button(1054, 153, 148);
-    ffwd_ = button(1052, 178, 148);
-    cue_ = placed(new QCheckBox("Cue", this), 1113, dialogRect(128, 182, 40, 12));
-    needle_ = placed(new CZanNeedle(this), 1118, dialogRect(180, 182, 12, 12));
+    prev_ = button(1051, 128, 134);
+    play_ = button(1004, 153, 134);
+    next_ = button(1050, 178, 134);
+    rwnd_ = button(1053, 128, 157);
+    rev_ = button(1054, 153, 157);
+    ffwd_ = button(1052, 178, 157);
+    cue_ = placed(new QCheckBox("Cue", this), 1113, dialogRect(128, 186, 40, 12));
+    needle_ = placed(new CZanNeedle(this), 1118, dialogRect(180, 186, 12, 12));
 
     frame(this, 1028, "Tempo", dialogRect(209, 88, 66, 114));
     tempoText_ = placed(new QLabel("0.0 %", this), 1030, dialogRect(215, 98, 50, 10));
