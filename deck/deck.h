@@ -105,6 +105,8 @@ public:
     std::string GetTitle() const override { return trackTitle_; }
     std::string GetCurrentTrackPath() const { return currentTrackPath_; }
     std::string GetExtraBrowsePath() const override { return extraBrowsePath_; }
+    // A further file chosen in the deck panel's Browse, which the play list takes next.
+    void SetExtraBrowsePath(const std::string& path) { extraBrowsePath_ = path; }
     bool IsNextTrackQueued() const override { return nextTrackQueued_; }
     int SampleRate() const override;
     bool HasTrackLoaded() const override { return IsLoaded(); }

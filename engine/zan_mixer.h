@@ -26,6 +26,8 @@ public:
     CZanDeck2* deck(int d) const { return decks_[d].get(); }
     CZanPlayList2* playList() const { return playList_.get(); }
     MixerEngine& engine() { return *engine_; }
+    // The analysis the decks' charts come from; null when the program runs without one.
+    const CZanAnalysis* analysis() const { return services_.analysis; }
 
     // Close order of what it owns (the main window's shut-down): the decks, which stop
     // playing and reading, then the play list.

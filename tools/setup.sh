@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg sox xvfb xauth jackd2 clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev
+  imagemagick
 )
 
 missing=()

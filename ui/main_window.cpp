@@ -75,7 +75,7 @@ bool CZanAudioDlg::OnInitDialog() {
     mixer_ = std::make_unique<CZanMixer>(services_.mixer);
     mixerPanel_ = new MixerPanel(this, *mixer_);
     mixerPanel_->adjustSize();
-    mixerRectAtCreation_ = mixerPanel_->frameGeometry();
+    mixerRectAtCreation_ = mixerPanel_->geometry();  // without the frame it has once shown
     openStoredOutputs();
 
     if (services_.startTrackLengthLoader) startTrackLengthLoader().detach();
@@ -154,9 +154,18 @@ void CZanAudioDlg::placePanels() {
     const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
     ScreenMetrics metrics{available.width(), available.height() - caption, caption};
 
+    MixerPanel* m = mixerPanel_;
+    const std::initializer_list<QWidget*> panels{m, m->deck(0), m->deck(1), m->equalizer(0), m->equalizer(1),
+                                                  m->effects(0), m->effects(1), m->playList(), m->analyzer()};
+    // A window has its frame only once shown; the sizes are those of the framed windows, or
+    // panels would overlap by their frames.
+    for (QWidget* w : panels)
+        if (!w->isVisible()) w->show();
     auto sizeOf = [](const QWidget* w) { return PanelSize{w->frameGeometry().width(), w->frameGeometry().height()}; };
     PanelSizes sizes;
-    sizes.mixerAtCreation = {mixerRectAtCreation_.width(), mixerRectAtCreation_.height()};
+    const QSize mixerFrame = m->frameGeometry().size() - m->geometry().size();
+    sizes.mixerAtCreation = {mixerRectAtCreation_.width() + mixerFrame.width(),
+                             mixerRectAtCreation_.height() + mixerFrame.height()};
     for (int d = 0; d < kDeckCount; ++d) {
         sizes.deck[d] = sizeOf(mixerPanel_->deck(d));
         sizes.equalizer[d] = sizeOf(mixerPanel_->equalizer(d));
@@ -165,7 +174,6 @@ void CZanAudioDlg::placePanels() {
     sizes.playList = sizeOf(mixerPanel_->playList());
     sizes.analyzer = sizeOf(mixerPanel_->analyzer());
 
-    MixerPanel* m = mixerPanel_;
     auto panelWidget = [m](Panel p) -> QWidget* {
         switch (p) {
             case Panel::mixer: return m;

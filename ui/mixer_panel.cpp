@@ -34,6 +34,7 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
     playList_ = new PlayListPanel(parent, *mixer.playList());
     for (int d = 0; d < kDeckCount; ++d) {
         decks_[d] = new DeckPanel(parent, *mixer.deck(d), d);
+        decks_[d]->setChartSource(mixer.analysis());
         effects_[d] = new EffectsPanel(parent, d);
         equalizers_[d] = new EqualizerPanel(parent, d);
     }
