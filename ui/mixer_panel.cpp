@@ -24,6 +24,10 @@ namespace quillmix {
 MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
     : PanelDialog(parent, "Quillmix", dialogUnits(214, 212)), mixer_(mixer) {
     setObjectName("mixer");
+    // The layout is in dialog units of the 8-point dialog font.
+    QFont dialogFont = font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
     confirmExit = [this] { return dialogSeam().askOkCancel(this, "Quillmix", "Are you sure you want to exit?"); };
     runOptionsDialog = [](OptionsDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
     // Shown without a nested loop: the notice arrives while decks may be mid-operation.
