@@ -24,9 +24,13 @@
 #include "support/sound_engine_fixture.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
+#include "ui/analyzer_panel.h"
+#include "ui/deck_panel.h"
 #include "ui/fake_dialogs.h"
+#include "ui/play_list_panel.h"
 #include "ui/mixer_panel.h"
 #include "ui/options_dialog.h"
+#include "ui/widget_test_support.h"
 #include "ui/widgets/zan_fader_controls.h"
 
 using namespace quillmix;
@@ -258,4 +262,42 @@ TEST_F(MixerPanelTest, ExitQuestionGoesThroughTheDialogSeam) {
     panel->close();
     EXPECT_EQ(dialogs.asked, (std::vector<std::string>{"Quillmix: Are you sure you want to exit?"}));
     EXPECT_TRUE(panel->isVisible());
+}
+
+TEST_F(MixerPanelTest, RefreshesRepaintTheMeterAndCurveGraphOnlyWhenTheirValuesChange) {
+    panel->show();
+    QTest::qWait(20);
+    test::PaintCounter meter(*control<QWidget>(1005));
+    test::PaintCounter graph(*control<QWidget>(1086));
+    panel->onRefresh(UWM_SHOW_DECK_METER, 0);
+    panel->onRefresh(UWM_REFRESH_CROSS_FADE_CURVE_GRAPH, 0);
+    QTest::qWait(20);
+    EXPECT_EQ(meter.paints, 0);
+    EXPECT_EQ(graph.paints, 0);
+    control(1015)->setValue(-1000);  // the curve changes: its graph is refreshed once drawn
+    panel->onRefresh(UWM_REFRESH_CROSS_FADE_CURVE_GRAPH, 0);
+    QTest::qWait(20);
+    EXPECT_GE(graph.paints, 1);
+    EXPECT_EQ(meter.paints, 0);
+}
+
+TEST_F(MixerPanelTest, MinimisingHidesTheOtherPanelsAndMovingTakesTheDecksAlong) {
+    mainWindowReady = 1;
+    panel->show();
+    for (int d = 0; d < 2; ++d) panel->deck(d)->show();
+    panel->move(400, 100);
+    QTest::qWait(20);
+    EXPECT_EQ(panel->deck(1)->frameGeometry().left(), panel->frameGeometry().right() + 1);
+    // Within the offscreen platform's frame margins, which it reports only once shown.
+    EXPECT_NEAR(panel->deck(0)->frameGeometry().right() + 1, panel->frameGeometry().left(), 4);
+    EXPECT_EQ(panel->deck(0)->frameGeometry().top(), panel->frameGeometry().top());
+    panel->setWindowState(Qt::WindowMinimized);
+    QTest::qWait(20);
+    EXPECT_FALSE(panel->deck(0)->isVisible());
+    EXPECT_FALSE(panel->playList()->isVisible());
+    panel->setWindowState(Qt::WindowNoState);
+    QTest::qWait(20);
+    EXPECT_TRUE(panel->deck(1)->isVisible());
+    EXPECT_TRUE(panel->analyzer()->isVisible());
+    mainWindowReady = 0;
 }
