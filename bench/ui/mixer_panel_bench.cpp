@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QImage>
-#include <cstdlib>
 
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
@@ -41,7 +40,6 @@ void BM_PaintMixerPanel(benchmark::State& state) {
             panel.render(&image);
             benchmark::DoNotOptimize(image.constBits());
         }
-        if (std::getenv("MP_SAVE")) image.save(std::getenv("MP_SAVE"));
         state.SetLabel(std::to_string(panel.width()) + "x" + std::to_string(panel.height()));
     }
     mixer.destroyOwned();
