@@ -44,6 +44,7 @@ void MixerEngine::OpenOutputs(const std::string& mainId, const std::string& main
     if (mix_.OpenOutputDevices(mainId, mainName, monitorId, monitorName))
         postMessage(mainDialogWindow, UWM_SHOW_MAIN_LEVEL);
     mix_.SetCrossFadeCurve(mix_.crossFadeCurve.value);  // new outputs take the curve and levels
+    postMessage(mainDialogWindow, UWM_REFRESH_CROSS_FADE_CURVE_GRAPH);  // the graph shows the main output's tables
 }
 
 // New buffers start at the track's rate, centred: the deck's tempo and pan are put back,

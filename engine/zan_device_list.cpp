@@ -141,6 +141,9 @@ void CZanSoundDeviceLists::Refresh(const std::vector<SoundDeviceInfo>& devices, 
     monitorList = mainList;
     SelectStoredDevice(mainList, monitorList, storedMain, 1);
     SelectStoredDevice(monitorList, mainList, storedMonitor, 2);
+    // A fallback may land on the entry the main list holds (its stored half after a split):
+    // the selection rule moves the monitor off it, as if the user had chosen the main entry.
+    ChangeSelection(mainList, mainList.selected, monitorList);
 }
 
 void CZanSoundDeviceLists::Confirm() {

@@ -74,6 +74,7 @@ bool CZanAudioDlg::OnInitDialog() {
 
     mixer_ = std::make_unique<CZanMixer>(services_.mixer);
     mixerPanel_ = new MixerPanel(this, *mixer_);
+    mixerPanel_->setOptionsServices(services_.soundDevices, services_.mixer.settings, &services_.mixer.soundSystem);
     mixerPanel_->adjustSize();
     mixerRectAtCreation_ = mixerPanel_->geometry();  // without the frame it has once shown
     openStoredOutputs();
@@ -223,6 +224,8 @@ void CZanAudioDlg::onTimer(int id) {
 void CZanAudioDlg::showCpuUsage() {
     cpuUsageBar_->setValue(static_cast<int>(cpuUsage_));
     cpuUsageLabel_->setText(QString::fromStdString(cpuUsageText_));
+    // This window is never seen: the mixer panel shows the meter to the user.
+    if (mixerPanel_) mixerPanel_->showCpuUsage(static_cast<int>(cpuUsage_), cpuUsageLabel_->text());
 }
 
 // The refresh requests only copy a value that its panel already holds into one of that

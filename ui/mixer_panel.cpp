@@ -5,13 +5,18 @@
 #include <QMenu>
 #include <QMessageBox>
 
+#include "app/message_catalogue.h"
 #include "app/shared_state.h"
+#include "deck/deck.h"
 #include "engine/mixer_engine.h"
+#include "engine/zan_device_list.h"
 #include "engine/zan_mixer.h"
 #include "ui/analyzer_panel.h"
 #include "ui/deck_panel.h"
+#include "ui/dialog_seam.h"
 #include "ui/effects_panel.h"
 #include "ui/equalizer_panel.h"
+#include "ui/options_dialog.h"
 #include "ui/play_list_panel.h"
 
 namespace quillmix {
@@ -19,10 +24,12 @@ namespace quillmix {
 MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
     : PanelDialog(parent, "Quillmix", dialogUnits(214, 212)), mixer_(mixer) {
     setObjectName("mixer");
-    confirmExit = [this] {
-        return QMessageBox::question(this, "Quillmix", "Are you sure you want to exit?",
-                                     QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
-    };
+    // The layout is in dialog units of the 8-point dialog font.
+    QFont dialogFont = font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
+    confirmExit = [this] { return dialogSeam().askOkCancel(this, "Quillmix", "Are you sure you want to exit?"); };
+    runOptionsDialog = [](OptionsDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
     // Shown without a nested loop: the notice arrives while decks may be mid-operation.
     mixer.engine().deviceLostNotice = [this](const std::string& text) {
         auto* box = new QMessageBox(QMessageBox::Warning, "Quillmix", QString::fromStdString(text), QMessageBox::Ok, this);
@@ -30,8 +37,15 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     };
+    createPanels(parent);
+    createControls();
+}
+
+MixerPanel::~MixerPanel() { destroyOwnedPanels(); }
+
+void MixerPanel::createPanels(QWidget* parent) {
     analyzer_ = new AnalyzerPanel(parent);
-    playList_ = new PlayListPanel(parent, *mixer.playList());
+    playList_ = new PlayListPanel(parent, *mixer_.playList());
     for (int d = 0; d < kDeckCount; ++d) {
         decks_[d] = new DeckPanel(parent, *mixer.deck(d), d);
         decks_[d]->setChartSource(mixer.analysis());
@@ -42,8 +56,6 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
                                                               effects_[1], equalizers_[0], equalizers_[1]})
         p->setKeyTarget(this);
 }
-
-MixerPanel::~MixerPanel() { destroyOwnedPanels(); }
 
 void MixerPanel::destroyOwnedPanels() {
     for (int d = 0; d < kDeckCount; ++d) {
@@ -60,6 +72,29 @@ void MixerPanel::destroyOwnedPanels() {
     playList_ = nullptr;
 }
 
+void MixerPanel::setOptionsServices(CZanSoundDeviceLists* lists, SettingsStore* settings, SoundSystem* system) {
+    soundDevices_ = lists;
+    settings_ = settings;
+    soundSystem_ = system;
+}
+
+// "Show": after OK both decks unload (their buffers belong to the old outputs), the outputs
+// reopen on the chosen devices, and what shows the deck colours is redrawn. Cancel changes
+// nothing.
+void MixerPanel::onOptions() {
+    if (!soundDevices_ || !soundSystem_) return;
+    OptionsDialog dialog(this, *soundDevices_, *soundSystem_, settings_);
+    if (!runOptionsDialog || !runOptionsDialog(dialog)) return;
+    *soundDevices_ = dialog.lists();
+    for (int d = 0; d < kDeckCount; ++d) mixer_.deck(d)->Unload();
+    const CZanSoundDeviceLists& lists = *soundDevices_;
+    mixer_.engine().OpenOutputs(lists.GetMainDeviceGuid(), lists.mainDeviceText, lists.GetMonitorDeviceGuid(),
+                                lists.monitorDeviceText);
+    showMonitorVolume();
+    refreshCurveGraph();
+    for (int d = 0; d < kDeckCount; ++d) postMessage(mainDialogWindow, UWM_REDRAW_CIRCULAR_CHART, static_cast<WParam>(d));
+}
+
 void MixerPanel::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (!confirmExit || !confirmExit()) return;
@@ -71,6 +106,49 @@ void MixerPanel::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     menu.addAction("&About Quillmix...", this, [this] { showAboutBox(this); });
     menu.exec(event->globalPos());
+}
+
+// Minimising hides the other panels and restoring shows them; maximising places every
+// panel again. Only once the main window has placed them.
+void MixerPanel::changeEvent(QEvent* event) {
+    PanelDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !mainWindowReady) return;
+    setWindowTitle("Quillmix");
+    if (windowState() & Qt::WindowMinimized) showOtherPanels(false);
+    else if (windowState() & Qt::WindowMaximized) postMessage(mainDialogWindow, UWM_RELAYOUT_PANELS);
+    else showOtherPanels(true);
+}
+
+void MixerPanel::showOtherPanels(bool visible) {
+    for (QWidget* p : std::initializer_list<QWidget*>{analyzer_, playList_, decks_[0], decks_[1], effects_[0],
+                                                      effects_[1], equalizers_[0], equalizers_[1]})
+        if (p) p->setVisible(visible);
+}
+
+void MixerPanel::moveEvent(QMoveEvent* event) {
+    PanelDialog::moveEvent(event);
+    if (mainWindowReady) followMixer();
+}
+
+// The deck panels stand either side of the mixer, the equaliser and effects panels under
+// them; deck B, equaliser B and effects B take the sizes of their deck A counterparts.
+void MixerPanel::followMixer() {
+    if (!decks_[0] || !equalizers_[0] || !effects_[0]) return;
+    const QRect m = frameGeometry();
+    const int deckWidth = decks_[0]->frameGeometry().width();
+    const int eqWidth = equalizers_[0]->frameGeometry().width();
+    const int fxWidth = effects_[0]->frameGeometry().width();
+    const int right = m.x() + m.width();
+    const int bottom = m.y() + m.height();
+    decks_[1]->resize(decks_[0]->size());
+    equalizers_[1]->resize(equalizers_[0]->size());
+    effects_[1]->resize(effects_[0]->size());
+    decks_[0]->move(m.left() - deckWidth, m.top());
+    decks_[1]->move(right, m.top());
+    equalizers_[0]->move(m.left() - deckWidth, bottom);
+    equalizers_[1]->move(right + deckWidth - eqWidth, bottom);
+    effects_[0]->move(m.left() - deckWidth + eqWidth, bottom);
+    effects_[1]->move(right + deckWidth - eqWidth - fxWidth, bottom);
 }
 
 void showAboutBox(QWidget* parent) {
