@@ -2,27 +2,9 @@
 
 #include <algorithm>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
+#include "dsp/flush_denormals.h"
 
 namespace quillmix {
-
-namespace {
-// Flush-to-zero and denormals-are-zero for the duration of a block, restored afterwards so
-// the caller's floating-point mode is left as it was. The stages also flush their own
-// recursive state, so this is a second line of defence, not the only one.
-class ScopedFlushDenormals {
-public:
-#if defined(__SSE__)
-    ScopedFlushDenormals() noexcept : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | 0x8040u); }
-    ~ScopedFlushDenormals() { _mm_setcsr(saved_); }
-
-private:
-    unsigned saved_;
-#endif
-};
-}  // namespace
 
 std::unique_ptr<DeckEffectChain> DeckEffectChain::build(const DeckChainLayout& layout, double sampleRate) {
     if (layout.empty()) return nullptr;

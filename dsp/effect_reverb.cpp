@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/flush_denormals.h"
+
 namespace quillmix {
 
 namespace {
@@ -36,6 +38,10 @@ void ReverbEffect::prepare(double sampleRate) {
         lines_[i].length = scaledLength(kLineLengths[i], sampleRate);
         lines_[i].line.allocate(lines_[i].length);
     }
+    longestSpan_ = kMaxSpan;
+    for (const auto& side : diffusers_)
+        for (const Diffuser& d : side) longestSpan_ = std::min(longestSpan_, d.length);
+    for (const DampedLine& l : lines_) longestSpan_ = std::min(longestSpan_, l.length);
     deriveLoopFilters();
     reset();
 }
@@ -69,23 +75,24 @@ void ReverbEffect::deriveLoopFilters() noexcept {
     }
 }
 
-float ReverbEffect::diffuse(int channel, float input) noexcept {
-    float signal = input;
-    for (auto& d : diffusers_[channel]) {
-        const float delayed = d.line.tap(d.length);
-        const float written = flushTiny(signal + kDiffusion * delayed);
-        d.line.push(written);
-        signal = delayed - kDiffusion * written;
+// Four all-pass diffusers in series over one span of one channel, in place.
+void ReverbEffect::diffuseSpan(int channel, float* signal, int frames) noexcept {
+    float delayed[kMaxSpan], written[kMaxSpan];
+    for (Diffuser& d : diffusers_[channel]) {
+        d.line.readBlock(d.length, delayed, frames);
+        for (int f = 0; f < frames; ++f) {
+            written[f] = signal[f] + kDiffusion * delayed[f];
+            signal[f] = delayed[f] - kDiffusion * written[f];
+        }
+        d.line.pushBlock(written, frames);
     }
-    return signal;
 }
 
-void ReverbEffect::mixAndFeedBack(const std::array<float, kLineCount>& damped, float left,
-                                  float right) noexcept {
-    // In-place fast Walsh-Hadamard transform, scaled by 1/sqrt(8) to stay orthonormal.
-    std::array<float, kLineCount> v = damped;
-    for (int span = 1; span < kLineCount; span *= 2) {
-        for (int i = 0; i < kLineCount; i += 2 * span) {
+namespace {
+// In-place fast Walsh-Hadamard transform of eight values (unscaled).
+inline void hadamard8(float* v) noexcept {
+    for (int span = 1; span < ReverbEffect::kLineCount; span *= 2) {
+        for (int i = 0; i < ReverbEffect::kLineCount; i += 2 * span) {
             for (int j = i; j < i + span; ++j) {
                 const float a = v[j], b = v[j + span];
                 v[j] = a + b;
@@ -93,28 +100,59 @@ void ReverbEffect::mixAndFeedBack(const std::array<float, kLineCount>& damped, f
             }
         }
     }
-    constexpr float kNorm = 0.35355339f;
+}
+}  // namespace
+
+// One span of at most longestSpan_ frames: the line taps of the span were all written
+// before it, so they are read up front and the feedback is written back at the end.
+void ReverbEffect::processSpan(float* interleavedStereo, int frames) noexcept {
+    float feed[2][kMaxSpan];
+    for (int f = 0; f < frames; ++f) {
+        feed[0][f] = interleavedStereo[2 * f];
+        feed[1][f] = interleavedStereo[2 * f + 1];
+    }
+    diffuseSpan(0, feed[0], frames);
+    diffuseSpan(1, feed[1], frames);
+
+    float taps[kLineCount][kMaxSpan];
+    float gain[kLineCount], pole[kLineCount], state[kLineCount];
     for (int i = 0; i < kLineCount; ++i) {
-        const float feed = (i % 2 == 0) ? left : right;
-        lines_[i].line.push(flushTiny(kNorm * v[i] + feed));
+        lines_[i].line.readBlock(lines_[i].length, taps[i], frames);
+        gain[i] = lines_[i].inputGain;
+        pole[i] = lines_[i].pole;
+        state[i] = lines_[i].state;
+    }
+    constexpr float kNorm = 0.35355339f;  // 1/sqrt(8): keeps the transform orthonormal
+    for (int f = 0; f < frames; ++f) {
+        float v[kLineCount];
+        for (int i = 0; i < kLineCount; ++i) {
+            state[i] = gain[i] * taps[i][f] + pole[i] * state[i];
+            v[i] = state[i];
+        }
+        float wetLeft = 0.0f, wetRight = 0.0f;
+        for (int i = 0; i < kLineCount; i += 2) {
+            wetLeft += state[i];
+            wetRight += state[i + 1];
+        }
+        hadamard8(v);
+        // The taps of frame f are used up: the slot takes the line's new input.
+        for (int i = 0; i < kLineCount; ++i) taps[i][f] = kNorm * v[i] + feed[i % 2][f];
+        interleavedStereo[2 * f] += kWetLevel * wetLeft;
+        interleavedStereo[2 * f + 1] += kWetLevel * wetRight;
+    }
+    for (int i = 0; i < kLineCount; ++i) {
+        lines_[i].line.pushBlock(taps[i], frames);
+        lines_[i].state = state[i];
     }
 }
 
 void ReverbEffect::process(float* interleavedStereo, int frames) noexcept {
-    for (int f = 0; f < frames; ++f) {
-        float& left = interleavedStereo[2 * f];
-        float& right = interleavedStereo[2 * f + 1];
-        std::array<float, kLineCount> damped;
-        float wetLeft = 0.0f, wetRight = 0.0f;
-        for (int i = 0; i < kLineCount; ++i) {
-            DampedLine& l = lines_[i];
-            l.state = flushTiny(l.inputGain * l.line.tap(l.length) + l.pole * l.state);
-            damped[i] = l.state;
-            (i % 2 == 0 ? wetLeft : wetRight) += l.state;
-        }
-        mixAndFeedBack(damped, diffuse(0, left), diffuse(1, right));
-        left += kWetLevel * wetLeft;
-        right += kWetLevel * wetRight;
+    ScopedFlushDenormals flushDenormals;
+    while (frames > 0) {
+        const int span = std::min(frames, longestSpan_);
+        processSpan(interleavedStereo, span);
+        interleavedStereo += 2 * span;
+        frames -= span;
     }
 }
 
