@@ -70,6 +70,29 @@ TEST(SoundBufferTest, PlaysSamplesUnchangedAtFullVolumeAndLoops) {
     }
 }
 
+// Samples are stored four to a word: writes that start or end inside a word, or wrap at
+// the end of the ring, change exactly the samples they cover.
+TEST(SoundBufferTest, WritesAtAnySampleOffsetKeepTheirNeighbours) {
+    auto device = steppedDevice();
+    auto buffer = device->createBuffer({44100, kFrontPair});
+    const auto noise = soundNoise(8, 2, 30000);  // 16 samples
+    constexpr int kSamples = kSoundBufferBytes / 2;
+    std::vector<std::int16_t> expected(kSamples, 0);
+    auto writeBoth = [&](int sample, int count) {
+        buffer->write(2 * sample, noise.data(), count);
+        for (int i = 0; i < count; ++i) expected[(sample + i) % kSamples] = noise[i];
+    };
+    writeBoth(1, 2);
+    writeBoth(6, 13);
+    writeBoth(kSamples - 3, 9);
+    writeBoth(40, 16);
+    std::vector<std::int16_t> back(64);
+    for (int start : {0, 32, kSamples - 32}) {
+        buffer->read(2 * start, back.data(), 64);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(back[i], expected[(start + i) % kSamples]) << start + i;
+    }
+}
+
 TEST(SoundBufferTest, VolumeAndPanFollowTheirDecibelLaws) {
     auto device = steppedDevice();
     auto buffer = filledBuffer(*device, std::vector<std::int16_t>(2 * 4096, 20000));
