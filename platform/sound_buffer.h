@@ -94,8 +94,9 @@ public:
 
     // Audio thread: applies queued commands, then, if playing, renders `frames` (at most the
     // device's block size) and adds them to the float bus of `busChannels` interleaved
-    // channels. No allocation, no lock, no I/O.
-    void renderAdd(float* bus, int busChannels, int frames) noexcept;
+    // channels. No allocation, no lock, no I/O. Returns whether it added anything (false
+    // when stopped or held at silence).
+    bool renderAdd(float* bus, int busChannels, int frames) noexcept;
 
 private:
     enum class CommandKind : std::uint8_t { play, stop, seek, fadeIn, fadeOut };

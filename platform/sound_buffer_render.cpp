@@ -16,18 +16,19 @@ constexpr std::uint64_t kRingLength = static_cast<std::uint64_t>(kSoundBufferFra
 constexpr int kFadeTailFrames = 64;
 }  // namespace
 
-void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
+bool SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
     Command command;
     while (commands_.pop(command)) applyCommand(command);
     // Seq_cst pairs with the exchange in swapEffectChain and the mixer's epoch.
     AudioEffectChain* const chain = chain_.load();
     if (!active_) {
         settleChain(chain);
-        return;
+        return false;
     }
     const std::uint64_t step = SincResampler::stepFor(frequency_.load(std::memory_order_relaxed), deviceRate_);
     const auto fromFrame = static_cast<std::uint32_t>(position_ >> 32);
-    if (heldSilent()) {
+    const bool silent = heldSilent();
+    if (silent) {
         // A buffer held at silence (a deck faded out of this output) is not heard: its
         // cursor and notifications go on, but nothing is resampled, processed or mixed.
         position_ = (position_ + step * static_cast<std::uint64_t>(frames)) % kRingLength;
@@ -44,6 +45,7 @@ void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
     notifyPassed(fromFrame, (toFrame + kSoundBufferFrames - fromFrame) % kSoundBufferFrames);
     // Release: a reader of the cursor also sees what was rendered up to it.
     publishedFrame_.store(toFrame, std::memory_order_release);
+    return !silent;
 }
 
 bool SoundBuffer::heldSilent() const noexcept {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "platform/realtime_guard.h"
@@ -85,12 +86,24 @@ void SoundMixer::render(std::int16_t* out, int frames) noexcept {
     epoch_.fetch_add(1);  // even: idle
 }
 
+// The bus is cleared only as far as an earlier block wrote to it, and a block that no
+// buffer added to comes out as zeros without a conversion pass: with nothing playing,
+// the block costs the buffers' command checks and one memset of the output.
 void SoundMixer::renderBlock(std::int16_t* out, int frames) noexcept {
     float* bus = bus_.data();
-    std::fill(bus, bus + static_cast<std::ptrdiff_t>(frames) * channels_, 0.0f);
+    const std::ptrdiff_t samples = static_cast<std::ptrdiff_t>(frames) * channels_;
+    std::fill(bus, bus + busDirtySamples_, 0.0f);
+    busDirtySamples_ = 0;
+    bool added = false;
     for (auto& slot : slots_) {
-        if (SoundBuffer* buffer = slot.load()) buffer->renderAdd(bus, channels_, frames);
+        if (SoundBuffer* buffer = slot.load()) added |= buffer->renderAdd(bus, channels_, frames);
     }
+    if (!added) {
+        std::memset(out, 0, static_cast<std::size_t>(samples) * sizeof(std::int16_t));
+        for (int c = 0; c < channels_; ++c) lineGains_[c] = volumes_->channelGain(c);
+        return;
+    }
+    busDirtySamples_ = samples;
     for (int c = 0; c < channels_; ++c) {
         // Ramp each channel's line gain across the block so a volume change never clicks.
         const float from = lineGains_[c];

@@ -72,6 +72,7 @@ private:
     std::atomic<std::uint64_t> epoch_{0};
     std::atomic<std::uint64_t> framesRendered_{0};
     std::vector<float> bus_;                 // one block, interleaved
+    std::ptrdiff_t busDirtySamples_ = 0;     // how much of bus_ the last block left non-zero
     std::vector<float> lineGains_;           // per channel, at the end of the last block
 };
 
