@@ -12,6 +12,7 @@
 // Decks are 0 (A) and 1 (B); any other deck number finds nothing and changes nothing.
 // Rows are 0-based; out-of-range rows are ignored.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,11 @@ public:
     // The loader finished a file: every entry with that path gets the length (and the
     // loader's title, when it found one), or is marked failed ("???").
     void OnTrackLengthLoaded();
+    // True while the loader is measuring or some entry still awaits a length: the panel
+    // runs its request timer only then. `handler` (may be empty) is called whenever an
+    // entry comes to await a length, so that the panel can start the timer again.
+    bool LengthsOutstanding() const;
+    void SetLengthWantedHandler(std::function<void()> handler) { lengthWanted_ = std::move(handler); }
 
     // ---- The panel's own operations ----
     // Moves the selection alone (-1: none), as when the mixer adds a deck's track.
@@ -131,6 +137,7 @@ private:
     std::vector<PlayListEntry> entries_;
     DisplayMode mode_ = DisplayMode::fileName;
     int selectedRow_ = -1;
+    std::function<void()> lengthWanted_;
 };
 
 }  // namespace quillmix

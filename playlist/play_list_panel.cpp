@@ -8,12 +8,21 @@ namespace quillmix {
 
 CZanPlayList2::CZanPlayList2(QWidget* parent) : PanelDialog(parent, "Play List", dialogUnits(348, 190)) {
     setObjectName("playList");
-    // Entries whose length is unknown are measured one at a time in the background.
+    // Entries whose length is unknown are measured one at a time in the background, on a
+    // timer that runs only while some length is outstanding.
+    model_.SetLengthWantedHandler([this] { startLengthTimer(); });
+}
+
+void CZanPlayList2::startLengthTimer() {
+    if (lengthTimerRunning_) return;
     setWindowTimer(kLengthTimer, kLengthRequestPeriodMs);
+    lengthTimerRunning_ = true;
 }
 
 void CZanPlayList2::onTimer(int id) {
-    if (id == kLengthTimer) model_.RequestNextLength();
+    if (id != kLengthTimer || model_.RequestNextLength() || model_.LengthsOutstanding()) return;
+    killWindowTimer(kLengthTimer);
+    lengthTimerRunning_ = false;
 }
 
 void CZanPlayList2::changeEvent(QEvent* event) {

@@ -16,12 +16,16 @@ public:
     void onTimer(int id) override;
 
     static constexpr int kLengthTimer = 1;
+    bool lengthTimerRunning() const { return lengthTimerRunning_; }
 
 protected:
     // While the play list is the active window, typing goes to it and no shortcut acts.
     void changeEvent(QEvent* event) override;
 
 private:
+    void startLengthTimer();
+
+    bool lengthTimerRunning_ = false;
     MixerWindowLink mixerLink_;
     SharedTrackLengthLoader loaderLink_;
     PlayListModel model_{mixerLink_, loaderLink_};
