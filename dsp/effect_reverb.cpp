@@ -5,6 +5,10 @@
 
 #include "dsp/flush_denormals.h"
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 namespace quillmix {
 
 namespace {
@@ -101,7 +105,74 @@ inline void hadamard8(float* v) noexcept {
         }
     }
 }
+
+constexpr float kNorm = 0.35355339f;  // 1/sqrt(8): keeps the transform orthonormal
+
+#if defined(__SSE__)
+// hadamard8 on lines 0-3 (a) and 4-7 (b): the same sums and differences, each pair formed
+// as a lane plus its partner with the sign flipped where the scalar form subtracts.
+inline void hadamard8(__m128& a, __m128& b) noexcept {
+    const __m128 odd = _mm_setr_ps(0.0f, -0.0f, 0.0f, -0.0f), high = _mm_setr_ps(0.0f, 0.0f, -0.0f, -0.0f);
+    a = _mm_add_ps(_mm_xor_ps(a, odd), _mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 3, 0, 1)));
+    b = _mm_add_ps(_mm_xor_ps(b, odd), _mm_shuffle_ps(b, b, _MM_SHUFFLE(2, 3, 0, 1)));
+    a = _mm_add_ps(_mm_xor_ps(a, high), _mm_shuffle_ps(a, a, _MM_SHUFFLE(1, 0, 3, 2)));
+    b = _mm_add_ps(_mm_xor_ps(b, high), _mm_shuffle_ps(b, b, _MM_SHUFFLE(1, 0, 3, 2)));
+    const __m128 sum = _mm_add_ps(a, b);
+    b = _mm_sub_ps(a, b);
+    a = sum;
+}
+#endif
 }  // namespace
+
+// Per frame: the damped line outputs (one-pole low-passes of the taps), their even and
+// odd sums into the output, and the mixed feedback with the diffused input back into
+// `taps` (whose slot for the frame is used up by then).
+void ReverbEffect::runLines(float (*taps)[kMaxSpan], const float (*feed)[kMaxSpan], float* out, int frames,
+                            const float* gain, const float* pole, float* state) noexcept {
+#if defined(__SSE__)
+    const __m128 g0 = _mm_loadu_ps(gain), g1 = _mm_loadu_ps(gain + 4);
+    const __m128 p0 = _mm_loadu_ps(pole), p1 = _mm_loadu_ps(pole + 4);
+    const __m128 norm = _mm_set1_ps(kNorm), wet = _mm_set1_ps(kWetLevel);
+    __m128 s0 = _mm_loadu_ps(state), s1 = _mm_loadu_ps(state + 4);
+    for (int f = 0; f < frames; ++f) {
+        const __m128 t0 = _mm_setr_ps(taps[0][f], taps[1][f], taps[2][f], taps[3][f]);
+        const __m128 t1 = _mm_setr_ps(taps[4][f], taps[5][f], taps[6][f], taps[7][f]);
+        s0 = _mm_add_ps(_mm_mul_ps(g0, t0), _mm_mul_ps(p0, s0));
+        s1 = _mm_add_ps(_mm_mul_ps(g1, t1), _mm_mul_ps(p1, s1));
+        const __m128 even = _mm_add_ps(s0, s1);  // lanes: left, right, left, right
+        const __m128 pair = _mm_add_ps(even, _mm_movehl_ps(even, even));
+        __m128 v0 = s0, v1 = s1;
+        hadamard8(v0, v1);
+        const __m128 input = _mm_unpacklo_ps(_mm_set1_ps(feed[0][f]), _mm_set1_ps(feed[1][f]));
+        alignas(16) float next[kLineCount];
+        _mm_store_ps(next, _mm_add_ps(_mm_mul_ps(norm, v0), input));
+        _mm_store_ps(next + 4, _mm_add_ps(_mm_mul_ps(norm, v1), input));
+        for (int i = 0; i < kLineCount; ++i) taps[i][f] = next[i];
+        __m128 frame = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(out + 2 * f));
+        frame = _mm_add_ps(frame, _mm_mul_ps(wet, pair));
+        _mm_storel_pi(reinterpret_cast<__m64*>(out + 2 * f), frame);
+    }
+    _mm_storeu_ps(state, s0);
+    _mm_storeu_ps(state + 4, s1);
+#else
+    for (int f = 0; f < frames; ++f) {
+        float v[kLineCount];
+        for (int i = 0; i < kLineCount; ++i) {
+            state[i] = gain[i] * taps[i][f] + pole[i] * state[i];
+            v[i] = state[i];
+        }
+        float wetLeft = 0.0f, wetRight = 0.0f;
+        for (int i = 0; i < kLineCount; i += 2) {
+            wetLeft += state[i];
+            wetRight += state[i + 1];
+        }
+        hadamard8(v);
+        for (int i = 0; i < kLineCount; ++i) taps[i][f] = kNorm * v[i] + feed[i % 2][f];
+        out[2 * f] += kWetLevel * wetLeft;
+        out[2 * f + 1] += kWetLevel * wetRight;
+    }
+#endif
+}
 
 // One span of at most longestSpan_ frames: the line taps of the span were all written
 // before it, so they are read up front and the feedback is written back at the end.
@@ -122,24 +193,7 @@ void ReverbEffect::processSpan(float* interleavedStereo, int frames) noexcept {
         pole[i] = lines_[i].pole;
         state[i] = lines_[i].state;
     }
-    constexpr float kNorm = 0.35355339f;  // 1/sqrt(8): keeps the transform orthonormal
-    for (int f = 0; f < frames; ++f) {
-        float v[kLineCount];
-        for (int i = 0; i < kLineCount; ++i) {
-            state[i] = gain[i] * taps[i][f] + pole[i] * state[i];
-            v[i] = state[i];
-        }
-        float wetLeft = 0.0f, wetRight = 0.0f;
-        for (int i = 0; i < kLineCount; i += 2) {
-            wetLeft += state[i];
-            wetRight += state[i + 1];
-        }
-        hadamard8(v);
-        // The taps of frame f are used up: the slot takes the line's new input.
-        for (int i = 0; i < kLineCount; ++i) taps[i][f] = kNorm * v[i] + feed[i % 2][f];
-        interleavedStereo[2 * f] += kWetLevel * wetLeft;
-        interleavedStereo[2 * f + 1] += kWetLevel * wetRight;
-    }
+    runLines(taps, feed, interleavedStereo, frames, gain, pole, state);
     for (int i = 0; i < kLineCount; ++i) {
         lines_[i].line.pushBlock(taps[i], frames);
         lines_[i].state = state[i];

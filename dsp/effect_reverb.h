@@ -61,6 +61,8 @@ private:
     void deriveLoopFilters() noexcept;
     void diffuseSpan(int channel, float* signal, int frames) noexcept;
     void processSpan(float* interleavedStereo, int frames) noexcept;
+    static void runLines(float (*taps)[kMaxSpan], const float (*feed)[kMaxSpan], float* out, int frames,
+                         const float* gain, const float* pole, float* state) noexcept;
 
     float reverbTimeMs_ = 1000.0f;
     float highFrequencyRatio_ = 0.001f;
