@@ -3,8 +3,10 @@
 #include "platform/sound_buffer.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "platform/messaging.h"
@@ -49,10 +51,15 @@ namespace {
 constexpr int kLaneBits = 16;
 constexpr std::uint64_t kLaneMask = 0xFFFF;
 
+// Sample k of four in bits 16k: on a little-endian host that is the samples' own bytes.
 std::uint64_t packWord(const std::int16_t* s) {
     std::uint64_t word = 0;
-    for (int lane = 0; lane < 4; ++lane)
-        word |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(s[lane])) << (kLaneBits * lane);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, s, sizeof word);
+    } else {
+        for (int lane = 0; lane < 4; ++lane)
+            word |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(s[lane])) << (kLaneBits * lane);
+    }
     return word;
 }
 }  // namespace

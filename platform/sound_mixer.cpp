@@ -11,6 +11,15 @@
 
 namespace quillmix {
 
+namespace {
+// Rounds to the nearest integer, ties to even, as lrint does in the default rounding mode,
+// without a library call: adding 1.5 x 2^23 leaves no fraction bits for |x| < 2^22.
+inline float roundToInteger(float x) noexcept {
+    constexpr float kShift = 12582912.0f;
+    return (x + kShift) - kShift;
+}
+}  // namespace
+
 double amplitudeOfHundredthsDb(double hundredthsDb) {
     if (hundredthsDb <= kVolumeSilent) return 0.0;
     return std::pow(10.0, hundredthsDb / 2000.0);
@@ -113,7 +122,7 @@ void SoundMixer::renderBlock(std::int16_t* out, int frames) noexcept {
             const float gain = n + 1 == frames ? to : from + slope * static_cast<float>(n + 1);
             const float v = bus[static_cast<std::ptrdiff_t>(n) * channels_ + c] * gain * 32768.0f;
             const float clipped = std::clamp(v, -32768.0f, 32767.0f);
-            out[static_cast<std::ptrdiff_t>(n) * channels_ + c] = static_cast<std::int16_t>(std::lrint(clipped));
+            out[static_cast<std::ptrdiff_t>(n) * channels_ + c] = static_cast<std::int16_t>(roundToInteger(clipped));
         }
         lineGains_[c] = to;
     }
