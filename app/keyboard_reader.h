@@ -20,6 +20,12 @@ public:
     const std::uint8_t* GetPressedKeys(int& count);
     bool IsShiftDown() const { return keys_.isDown(HeldKeys::kShift); }
     bool IsCtrlDown() const { return keys_.isDown(HeldKeys::kCtrl); }
+    bool IsAnyKeyDown() const { return keys_.anyDown(); }
+
+    // The poll thread sleeps here while no key is down (HeldKeys::waitForPress); Wake ends
+    // the sleep, for a stop.
+    void WaitForKey() const { keys_.waitForPress(); }
+    void Wake() const { keys_.wake(); }
 
     // The mapped key codes in output order.
     static const std::array<std::uint8_t, kMappedKeyCount>& mappedKeys();

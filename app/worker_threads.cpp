@@ -9,9 +9,13 @@ namespace quillmix {
 
 namespace {
 
+// Asleep while no key is down; while some key is, a poll every 15 ms.
 void keyboardPollLoop(KeyboardReader* reader) {
     setCurrentThreadPriority(ThreadPriority::timeCritical);
     while (flagSet(keyboardThreadRunning)) {
+        reader->WaitForKey();
+        if (!flagSet(keyboardThreadRunning)) break;
+        if (!reader->IsAnyKeyDown()) continue;
         if (keyboardShortcutsEnabled.load(std::memory_order_relaxed) == 1) {
             int count = 0;
             const std::uint8_t* codes = reader->GetPressedKeys(count);
@@ -75,6 +79,11 @@ void startNotifyThread(int deck, NotifyThreadParts parts) {
 void startKeyboardPollThread(KeyboardReader& reader) {
     writeFlag(keyboardThreadRunning, 1);  // raised before the thread runs, for the same reason
     std::thread(keyboardPollLoop, &reader).detach();
+}
+
+void stopKeyboardPollThread(const KeyboardReader& reader) {
+    writeFlag(keyboardThreadRunning, 0);
+    reader.Wake();
 }
 
 void startPlayForwardNotifyThread(int deck) {

@@ -14,10 +14,15 @@ namespace quillmix {
 class KeyboardReader;
 
 // Starts the keyboard poll thread (time-critical priority, detached). It sets
-// keyboardThreadRunning to 1 and, every 15 ms while it stays 1 and keyboardShortcutsEnabled
-// is 1, sends UWM_KEY_PRESSED for each held mapped key, wParam = the code as a signed byte
-// widened. It ends when keyboardThreadRunning is 0.
+// keyboardThreadRunning to 1 and, while it stays 1, sleeps until some key is down; while
+// one is, every 15 ms (the first time at once) it sends UWM_KEY_PRESSED for each held
+// mapped key if keyboardShortcutsEnabled is 1, wParam = the code as a signed byte widened.
+// It ends once stopKeyboardPollThread has cleared the flag and woken it.
 void startKeyboardPollThread(KeyboardReader& reader);
+// Clears keyboardThreadRunning and wakes the poll thread so that it sees it. The reader
+// must outlive the thread's last look at it: let the window thread run a moment before
+// destroying it.
+void stopKeyboardPollThread(const KeyboardReader& reader);
 
 // Start the notify threads of a deck (highest priority, detached). Each resets its "Is Done"
 // event, sets its run flag, and sends one UWM_PLAY_FORWARD_NOTIFY / UWM_PLAY_BACKWARD_NOTIFY

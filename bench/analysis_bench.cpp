@@ -1,5 +1,6 @@
-// Per-chunk cost of the analysis: the 10-band octave bank by each filtering method, and one
-// whole analysis run with all three measurements on.
+// Per-chunk cost of the analysis: the 10-band octave bank by each filtering method, its
+// level-only route (what the octave analysis runs), and one whole analysis run with all
+// three measurements on.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -38,6 +39,22 @@ void octaveBankProcess(benchmark::State& state, CZanFilterBank::Method method) {
     state.SetLabel("per chunk, 10 bands of 256 taps");
 }
 
+// The octave analysis' own call: the ten band levels without the band outputs.
+void BM_OctaveBankProcessLevels(benchmark::State& state) {
+    auto bank = std::make_unique<CZanFilterBank>();
+    bank->Design(10);
+    const int chunks = 8;
+    const auto input = randomChunks(chunks);
+    std::array<float, CZanFilterBank::kMaxBands> levels{};
+    int next = 0;
+    for (auto _ : state) {
+        bank->ProcessLevels(input.data() + next * CZanFilterBank::kChunkLength, levels.data());
+        benchmark::DoNotOptimize(levels.data());
+        next = (next + 1) % chunks;
+    }
+    state.SetLabel("per chunk, levels of 10 bands of 256 taps");
+}
+
 void BM_OctaveBankProcessDirect(benchmark::State& state) {
     octaveBankProcess(state, CZanFilterBank::Method::direct);
 }
@@ -49,6 +66,7 @@ void BM_OctaveBankProcessFast(benchmark::State& state) {
 
 BENCHMARK(BM_OctaveBankProcessDirect)->Name("BM_OctaveBankProcess/direct")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OctaveBankProcessFast)->Name("BM_OctaveBankProcess/fast")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OctaveBankProcessLevels)->Name("BM_OctaveBankProcess/levels")->Unit(benchmark::kMicrosecond);
 
 namespace {
 

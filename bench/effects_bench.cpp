@@ -57,17 +57,22 @@ void parametricEqBenchmark(benchmark::State& state) {
     runSeconds(state, [&](float* block, int frames) { eq.process(block, frames); });
 }
 
-void BM_DeckEq5Reverb(benchmark::State& state) {
+// Five equaliser bands (cutting and boosting by 4 dB, or flat at 0 dB) and the reverb.
+void deckEq5Reverb(benchmark::State& state, float bandGainDb) {
     DeckChainLayout layout;
     layout.equalizerBandCount = 5;
     const float centres[5] = {46.875f, 187.5f, 750.0f, 3000.0f, 12000.0f};
-    for (int b = 0; b < 5; ++b) layout.bands[b] = {std::max(centres[b], 80.0f), 24.0f, b % 2 ? 4.0f : -4.0f};
+    for (int b = 0; b < 5; ++b)
+        layout.bands[b] = {std::max(centres[b], 80.0f), 24.0f, b % 2 ? bandGainDb : -bandGainDb};
     layout.effect = EffectKind::Reverb;
     layout.effectParameters = {1000.0f, 0.001f};
     auto chain = DeckEffectChain::build(layout, kRate);
     runSeconds(state, [&](float* block, int frames) { chain->process(block, frames); });
 }
+void BM_DeckEq5Reverb(benchmark::State& state) { deckEq5Reverb(state, 4.0f); }
+void BM_DeckEq5ReverbFlat(benchmark::State& state) { deckEq5Reverb(state, 0.0f); }
 BENCHMARK(BM_DeckEq5Reverb)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DeckEq5ReverbFlat)->Name("BM_DeckEq5Reverb/flat")->Unit(benchmark::kMicrosecond);
 
 const bool registered = [] {
     const std::pair<const char*, EffectKind> effects[] = {

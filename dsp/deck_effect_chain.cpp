@@ -2,27 +2,9 @@
 
 #include <algorithm>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
+#include "dsp/flush_denormals.h"
 
 namespace quillmix {
-
-namespace {
-// Flush-to-zero and denormals-are-zero for the duration of a block, restored afterwards so
-// the caller's floating-point mode is left as it was. The stages also flush their own
-// recursive state, so this is a second line of defence, not the only one.
-class ScopedFlushDenormals {
-public:
-#if defined(__SSE__)
-    ScopedFlushDenormals() noexcept : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | 0x8040u); }
-    ~ScopedFlushDenormals() { _mm_setcsr(saved_); }
-
-private:
-    unsigned saved_;
-#endif
-};
-}  // namespace
 
 std::unique_ptr<DeckEffectChain> DeckEffectChain::build(const DeckChainLayout& layout, double sampleRate) {
     if (layout.empty()) return nullptr;
@@ -92,8 +74,28 @@ void DeckEffectChain::takePendingParameters() noexcept {
 void DeckEffectChain::process(float* interleavedStereo, int frames) noexcept {
     ScopedFlushDenormals flushDenormals;
     takePendingParameters();
-    for (int b = 0; b < bandCount_; ++b) bands_[b].process(interleavedStereo, frames);
+    runEqualizer(interleavedStereo, frames);
     if (effect_) effect_->process(interleavedStereo, frames);
+}
+
+// The bands that are not bypassed, in one pass per span; a span ends where some band's
+// glide moves its coefficients.
+void DeckEffectChain::runEqualizer(float* interleavedStereo, int frames) noexcept {
+    while (frames > 0) {
+        StereoBiquad* filters[kMaxEqualizerBands];
+        int active = 0, span = frames;
+        for (int b = 0; b < bandCount_; ++b) {
+            if (bands_[b].bypassed()) continue;
+            span = std::min(span, bands_[b].beginSpan(frames));
+            filters[active++] = bands_[b].filter();
+        }
+        if (active == 0) return;
+        StereoBiquad::processCascade(filters, active, interleavedStereo, span);
+        for (int b = 0; b < bandCount_; ++b)
+            if (!bands_[b].bypassed()) bands_[b].endSpan(span);
+        interleavedStereo += 2 * span;
+        frames -= span;
+    }
 }
 
 void DeckEffectChain::reset() noexcept {

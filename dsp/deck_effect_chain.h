@@ -60,6 +60,7 @@ public:
 private:
     DeckEffectChain() = default;
     void takePendingParameters() noexcept;
+    void runEqualizer(float* interleavedStereo, int frames) noexcept;
 
     int bandCount_ = 0;
     std::array<ParametricEq, kMaxEqualizerBands> bands_;

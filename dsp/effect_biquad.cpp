@@ -56,4 +56,44 @@ void StereoBiquad::process(float* interleavedStereo, int frames) noexcept {
     }
 }
 
+bool StereoBiquad::stateWithin(double limit) const noexcept {
+    for (int ch = 0; ch < 2; ++ch)
+        if (!(std::fabs(z1_[ch]) <= limit && std::fabs(z2_[ch]) <= limit)) return false;
+    return true;
+}
+
+void StereoBiquad::processCascade(StereoBiquad* const* filters, int count, float* interleavedStereo,
+                                  int frames) noexcept {
+    count = std::min(count, kMaxCascade);
+    BiquadCoefficients c[kMaxCascade];
+    double z1[kMaxCascade][2], z2[kMaxCascade][2];
+    for (int b = 0; b < count; ++b) {
+        c[b] = filters[b]->c_;
+        for (int ch = 0; ch < 2; ++ch) {
+            z1[b][ch] = filters[b]->z1_[ch];
+            z2[b][ch] = filters[b]->z2_[ch];
+        }
+    }
+    for (int i = 0; i < frames; ++i) {
+        double x[2] = {interleavedStereo[2 * i], interleavedStereo[2 * i + 1]};
+        for (int b = 0; b < count; ++b) {
+            for (int ch = 0; ch < 2; ++ch) {
+                const double y = c[b].b0 * x[ch] + z1[b][ch];
+                z1[b][ch] = c[b].b1 * x[ch] - c[b].a1 * y + z2[b][ch];
+                z2[b][ch] = c[b].b2 * x[ch] - c[b].a2 * y;
+                // Each stage hands on a float, as a stage of its own would.
+                x[ch] = static_cast<float>(y);
+            }
+        }
+        interleavedStereo[2 * i] = static_cast<float>(x[0]);
+        interleavedStereo[2 * i + 1] = static_cast<float>(x[1]);
+    }
+    for (int b = 0; b < count; ++b) {
+        for (int ch = 0; ch < 2; ++ch) {
+            filters[b]->z1_[ch] = z1[b][ch];
+            filters[b]->z2_[ch] = z2[b][ch];
+        }
+    }
+}
+
 }  // namespace quillmix

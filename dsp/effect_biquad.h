@@ -39,6 +39,17 @@ public:
 
     void process(float* interleavedStereo, int frames) noexcept;
 
+    // Runs `count` filters in series over the block in one pass, both channels of a frame
+    // together, with every coefficient and state in locals. The same arithmetic, filter by
+    // filter, as processSample, except that recursive states are not flushed: the caller
+    // runs this under flush-to-zero (dsp/flush_denormals.h).
+    static constexpr int kMaxCascade = 8;
+    static void processCascade(StereoBiquad* const* filters, int count, float* interleavedStereo,
+                               int frames) noexcept;
+
+    // True when every state is within `limit` of zero.
+    bool stateWithin(double limit) const noexcept;
+
 private:
     BiquadCoefficients c_;
     double z1_[2] = {0.0, 0.0};

@@ -5,6 +5,7 @@
 // delay; everything else is real-time safe. A tap of delay d reads the sample pushed d
 // pushes ago, so a read-then-push loop with d >= 1 is a proper feedback delay.
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -26,6 +27,23 @@ public:
     void push(float sample) noexcept {
         buffer_[static_cast<std::size_t>(writeIndex_)] = sample;
         writeIndex_ = (writeIndex_ + 1) & mask_;
+    }
+
+    // The `count` samples tap(delay) gives over the next `count` pushes, oldest first, into
+    // `out`; 1 <= count <= delay, so every one of them has been pushed already.
+    void readBlock(int delay, float* out, int count) const noexcept {
+        const int start = (writeIndex_ - delay) & mask_;
+        const int first = std::min(count, mask_ + 1 - start);
+        std::copy_n(buffer_.data() + start, first, out);
+        std::copy_n(buffer_.data(), count - first, out + first);
+    }
+
+    // Pushes `count` samples in order, as `count` calls of push would.
+    void pushBlock(const float* in, int count) noexcept {
+        const int first = std::min(count, mask_ + 1 - writeIndex_);
+        std::copy_n(in, first, buffer_.data() + writeIndex_);
+        std::copy_n(in + first, count - first, buffer_.data());
+        writeIndex_ = (writeIndex_ + count) & mask_;
     }
 
     // delay >= 1 samples, within the allocated length.

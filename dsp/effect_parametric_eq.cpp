@@ -22,6 +22,7 @@ void ParametricEq::reset() noexcept {
     currentGainDb_ = targetGainDb_;
     framesUntilGlideStep_ = 0;
     filter_.reset();
+    bypassed_ = currentGainDb_ == 0.0f;
     redesign();
 }
 
@@ -38,6 +39,7 @@ void ParametricEq::setBandwidthSemitones(float semitones) noexcept {
 void ParametricEq::setGainDb(float db) noexcept {
     targetGainDb_ = clampParameter(db, kMinGainDb, kMaxGainDb);
     if (sampleRate_ <= 0.0) currentGainDb_ = targetGainDb_;
+    if (targetGainDb_ != 0.0f || currentGainDb_ != 0.0f) bypassed_ = false;
 }
 
 void ParametricEq::redesign() noexcept {
@@ -53,19 +55,34 @@ void ParametricEq::glideOneStep() noexcept {
     redesign();
 }
 
+int ParametricEq::beginSpan(int frames) noexcept {
+    const bool gliding = currentGainDb_ != targetGainDb_;
+    if (gliding && framesUntilGlideStep_ == 0) {
+        glideOneStep();
+        framesUntilGlideStep_ = kGlideStepFrames;
+    }
+    return framesUntilGlideStep_ > 0 ? std::min(frames, framesUntilGlideStep_) : frames;
+}
+
+void ParametricEq::endSpan(int frames) noexcept {
+    if (framesUntilGlideStep_ > 0) framesUntilGlideStep_ -= frames;
+    // At 0 dB the filter is the identity, and its state only carries the ringing left from
+    // the glide; once that is below -300 dB the band drops out (the state is then zero, so
+    // a later glide starts from rest, as from a reset).
+    if (currentGainDb_ == 0.0f && targetGainDb_ == 0.0f && filter_.stateWithin(1e-15)) {
+        filter_.reset();
+        bypassed_ = true;
+    }
+}
+
 void ParametricEq::process(float* interleavedStereo, int frames) noexcept {
-    while (frames > 0) {
-        const bool gliding = currentGainDb_ != targetGainDb_;
-        if (gliding && framesUntilGlideStep_ == 0) {
-            glideOneStep();
-            framesUntilGlideStep_ = kGlideStepFrames;
-        }
-        const int count = framesUntilGlideStep_ > 0 ? std::min(frames, framesUntilGlideStep_) : frames;
+    while (frames > 0 && !bypassed_) {
+        const int count = beginSpan(frames);
         for (int i = 0; i < count; ++i) {
             interleavedStereo[2 * i] = filter_.processSample(0, interleavedStereo[2 * i]);
             interleavedStereo[2 * i + 1] = filter_.processSample(1, interleavedStereo[2 * i + 1]);
         }
-        if (framesUntilGlideStep_ > 0) framesUntilGlideStep_ -= count;
+        endSpan(count);
         interleavedStereo += 2 * count;
         frames -= count;
     }

@@ -10,6 +10,9 @@
 // recomputed every 32 frames while it moves), so a slider never clicks. Centre and
 // bandwidth change at once; the chain only sets them when it is built.
 //
+// A band at 0 dB is the identity: once it is there and its filter has rung out, it is
+// bypassed (costs nothing) until its gain moves again.
+//
 // Threads and shape as for every effect (dsp/effect_processor.h).
 
 #include "dsp/effect_biquad.h"
@@ -28,6 +31,16 @@ public:
     void prepare(double sampleRate);
     void reset() noexcept;
     void process(float* interleavedStereo, int frames) noexcept;
+
+    // For a chain running several bands in one pass (StereoBiquad::processCascade):
+    // bypassed() says the band may be left out of this span. Otherwise beginSpan takes a
+    // glide step when one is due and returns how many of `frames` frames the coefficients
+    // hold for; the caller filters that many or fewer through filter() and reports them to
+    // endSpan.
+    bool bypassed() const noexcept { return bypassed_; }
+    int beginSpan(int frames) noexcept;
+    void endSpan(int frames) noexcept;
+    StereoBiquad* filter() noexcept { return &filter_; }
 
     void setCentreHz(float hz) noexcept;
     void setBandwidthSemitones(float semitones) noexcept;
@@ -49,6 +62,7 @@ private:
     float currentGainDb_ = 0.0f;
     double sampleRate_ = 0.0;
     int framesUntilGlideStep_ = 0;
+    bool bypassed_ = true;  // at 0 dB with its filter at rest
     StereoBiquad filter_;
 };
 

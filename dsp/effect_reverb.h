@@ -15,6 +15,12 @@
 // the network is stable for every setting. The left output sums the even lines, the right
 // the odd ones.
 //
+// Processing runs in spans no longer than the shortest delay, so that every sample a span
+// reads from a delay line was written before the span began: each stage then runs over the
+// whole span with its state and coefficients in locals, and the lines are read and written
+// in block copies. The mode is flush-to-zero for the span (dsp/flush_denormals.h), which is
+// what keeps a silent tail off the subnormal numbers.
+//
 // Threads and shape as for every effect (dsp/effect_processor.h).
 
 #include <array>
@@ -50,13 +56,18 @@ private:
         float state = 0.0f;
     };
 
+    static constexpr int kMaxSpan = 64;
+
     void deriveLoopFilters() noexcept;
-    float diffuse(int channel, float input) noexcept;
-    void mixAndFeedBack(const std::array<float, kLineCount>& damped, float left, float right) noexcept;
+    void diffuseSpan(int channel, float* signal, int frames) noexcept;
+    void processSpan(float* interleavedStereo, int frames) noexcept;
+    static void runLines(float (*taps)[kMaxSpan], const float (*feed)[kMaxSpan], float* out, int frames,
+                         const float* gain, const float* pole, float* state) noexcept;
 
     float reverbTimeMs_ = 1000.0f;
     float highFrequencyRatio_ = 0.001f;
     double sampleRate_ = 0.0;
+    int longestSpan_ = 1;  // the shortest delay of any line or diffuser, at most kMaxSpan
     std::array<std::array<Diffuser, kDiffuserCount>, 2> diffusers_;
     std::array<DampedLine, kLineCount> lines_;
 };

@@ -40,7 +40,8 @@ int layoutTapCount(int bandCount, int band) {
 
 }  // namespace
 
-CZanFilterBank::CZanFilterBank() : storage_(std::make_unique<Storage>()), fft_(std::make_unique<FftState>()) {
+CZanFilterBank::CZanFilterBank()
+    : storage_(std::make_unique<Storage>()), fft_(std::make_unique<FftState>()), levels_(std::make_unique<LevelState>()) {
     Storage& s = *storage_;
     s.tapCounts.fill(kDefaultTaps);
     s.gains.fill(1.0f);

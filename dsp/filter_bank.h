@@ -72,6 +72,15 @@ public:
     // With firstBandOnly only band 0 is filtered; the other outputs keep their last values.
     void Process(const float* chunk, bool firstBandOnly);
 
+    // The level of each designed band over one chunk, as Process followed by GetBandLevel
+    // would give it (within float rounding), into levels[0 .. GetNumBands() - 1], without
+    // forming the band outputs: a band's output energy and sum come from the spectrum
+    // (Parseval), less the filter's run-in and run-out, which one short transform gives.
+    // Bands of more than kLevelEdgeTaps taps are filtered as by Process. The history moves
+    // on as with Process; band outputs, minima and maxima keep their last values.
+    static constexpr int kLevelEdgeTaps = 257;
+    void ProcessLevels(const float* chunk, float* levels);
+
     // The band's output of the last Process (already scaled by its gain); nullptr outside.
     const float* GetBandOutput(int band) const;
     float GetBandMinimum(int band) const;
@@ -82,6 +91,7 @@ public:
     // The tables and the fast-convolution buffers (dsp/filter_bank_internal.h); opaque here.
     struct Storage;
     struct FftState;
+    struct LevelState;
 
 private:
     bool designed(int band) const { return band >= 0 && band < bandCount_; }
@@ -91,11 +101,16 @@ private:
     void processFft(int band);
     void prepareFftInput();
     void updateBandSpectrum(int band);
+    void updateBandLevelSpectra(int band);
+    void shiftInChunk(const float* chunk);
+    void prepareLevelInput(int tapCount);
+    float spectralBandLevel(int band);
 
     int bandCount_ = 0;
     Method method_ = Method::fft;
     std::unique_ptr<Storage> storage_;
     std::unique_ptr<FftState> fft_;
+    std::unique_ptr<LevelState> levels_;
 };
 
 }  // namespace quillmix

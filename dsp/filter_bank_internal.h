@@ -50,4 +50,38 @@ struct CZanFilterBank::FftState {
     fftwf_complex* bandSpectra = nullptr;   // kMaxBands x kSpectrumStride; taps / kSize
 };
 
+// ProcessLevels' tables. The input is taken as the N + L - 1 working samples one band's
+// output reads (N = kChunkLength, L taps), zero-padded to FftState::kSize, so its linear
+// convolution with the taps does not wrap; the output is that convolution less its first
+// and last L - 1 samples (the run-in and run-out). The edge transform holds the first
+// L - 1 input samples at 0 and the last L - 1 at kEdgeHalf: each one's convolution with
+// the taps stays within its half, and gives the run-in and run-out outright.
+struct CZanFilterBank::LevelState {
+    static constexpr int kEdgeSize = 1024;
+    static constexpr int kEdgeHalf = kEdgeSize / 2;
+    static constexpr int kEdgeBins = kEdgeSize / 2 + 1;
+    // Band edge spectra start on 64-byte boundaries, as FFTW's own buffers do.
+    static constexpr int kEdgeStride = 520;
+
+    LevelState();
+    ~LevelState();
+    LevelState(const LevelState&) = delete;
+    LevelState& operator=(const LevelState&) = delete;
+
+    // Per band: w_k |H_k|^2 / kSize over FftState's bins (w = 1 at DC and Nyquist, else 2),
+    // so that a band's output energy is the sum of these times |X_k|^2; H_0 x kSize alone;
+    // and the taps' edge spectrum with the 1 / kEdgeSize of a round trip folded in.
+    std::array<std::array<float, FftState::kBins>, kMaxBands> energyWeights{};
+    std::array<double, kMaxBands> dcGain{};
+    fftwf_complex* edgeSpectra = nullptr;   // kMaxBands x kEdgeStride
+
+    // Of the current chunk, for the tap count `preparedTaps` (0: none yet).
+    int preparedTaps = 0;
+    std::array<float, FftState::kBins> inputPower{};   // |X_k|^2
+    double inputDc = 0.0;                              // X_0
+    fftwf_complex* edgeInput = nullptr;     // kEdgeBins
+    fftwf_complex* edgeProduct = nullptr;   // kEdgeBins
+    float* edgeTime = nullptr;              // kEdgeSize
+};
+
 }  // namespace quillmix

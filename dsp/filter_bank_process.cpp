@@ -75,13 +75,18 @@ void CZanFilterBank::updateBandSpectrum(int band) {
     VectorZero(f.timeInput + tapCount, FftState::kSize - tapCount);
     fftwf_execute_dft_r2c(sharedPlans().forward, f.timeInput, f.bandSpectrum(band));
     VectorMultiplyConstant(&f.bandSpectrum(band)[0][0], 1.0f / FftState::kSize, 2 * FftState::kBins);
+    updateBandLevelSpectra(band);
 }
 
-void CZanFilterBank::Process(const float* chunk, bool firstBandOnly) {
+void CZanFilterBank::shiftInChunk(const float* chunk) {
     float* working = storage_->working.data();
     // The history and the chunk's place do not overlap (511 < 2940).
     VectorCopy(working + kChunkLength, working, kHistoryLength);
     VectorCopy(chunk, working + kHistoryLength, kChunkLength);
+}
+
+void CZanFilterBank::Process(const float* chunk, bool firstBandOnly) {
+    shiftInChunk(chunk);
     if (method_ == Method::fft) prepareFftInput();
     const int lowest = 0;
     const int highest = firstBandOnly ? 0 : bandCount_ - 1;

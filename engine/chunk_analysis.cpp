@@ -137,11 +137,12 @@ void CZanAnalysis::measureOctaves(int deck) {
                        kChunkSamples);
     VectorSum(scratch.leftFloat.data(), scratch.rightFloat.data(), scratch.monoFloat.data(), kChunkFrames);
     VectorMultiplyConstant(scratch.monoFloat.data(), 0.5f, kChunkFrames);
-    CZanFilterBank& bank = *octaveBanks_[deck];
-    bank.Process(scratch.monoFloat.data(), false);
+    // Only the levels are shown, so the bank measures them without forming band outputs.
+    std::array<float, CZanFilterBank::kMaxBands> levels{};
+    octaveBanks_[deck]->ProcessLevels(scratch.monoFloat.data(), levels.data());
     for (int band = 0; band < kOctaveBands; ++band) {
         double& level = octaveLevel_[deck][band];
-        level = kOctaveKeep * level + kOctaveTake * bank.GetBandLevel(band);
+        level = kOctaveKeep * level + kOctaveTake * levels[band];
     }
 }
 

@@ -44,8 +44,29 @@ std::uint8_t codeFromQtKey(int key, bool keypad) {
 
 }  // namespace
 
+void HeldKeys::press(std::uint8_t code) {
+    if (held_[code].exchange(1, std::memory_order_relaxed) != 0) return;
+    downCount_.fetch_add(1);
+    wake();
+}
+
+void HeldKeys::release(std::uint8_t code) {
+    if (held_[code].exchange(0, std::memory_order_relaxed) != 0) downCount_.fetch_sub(1);
+}
+
 void HeldKeys::releaseAll() {
-    for (auto& k : held_) k.store(0, std::memory_order_relaxed);
+    for (int code = 0; code < 256; ++code) release(static_cast<std::uint8_t>(code));
+}
+
+void HeldKeys::waitForPress() const {
+    const std::uint32_t seen = changes_.load();
+    if (anyDown()) return;
+    changes_.wait(seen);
+}
+
+void HeldKeys::wake() const {
+    changes_.fetch_add(1);
+    changes_.notify_all();
 }
 
 std::uint8_t HeldKeys::codeOf(const QKeyEvent& event) {

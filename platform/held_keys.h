@@ -20,10 +20,18 @@ public:
     static constexpr std::uint8_t kShift = 0x10;
     static constexpr std::uint8_t kCtrl = 0x11;
 
-    void press(std::uint8_t code) { held_[code].store(1, std::memory_order_relaxed); }
-    void release(std::uint8_t code) { held_[code].store(0, std::memory_order_relaxed); }
+    void press(std::uint8_t code);
+    void release(std::uint8_t code);
     void releaseAll();  // the application lost focus: no key may stick
     bool isDown(std::uint8_t code) const { return held_[code].load(std::memory_order_relaxed) != 0; }
+    bool anyDown() const { return downCount_.load() > 0; }
+
+    // Any thread (the poll thread): returns at once while some key is down; otherwise
+    // sleeps until a key goes down or wake() is called. May also return early, so callers
+    // check what they wait for again.
+    void waitForPress() const;
+    // Any thread: ends every waitForPress now, as a stop does.
+    void wake() const;
 
     // Window thread: records a key event of one of our windows. Returns false for keys that
     // have no code. Auto-repeated presses change nothing.
@@ -35,6 +43,11 @@ public:
 
 private:
     std::array<std::atomic<std::uint8_t>, 256> held_{};
+    // Sequentially consistent: a key's count comes before its change, so a waiter that
+    // took the change counter and then saw no key down sleeps on a value that the press
+    // has not yet moved past, and wakes.
+    std::atomic<int> downCount_{0};
+    mutable std::atomic<std::uint32_t> changes_{0};
 };
 
 }  // namespace quillmix

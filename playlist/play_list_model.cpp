@@ -41,6 +41,7 @@ int PlayListModel::AppendEntry(int deck, const std::string& path, double length,
     entries_.push_back(std::move(entry));
     const int row = EntryCount() - 1;
     view_->RowInserted(row);
+    if (lengthWanted_ && AwaitsLength(entries_.back())) lengthWanted_();
     return row;
 }
 
@@ -90,7 +91,9 @@ void PlayListModel::SetCurrentLength(int deck, double seconds) {
     entry.length = std::isfinite(seconds) && seconds >= 0.0 ? seconds : -1.0;
     // The deck has just opened the file, so an earlier failed measurement no longer holds.
     if (entry.length >= 0.0) entry.lengthFailed = false;
+    const bool awaits = AwaitsLength(entry);
     RefreshRow(row);
+    if (lengthWanted_ && awaits) lengthWanted_();
 }
 
 int PlayListModel::FirstRowOfDeckFrom(int deck, int fromRow) const {
@@ -199,6 +202,10 @@ bool PlayListModel::RequestNextLength() {
         }
     }
     return false;
+}
+
+bool PlayListModel::LengthsOutstanding() const {
+    return loader_.Busy() || std::any_of(entries_.begin(), entries_.end(), AwaitsLength);
 }
 
 void PlayListModel::OnTrackLengthLoaded() {

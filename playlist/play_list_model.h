@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,11 @@ public:
     // The loader finished a file: every entry with that path gets the length (and the
     // loader's title, when it found one), or is marked failed ("???").
     void OnTrackLengthLoaded();
+    // True while the loader is measuring or some entry still awaits a length: the panel
+    // runs its request timer only then. `handler` (may be empty) is called whenever an
+    // entry comes to await a length, so that the panel can start the timer again.
+    bool LengthsOutstanding() const;
+    void SetLengthWantedHandler(std::function<void()> handler) { lengthWanted_ = std::move(handler); }
 
     // ---- The panel's own operations ----
     // Moves the selection alone (-1: none), as when the mixer adds a deck's track.
@@ -150,6 +156,7 @@ private:
     std::array<std::uint64_t, 2> lastTried_{};
     DisplayMode mode_ = DisplayMode::fileName;
     int selectedRow_ = -1;
+    std::function<void()> lengthWanted_;
 };
 
 }  // namespace quillmix

@@ -21,8 +21,12 @@ public:
     void onTimer(int id) override;
 
     static constexpr int kLengthTimer = 1;
+    bool lengthTimerRunning() const { return lengthTimerRunning_; }
 
 private:
+    void startLengthTimer();
+
+    bool lengthTimerRunning_ = false;
     MixerWindowLink mixerLink_;
     SharedTrackLengthLoader loaderLink_;
     PlayListModel model_{mixerLink_, loaderLink_};

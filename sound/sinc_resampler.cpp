@@ -4,6 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 namespace quillmix {
 
 namespace {
@@ -49,9 +53,116 @@ double cutoffFor(std::uint64_t step) {
     return s > 1.0 ? 1.0 / s : 1.0;
 }
 
+// The kernel for one step, tabulated by phase: row p holds the 2r tap weights for a
+// position p / kPhases of a frame past a whole frame, each taken from the kernel table
+// exactly as the direct loop takes it, so a row needs no table arithmetic per output.
+// Rows p and p + 1 are adjacent, and a position between them interpolates the two rows,
+// which at a cutoff of 1 is the very interpolation the direct loop does in the table.
+struct PolyphaseKernel {
+    static constexpr int kPhases = kTableResolution;
+    int taps = 0;        // 2 x reach
+    float gain = 0.0f;   // the cutoff
+    std::vector<float> rows;  // (kPhases + 1) x taps
+};
+
+PolyphaseKernel makePolyphase(std::uint64_t step) {
+    const std::vector<float>& table = kernelTable();
+    const double cutoff = cutoffFor(step);
+    const int r = SincResampler::reach(step);
+    const double limit = SincResampler::kZeroCrossings * kTableResolution;
+    PolyphaseKernel kernel;
+    kernel.taps = 2 * r;
+    kernel.gain = static_cast<float>(cutoff);
+    kernel.rows.assign(static_cast<std::size_t>(PolyphaseKernel::kPhases + 1) * kernel.taps, 0.0f);
+    for (int p = 0; p <= PolyphaseKernel::kPhases; ++p) {
+        for (int tap = 0; tap < kernel.taps; ++tap) {
+            const double distance = tap - r + 1 - static_cast<double>(p) / PolyphaseKernel::kPhases;
+            const double a = std::fabs(distance * cutoff * kTableResolution);
+            if (a >= limit) continue;
+            const int i = static_cast<int>(a);
+            const double f = a - i;
+            kernel.rows[static_cast<std::size_t>(p) * kernel.taps + tap] =
+                static_cast<float>(table[i] + f * (table[i + 1] - table[i]));
+        }
+    }
+    return kernel;
+}
+
+// The fixed ratios a 44100 Hz source meets on a 48000 Hz device and back: every step up to
+// 1 shares one kernel (the cutoff stays at the source's Nyquist frequency); the step from
+// 48000 to 44100 has its own.
+struct PolyphaseKernels {
+    PolyphaseKernel upTo1 = makePolyphase(SincResampler::kOne);
+    std::uint64_t downStep = SincResampler::stepFor(48000.0, 44100.0);
+    PolyphaseKernel down = makePolyphase(downStep);
+};
+
+const PolyphaseKernels& polyphaseKernels() {
+    static const PolyphaseKernels kernels;
+    return kernels;
+}
+
+const PolyphaseKernel* polyphaseFor(std::uint64_t step) {
+    const PolyphaseKernels& k = polyphaseKernels();
+    if (step <= SincResampler::kOne) return &k.upTo1;
+    return step == k.downStep ? &k.down : nullptr;
+}
+
+#if defined(__SSE__)
+// One stereo output from `taps` input frames and two adjacent rows mixed by `f`: four taps
+// (eight samples) per step, the weights paired up to meet left and right alike.
+inline void polyphaseFrame(const float* frame, const float* row, int taps, float f, float gain, float* out) noexcept {
+    const __m128 fv = _mm_set1_ps(f);
+    __m128 sum = _mm_setzero_ps();
+    int t = 0;
+    for (; t + 4 <= taps; t += 4, frame += 8) {
+        const __m128 a = _mm_loadu_ps(row + t), b = _mm_loadu_ps(row + taps + t);
+        const __m128 k = _mm_add_ps(a, _mm_mul_ps(fv, _mm_sub_ps(b, a)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(frame), _mm_unpacklo_ps(k, k)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(frame + 4), _mm_unpackhi_ps(k, k)));
+    }
+    for (; t < taps; ++t, frame += 2) {  // taps is even: at most two left
+        const float k = row[t] + f * (row[taps + t] - row[t]);
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_setr_ps(frame[0], frame[1], 0.0f, 0.0f), _mm_set1_ps(k)));
+    }
+    // Lanes hold left, right, left, right.
+    const __m128 pair = _mm_add_ps(sum, _mm_movehl_ps(sum, sum));
+    _mm_storel_pi(reinterpret_cast<__m64*>(out), _mm_mul_ps(pair, _mm_set1_ps(gain)));
+}
+#else
+inline void polyphaseFrame(const float* frame, const float* row, int taps, float f, float gain, float* out) noexcept {
+    float left = 0.0f, right = 0.0f;
+    for (int t = 0; t < taps; ++t, frame += 2) {
+        const float k = row[t] + f * (row[taps + t] - row[t]);
+        left += frame[0] * k;
+        right += frame[1] * k;
+    }
+    out[0] = left * gain;
+    out[1] = right * gain;
+}
+#endif
+
+void processPolyphase(const PolyphaseKernel& kernel, const float* input, std::uint64_t fraction,
+                      std::uint64_t step, int frames, float* out) noexcept {
+    constexpr int kFractionBits = 32 - 10;  // below the phase's 10 bits
+    static_assert(PolyphaseKernel::kPhases == 1 << 10);
+    constexpr float kFractionScale = 1.0f / (1 << kFractionBits);
+    std::uint64_t position = fraction;
+    for (int n = 0; n < frames; ++n, position += step) {
+        const auto inFrame = static_cast<std::uint32_t>(position);
+        const float* row = kernel.rows.data() + static_cast<std::size_t>(inFrame >> kFractionBits) * kernel.taps;
+        const float f = static_cast<float>(inFrame & ((1u << kFractionBits) - 1)) * kFractionScale;
+        polyphaseFrame(input + 2 * static_cast<std::int64_t>(position >> 32), row, kernel.taps, f, kernel.gain,
+                       out + 2 * n);
+    }
+}
+
 }  // namespace
 
-void SincResampler::warmUp() { (void)kernelTable(); }
+void SincResampler::warmUp() {
+    (void)kernelTable();
+    (void)polyphaseKernels();
+}
 
 std::uint64_t SincResampler::stepFor(double sourceRate, double deviceRate) {
     double s = sourceRate / deviceRate;
@@ -70,6 +181,10 @@ int SincResampler::inputFramesFor(std::uint64_t fraction, std::uint64_t step, in
 
 void SincResampler::process(const float* input, std::uint64_t fraction, std::uint64_t step, int frames,
                             float* out) noexcept {
+    if (const PolyphaseKernel* kernel = polyphaseFor(step)) {
+        processPolyphase(*kernel, input, fraction, step, frames, out);
+        return;
+    }
     const float* table = kernelTable().data();
     const double cutoff = cutoffFor(step);
     const int r = reach(step);

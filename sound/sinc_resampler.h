@@ -10,8 +10,13 @@
 // exactly 1 with a whole-frame position the kernel is 1 at the centre and exactly 0 at
 // every other tap, so the source comes out bit for bit.
 //
-// Nothing here allocates after the kernel table is built (once per process, on first use
-// from a non-real-time thread: call SincResampler::warmUp()).
+// Steps up to 1 (a 44100 Hz source on a 48000 Hz device, and every tempo below the device
+// rate) and the step from 48000 to 44100 read a precomputed polyphase table: one row of
+// tap weights per 1/1024 of a frame, interpolated between adjacent rows. Other steps
+// evaluate the kernel table tap by tap.
+//
+// Nothing here allocates after the tables are built (once per process, on first use from
+// a non-real-time thread: call SincResampler::warmUp()).
 
 #include <cstdint>
 

@@ -3,8 +3,10 @@
 #include "sound/sound_buffer.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "platform/messaging.h"
@@ -27,10 +29,11 @@ SoundBuffer::SoundBuffer(std::shared_ptr<SoundDevice> device, const SoundBufferD
       deviceRate_(device_->sampleRate()),
       maxBlockFrames_(device_->mixer().maxBlockFrames()),
       fadeFrames_(static_cast<int>(std::ceil(deviceRate_ * kFadeMilliseconds / 1000.0))),
-      samples_(new std::atomic<std::int16_t>[kSoundBufferBytes / 2]),
+      words_(new std::atomic<std::uint64_t>[kSampleWords]),
       frequency_(desc.frequency),
       blendFrames_(std::max(1, deviceRate_ * kChainBlendMilliseconds / 1000)) {
-    for (int i = 0; i < kSoundBufferBytes / 2; ++i) samples_[i].store(0, std::memory_order_relaxed);
+    static_assert(kSoundBufferBytes % 8 == 0 && std::atomic<std::uint64_t>::is_always_lock_free);
+    for (int i = 0; i < kSampleWords; ++i) words_[i].store(0, std::memory_order_relaxed);
     const std::uint64_t maxStep = SincResampler::stepFor(kFrequencyMax, deviceRate_);
     const int span = SincResampler::inputFramesFor(SincResampler::kOne - 1, maxStep, maxBlockFrames_);
     input_.assign(static_cast<std::size_t>(span) * 2, 0.0f);
@@ -64,11 +67,44 @@ void SoundBuffer::operator delete(SoundBuffer* buffer, std::destroying_delete_t)
     ::operator delete(buffer);
 }
 
+namespace {
+constexpr int kLaneBits = 16;
+constexpr std::uint64_t kLaneMask = 0xFFFF;
+
+// Sample k of four in bits 16k: on a little-endian host that is the samples' own bytes.
+std::uint64_t packWord(const std::int16_t* s) {
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&word, s, sizeof word);
+    } else {
+        for (int lane = 0; lane < 4; ++lane)
+            word |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(s[lane])) << (kLaneBits * lane);
+    }
+    return word;
+}
+}  // namespace
+
+// Whole words are stored outright; a word the span only partly covers is read, changed
+// and stored, which is safe because this (the owner's thread) is the only writer.
 void SoundBuffer::write(int byteOffset, const std::int16_t* samples, int sampleCount) {
     constexpr int kSamples = kSoundBufferBytes / 2;
     int index = ((byteOffset / 2) % kSamples + kSamples) % kSamples;
-    for (int i = 0; i < sampleCount; ++i) {
-        samples_[index].store(samples[i], std::memory_order_relaxed);
+    while (sampleCount > 0) {
+        if (index % 4 == 0 && sampleCount >= 4) {
+            const int words = std::min(sampleCount, kSamples - index) / 4;
+            for (int w = 0; w < words; ++w)
+                words_[index / 4 + w].store(packWord(samples + 4 * w), std::memory_order_relaxed);
+            samples += 4 * words;
+            sampleCount -= 4 * words;
+            index = (index + 4 * words) % kSamples;
+            continue;
+        }
+        std::atomic<std::uint64_t>& word = words_[index / 4];
+        const int shift = kLaneBits * (index % 4);
+        const std::uint64_t lane = static_cast<std::uint64_t>(static_cast<std::uint16_t>(*samples)) << shift;
+        word.store((word.load(std::memory_order_relaxed) & ~(kLaneMask << shift)) | lane, std::memory_order_relaxed);
+        ++samples;
+        --sampleCount;
         if (++index == kSamples) index = 0;
     }
 }
@@ -77,7 +113,8 @@ void SoundBuffer::read(int byteOffset, std::int16_t* out, int sampleCount) const
     constexpr int kSamples = kSoundBufferBytes / 2;
     int index = ((byteOffset / 2) % kSamples + kSamples) % kSamples;
     for (int i = 0; i < sampleCount; ++i) {
-        out[i] = samples_[index].load(std::memory_order_relaxed);
+        const std::uint64_t word = words_[index / 4].load(std::memory_order_relaxed);
+        out[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>(word >> (kLaneBits * (index % 4))));
         if (++index == kSamples) index = 0;
     }
 }

@@ -7,8 +7,12 @@
 // marked. The audio thread reaches the buffer only through renderAdd(); parameters cross
 // over as atomics (volume, pan, frequency, the chain pointer, the samples themselves) or
 // as commands on a lock-free queue (play, stop, cursor, fades), applied at the start of
-// the next block. Samples are relaxed atomics so that a write racing the audio thread's
-// read of the same slot is defined behaviour; the writer is expected to stay ahead.
+// the next block. Samples are kept four to a 64-bit relaxed atomic word, so that a write
+// racing the audio thread's read of the same place is defined behaviour (the reader sees
+// each word's four samples all old or all new) while both sides copy a word at a time;
+// the writer is expected to stay ahead. Relaxed order is enough: the samples publish
+// nothing else, and a reader needs no sample earlier than the commands and cursor that
+// already order the two threads.
 
 #include <array>
 #include <atomic>
@@ -98,8 +102,9 @@ public:
 
     // Audio thread: applies queued commands, then, if playing, renders `frames` (at most the
     // device's block size) and adds them to the float bus of `busChannels` interleaved
-    // channels. No allocation, no lock, no I/O.
-    void renderAdd(float* bus, int busChannels, int frames) noexcept;
+    // channels. No allocation, no lock, no I/O. Returns whether it added anything (false
+    // when stopped or held at silence).
+    bool renderAdd(float* bus, int busChannels, int frames) noexcept;
 
 private:
     enum class CommandKind : std::uint8_t { play, stop, seek, fadeIn, fadeOut };
@@ -123,6 +128,7 @@ private:
     void applyCommand(const Command& command) noexcept;
     void finishFade() noexcept;
     void resampleBlock(int frames, std::uint64_t step) noexcept;
+    void readFloats(std::int64_t firstSample, float* out, int count) const noexcept;
     void notifyPassed(std::uint32_t fromFrame, std::uint32_t framesAdvanced) noexcept;
     float fadeFactorAt(int volume) noexcept;
     void mixInto(float* bus, int busChannels, int frames) noexcept;
@@ -140,7 +146,8 @@ private:
     const int maxBlockFrames_;
     const int fadeFrames_;  // curve length in device frames
 
-    std::unique_ptr<std::atomic<std::int16_t>[]> samples_;
+    static constexpr int kSampleWords = kSoundBufferBytes / 8;
+    std::unique_ptr<std::atomic<std::uint64_t>[]> words_;  // sample i: bits 16 (i % 4) of word i / 4
     std::atomic<int> frequency_;
     std::atomic<int> volume_{kVolumeFull};
     std::atomic<int> pan_{0};

@@ -16,18 +16,19 @@ constexpr std::uint64_t kRingLength = static_cast<std::uint64_t>(kSoundBufferFra
 constexpr int kFadeTailFrames = 64;
 }  // namespace
 
-void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
+bool SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
     Command command;
     while (commands_.pop(command)) applyCommand(command);
     // Seq_cst pairs with the exchange in swapEffectChain and the mixer's epoch.
     AudioEffectChain* const chain = chain_.load();
     if (!active_) {
         settleChain(chain);
-        return;
+        return false;
     }
     const std::uint64_t step = SincResampler::stepFor(frequency_.load(std::memory_order_relaxed), deviceRate_);
     const auto fromFrame = static_cast<std::uint32_t>(position_ >> 32);
-    if (heldSilent()) {
+    const bool silent = heldSilent();
+    if (silent) {
         // A buffer held at silence (a deck faded out of this output) is not heard: its
         // cursor and notifications go on, but nothing is resampled, processed or mixed.
         position_ = (position_ + step * static_cast<std::uint64_t>(frames)) % kRingLength;
@@ -46,6 +47,7 @@ void SoundBuffer::renderAdd(float* bus, int busChannels, int frames) noexcept {
     // what was rendered up to it.
     publishedFrame_.store(toFrame, std::memory_order_release);
     notifyPassed(fromFrame, (toFrame + kSoundBufferFrames - fromFrame) % kSoundBufferFrames);
+    return !silent;
 }
 
 bool SoundBuffer::heldSilent() const noexcept {
@@ -159,26 +161,44 @@ void SoundBuffer::finishFade() noexcept {
 void SoundBuffer::resampleBlock(int frames, std::uint64_t step) noexcept {
     const std::uint64_t fraction = position_ & (SincResampler::kOne - 1);
     const auto whole = static_cast<std::int64_t>(position_ >> 32);
-    constexpr float kScale = 1.0f / 32768.0f;
     if (step == SincResampler::kOne && fraction == 0) {
         // Same rate on a whole frame: the kernel would pass samples through unchanged.
-        auto index = static_cast<std::int64_t>(whole) * 2;
-        for (int i = 0; i < frames * 2; ++i) {
-            block_[i] = samples_[index].load(std::memory_order_relaxed) * kScale;
-            if (++index == kSoundBufferBytes / 2) index = 0;
-        }
+        readFloats(whole * 2, block_.data(), frames * 2);
     } else {
         const int span = SincResampler::inputFramesFor(fraction, step, frames);
         const int reach = SincResampler::reach(step);
-        std::int64_t frame = ((whole - reach + 1) % kSoundBufferFrames + kSoundBufferFrames) % kSoundBufferFrames;
-        for (int i = 0; i < span; ++i) {
-            input_[2 * i] = samples_[2 * frame].load(std::memory_order_relaxed) * kScale;
-            input_[2 * i + 1] = samples_[2 * frame + 1].load(std::memory_order_relaxed) * kScale;
-            if (++frame == kSoundBufferFrames) frame = 0;
-        }
+        readFloats((whole - reach + 1) * 2, input_.data(), span * 2);
         SincResampler::process(input_.data(), fraction, step, frames, block_.data());
     }
     position_ = (position_ + step * static_cast<std::uint64_t>(frames)) % kRingLength;
+}
+
+// `count` samples from sample `firstSample` on (taken modulo the ring, so it may be
+// negative), as floats with 1.0 at full scale; one relaxed load per word of four.
+void SoundBuffer::readFloats(std::int64_t firstSample, float* out, int count) const noexcept {
+    constexpr std::int64_t kSamples = kSoundBufferBytes / 2;
+    constexpr float kScale = 1.0f / 32768.0f;
+    auto lane = [](std::uint64_t word, int k) {
+        return static_cast<float>(static_cast<std::int16_t>(static_cast<std::uint16_t>(word >> (16 * k)))) * kScale;
+    };
+    auto index = static_cast<int>((firstSample % kSamples + kSamples) % kSamples);
+    while (count > 0) {
+        const std::uint64_t word = words_[index / 4].load(std::memory_order_relaxed);
+        const int first = index % 4;
+        const int take = std::min(4 - first, count);
+        if (take == 4) {
+            out[0] = lane(word, 0);
+            out[1] = lane(word, 1);
+            out[2] = lane(word, 2);
+            out[3] = lane(word, 3);
+        } else {
+            for (int k = 0; k < take; ++k) out[k] = lane(word, first + k);
+        }
+        out += take;
+        count -= take;
+        index += take;
+        if (index == kSamples) index = 0;
+    }
 }
 
 void SoundBuffer::notifyPassed(std::uint32_t fromFrame, std::uint32_t framesAdvanced) noexcept {

@@ -3,12 +3,22 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "platform/realtime_guard.h"
 #include "sound/sound_buffer.h"
 
 namespace quillmix {
+
+namespace {
+// Rounds to the nearest integer, ties to even, as lrint does in the default rounding mode,
+// without a library call: adding 1.5 x 2^23 leaves no fraction bits for |x| < 2^22.
+inline float roundToInteger(float x) noexcept {
+    constexpr float kShift = 12582912.0f;
+    return (x + kShift) - kShift;
+}
+}  // namespace
 
 double amplitudeOfHundredthsDb(double hundredthsDb) {
     if (hundredthsDb <= kVolumeSilent) return 0.0;
@@ -110,12 +120,24 @@ void SoundMixer::render(std::int16_t* out, int frames) noexcept {
     epoch_.fetch_add(1);  // even: idle
 }
 
+// The bus is cleared only as far as an earlier block wrote to it, and a block that no
+// buffer added to comes out as zeros without a conversion pass: with nothing playing,
+// the block costs the buffers' command checks and one memset of the output.
 void SoundMixer::renderBlock(std::int16_t* out, int frames) noexcept {
     float* bus = bus_.data();
-    std::fill(bus, bus + static_cast<std::ptrdiff_t>(frames) * channels_, 0.0f);
+    const std::ptrdiff_t samples = static_cast<std::ptrdiff_t>(frames) * channels_;
+    std::fill(bus, bus + busDirtySamples_, 0.0f);
+    busDirtySamples_ = 0;
+    bool added = false;
     for (auto& slot : slots_) {
-        if (SoundBuffer* buffer = slot.load()) buffer->renderAdd(bus, channels_, frames);
+        if (SoundBuffer* buffer = slot.load()) added |= buffer->renderAdd(bus, channels_, frames);
     }
+    if (!added) {
+        std::memset(out, 0, static_cast<std::size_t>(samples) * sizeof(std::int16_t));
+        for (int c = 0; c < channels_; ++c) lineGains_[c] = volumes_->channelGain(c);
+        return;
+    }
+    busDirtySamples_ = samples;
     for (int c = 0; c < channels_; ++c) {
         // Ramp each channel's line gain across the block so a volume change never clicks.
         const float from = lineGains_[c];
@@ -125,7 +147,7 @@ void SoundMixer::renderBlock(std::int16_t* out, int frames) noexcept {
             const float gain = n + 1 == frames ? to : from + slope * static_cast<float>(n + 1);
             const float v = bus[static_cast<std::ptrdiff_t>(n) * channels_ + c] * gain * 32768.0f;
             const float clipped = std::clamp(v, -32768.0f, 32767.0f);
-            out[static_cast<std::ptrdiff_t>(n) * channels_ + c] = static_cast<std::int16_t>(std::lrint(clipped));
+            out[static_cast<std::ptrdiff_t>(n) * channels_ + c] = static_cast<std::int16_t>(roundToInteger(clipped));
         }
         lineGains_[c] = to;
     }

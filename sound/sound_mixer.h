@@ -91,6 +91,7 @@ private:
     std::atomic<bool> lost_{false};
     std::vector<SoundBuffer*> parked_;       // window thread
     std::vector<float> bus_;                 // one block, interleaved
+    std::ptrdiff_t busDirtySamples_ = 0;     // how much of bus_ the last block left non-zero
     std::vector<float> lineGains_;           // per channel, at the end of the last block
 };
 

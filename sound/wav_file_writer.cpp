@@ -1,5 +1,6 @@
 #include "sound/wav_file_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -53,10 +54,15 @@ void WavFileWriter::writeHeader(std::uint32_t dataBytes) {
 void WavFileWriter::write(const std::int16_t* samples, std::size_t sampleCount) {
     realtimeNotAllowed(__func__);
     if (!file_) return;
-    unsigned char bytes[2];
-    for (std::size_t i = 0; i < sampleCount; ++i) {
-        put16(bytes, static_cast<std::uint16_t>(samples[i]));
-        std::fwrite(bytes, 1, 2, file_);
+    // Little-endian bytes through a stack block: one fwrite per 4096 samples, whatever the
+    // host's byte order.
+    constexpr std::size_t kBlockSamples = 4096;
+    unsigned char bytes[2 * kBlockSamples];
+    for (std::size_t done = 0; done < sampleCount;) {
+        const std::size_t count = std::min(kBlockSamples, sampleCount - done);
+        for (std::size_t i = 0; i < count; ++i) put16(bytes + 2 * i, static_cast<std::uint16_t>(samples[done + i]));
+        std::fwrite(bytes, 1, 2 * count, file_);
+        done += count;
     }
     dataBytes_ += sampleCount * 2;
 }

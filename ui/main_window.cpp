@@ -87,7 +87,7 @@ bool CZanAudioDlg::OnInitDialog() {
         const std::string missing = checkSoundLayer ? checkSoundLayer() : defaultSoundLayerCheck();
         if (!missing.empty()) {
             QMessageBox::critical(nullptr, "Quillmix", QString::fromStdString(missing));
-            writeFlag(keyboardThreadRunning, 0);
+            stopKeyboardPollThread(services_.keyboardInput);
             delete mixerPanel_;
             mixerPanel_ = nullptr;
             mixer_.reset();
@@ -285,7 +285,7 @@ void CZanAudioDlg::onClose() {
     for (int d = 0; mixer_ && d < kDeckCount; ++d)
         if (mixer_->deck(d)->IsPlaying()) mixer_->deck(d)->PlayPause(true);
     letWindowThreadRun(100);  // workers blocked in a send to the mixer can finish
-    writeFlag(keyboardThreadRunning, 0);
+    stopKeyboardPollThread(services_.keyboardInput);
     writeFlag(trackLengthLoaderRunning, 0);
     trackLengthLoadEvent.set();
     letWindowThreadRun(100);

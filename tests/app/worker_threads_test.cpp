@@ -93,7 +93,30 @@ TEST(KeyboardThreadTest, HeldKeysAreSentEveryPollOnlyWhileShortcutsAreEnabled) {
     pumpFor(60ms);
     EXPECT_GE(mixer.count(UWM_KEY_PRESSED, 'T'), 1);
 
-    writeFlag(keyboardThreadRunning, 0);
+    stopKeyboardPollThread(reader);
+    pumpFor(40ms);
+}
+
+// The poll thread sleeps while no key is down: a press must wake it, and a stop too.
+TEST(KeyboardThreadTest, APressWakesTheSleepingThreadAndAReleaseQuietsIt) {
+    createSharedEvents();
+    MixerStandIn mixer;
+    HeldKeys keys;
+    KeyboardReader reader(keys);
+    keyboardShortcutsEnabled = 1;
+    startKeyboardPollThread(reader);
+    pumpFor(50ms);
+    EXPECT_EQ(mixer.count(UWM_KEY_PRESSED, 'Y'), 0);
+    keys.press('Y');
+    pumpFor(100ms);
+    EXPECT_GE(mixer.count(UWM_KEY_PRESSED, 'Y'), 2);
+    keys.release('Y');
+    EXPECT_FALSE(keys.anyDown());
+    pumpFor(40ms);
+    mixer.messages.clear();
+    pumpFor(60ms);
+    EXPECT_EQ(mixer.count(UWM_KEY_PRESSED, 'Y'), 0);
+    stopKeyboardPollThread(reader);
     pumpFor(40ms);
 }
 

@@ -113,3 +113,51 @@ TEST(DeckEffectChainThreadTest, WindowThreadChangesWhileTheAudioThreadProcesses)
     EXPECT_TRUE(allFinite(signal));
     EXPECT_LT(peakMagnitude(signal), 100.0) << "bounded while every stage is being changed";
 }
+
+// The chain runs its bands in one pass and leaves flat ones out; band by band, each on the
+// whole block, gives the same output, through glides to and from 0 dB.
+TEST(DeckEffectChainTest, OnePassEqualizerMatchesBandByBand) {
+    DeckChainLayout layout;
+    layout.equalizerBandCount = 5;
+    const float gains[5] = {0.0f, 6.0f, -4.0f, 0.0f, 3.0f};
+    const float centres[5] = {80.0f, 187.5f, 750.0f, 3000.0f, 12000.0f};
+    std::array<ParametricEq, 5> reference;
+    for (int b = 0; b < 5; ++b) {
+        layout.bands[b] = {centres[b], 24.0f, gains[b]};
+        reference[b] = ParametricEq(centres[b], 24.0f, gains[b]);
+        reference[b].prepare(kRate);
+    }
+    auto chain = DeckEffectChain::build(layout, kRate);
+    StereoBuffer viaChain = stereoNoise(44100, 9, 0.3f), bandByBand = viaChain;
+    const int block = 300;
+    for (int start = 0, index = 0; start < 44100; start += block, ++index) {
+        auto setGain = [&](int band, float db) {
+            chain->setBandGainDb(band, db);
+            reference[band].setGainDb(db);
+        };
+        if (index == 20) setGain(1, 0.0f), setGain(0, 5.0f);
+        if (index == 70) setGain(0, 0.0f), setGain(3, -2.0f);
+        const int n = std::min(block, 44100 - start);
+        chain->process(viaChain.data() + 2 * start, n);
+        for (auto& band : reference) band.process(bandByBand.data() + 2 * start, n);
+    }
+    for (std::size_t i = 0; i < viaChain.size(); ++i) ASSERT_NEAR(viaChain[i], bandByBand[i], 1e-6f) << i;
+}
+
+TEST(DeckEffectChainTest, BandGlidingToZeroDecibelsDropsOutAndComesBack) {
+    ParametricEq band(1000.0f, 12.0f, 6.0f);
+    band.prepare(kRate);
+    StereoBuffer noise = stereoNoise(8820, 5, 0.3f), work = noise;
+    band.process(work.data(), 4410);
+    EXPECT_FALSE(band.bypassed());
+    band.setGainDb(0.0f);
+    band.process(work.data() + 8820, 4410);  // the glide, then the ringing dies away
+    EXPECT_TRUE(band.bypassed());
+    StereoBuffer flat = noise;
+    band.process(flat.data(), 4410);
+    for (std::size_t i = 0; i < 8820; ++i) ASSERT_EQ(flat[i], noise[i]);
+    band.setGainDb(-6.0f);
+    EXPECT_FALSE(band.bypassed());
+    band.process(flat.data(), 4410);
+    EXPECT_NE(flat[8000], noise[8000]);
+}

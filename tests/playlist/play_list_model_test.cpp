@@ -248,6 +248,31 @@ TEST_F(PlayListModelTest, LengthsAreMeasuredOneFileAtATimeInRowOrder) {
     EXPECT_EQ(model.RowTime(2), "0:30");
 }
 
+// The panel's length timer runs only while a length is outstanding: the model says when
+// one is, and calls for the timer whenever an entry comes to await one.
+TEST_F(PlayListModelTest, LengthsOutstandingOnlyWhileSomethingIsUnmeasured) {
+    int wanted = 0;
+    model.SetLengthWantedHandler([&] { ++wanted; });
+    model.AddEntry(0, "/m/known.mp3", 200, "");
+    EXPECT_EQ(wanted, 0);
+    EXPECT_FALSE(model.LengthsOutstanding());
+    model.AddEntry(1, "/m/a.mp3", -1, "");
+    EXPECT_EQ(wanted, 1);
+    EXPECT_TRUE(model.LengthsOutstanding());
+    EXPECT_TRUE(model.RequestNextLength());
+    loader.busy = true;
+    loader.path = "/m/a.mp3";
+    loader.seconds = 10;
+    model.OnTrackLengthLoaded();
+    EXPECT_TRUE(model.LengthsOutstanding()) << "the loader is still busy";
+    loader.busy = false;
+    EXPECT_FALSE(model.LengthsOutstanding());
+    model.MakeCurrent(0);
+    model.SetCurrentLength(0, -1);  // the deck could not tell: measure it again
+    EXPECT_EQ(wanted, 2);
+    EXPECT_TRUE(model.LengthsOutstanding());
+}
+
 TEST(PlayListLoaderLinkTest, SharedLoaderRequestPublishesPathThenWakesLoaderOnce) {
     createSharedEvents();
     SharedTrackLengthLoader loader;

@@ -1,6 +1,7 @@
 // Sound buffers on the hand-stepped device: what comes out, sample by sample where exact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -68,6 +69,46 @@ TEST(SoundBufferTest, PlaysSamplesUnchangedAtFullVolumeAndLoops) {
             EXPECT_EQ(buffer->playCursor(), 2940 * 4);
         }
     }
+}
+
+// Samples are stored four to a word: writes that start or end inside a word, or wrap at
+// the end of the ring, change exactly the samples they cover.
+TEST(SoundBufferTest, WritesAtAnySampleOffsetKeepTheirNeighbours) {
+    auto device = steppedDevice();
+    auto buffer = device->createBuffer({44100, kFrontPair});
+    const auto noise = soundNoise(8, 2, 30000);  // 16 samples
+    constexpr int kSamples = kSoundBufferBytes / 2;
+    std::vector<std::int16_t> expected(kSamples, 0);
+    auto writeBoth = [&](int sample, int count) {
+        buffer->write(2 * sample, noise.data(), count);
+        for (int i = 0; i < count; ++i) expected[(sample + i) % kSamples] = noise[i];
+    };
+    writeBoth(1, 2);
+    writeBoth(6, 13);
+    writeBoth(kSamples - 3, 9);
+    writeBoth(40, 16);
+    std::vector<std::int16_t> back(64);
+    for (int start : {0, 32, kSamples - 32}) {
+        buffer->read(2 * start, back.data(), 64);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(back[i], expected[(start + i) % kSamples]) << start + i;
+    }
+}
+
+// A block no buffer adds to comes out as zeros, and what played before it leaves nothing
+// behind on the mixing bus for the next buffer to start.
+TEST(SoundBufferTest, SilentBlocksBetweenBuffersLeaveNothingBehind) {
+    auto device = steppedDevice();
+    const auto first = soundNoise(2000, 3, 30000), second = soundNoise(2000, 4, 30000);
+    auto a = filledBuffer(*device, first);
+    auto b = filledBuffer(*device, second);
+    a->play();
+    render(*device, 300, 256);
+    a->stop();
+    const auto silent = render(*device, 300, 100);
+    EXPECT_TRUE(std::all_of(silent.begin(), silent.end(), [](std::int16_t v) { return v == 0; }));
+    b->play();
+    const auto out = render(*device, 1000, 300);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), second.begin()));
 }
 
 TEST(SoundBufferTest, VolumeAndPanFollowTheirDecibelLaws) {

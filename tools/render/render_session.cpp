@@ -118,7 +118,26 @@ void RenderSession::settle() {
     }
 }
 
+// The engine takes an empty read-ahead slot for the end of the track, which is right in
+// real time, where decoding runs far ahead. Rendering many times faster than real time,
+// the decoder may merely be behind (a busy machine): before each period, a deck playing
+// forward whose reader still has a file open gets its next chunk first.
+void RenderSession::waitForReadAhead() {
+    PlayForwardCycle& cycle = mixer_->engine().cycle();
+    for (int d = 0; d < kDeckCount; ++d) {
+        if (!cycle.ClockOutput().IsForwardPlaying(d) || !flagSet(playForwardThreadRunning[d])) continue;
+        CZanReadAheadRing& ring = objects_->rings[d];
+        const CZanTrackReader& reader = objects_->readers[d];
+        waitWhile([&] {
+            if (ring.isFilled(ring.readIndex()) || !reader.isOpen()) return false;
+            discReadForwardEvent[d].set();  // a reader asleep between passes fills it now
+            return true;
+        }, 10.0);
+    }
+}
+
 void RenderSession::renderPeriod(int frames) {
+    waitForReadAhead();
     MixerEngine& engine = mixer_->engine();
     auto stepOutput = [frames](CZanMixOutput& out, WavFileWriter& wav) {
         std::vector<std::int16_t> samples;

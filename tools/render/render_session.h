@@ -58,6 +58,7 @@ private:
     void renderUntil(double seconds);
     void renderPeriod(int frames);  // at most one period
     void settle();
+    void waitForReadAhead();
     void perform(const Action& action);
     void performTransport(const Action& action);
     void performMix(const Action& action);
