@@ -47,8 +47,8 @@ void MixerPanel::createPanels(QWidget* parent) {
     analyzer_ = new AnalyzerPanel(parent);
     playList_ = new PlayListPanel(parent, *mixer_.playList());
     for (int d = 0; d < kDeckCount; ++d) {
-        decks_[d] = new DeckPanel(parent, *mixer.deck(d), d);
-        decks_[d]->setChartSource(mixer.analysis());
+        decks_[d] = new DeckPanel(parent, *mixer_.deck(d), d);
+        decks_[d]->setChartSource(mixer_.analysis());
         effects_[d] = new EffectsPanel(parent, d);
         equalizers_[d] = new EqualizerPanel(parent, d);
     }

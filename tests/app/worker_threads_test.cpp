@@ -113,7 +113,7 @@ TEST(KeyboardThreadTest, APressWakesTheSleepingThreadAndAReleaseQuietsIt) {
     keys.release('Y');
     EXPECT_FALSE(keys.anyDown());
     pumpFor(40ms);
-    mixer.messages.clear();
+    mixer.log.clear();
     pumpFor(60ms);
     EXPECT_EQ(mixer.count(UWM_KEY_PRESSED, 'Y'), 0);
     stopKeyboardPollThread(reader);
