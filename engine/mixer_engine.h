@@ -60,6 +60,9 @@ public:
     // held in the deck's equaliser filter bank.
     void DesignEqualizer(int deck, int bands);
     void SetEqualizerBandFactor(int deck, int band, float factor);
+    // The deck's equaliser filter bank (band centres and response curves); null when the
+    // mixer was made without one.
+    CZanFilterBank* EqualizerBank(int deck) const { return deck == 0 || deck == 1 ? equalizerBanks_[deck] : nullptr; }
 
     // Tells the user that a sound device went away; `text` names it. Called on the window
     // thread once per loss, after the outputs on it have closed. The panel shows it; tests

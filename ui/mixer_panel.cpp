@@ -30,12 +30,15 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     };
-    analyzer_ = new AnalyzerPanel(parent);
+    analyzer_ = new AnalyzerPanel(parent, mixer.engine().cycle().analysis());
+    mixer.engine().cycle().analysisDone = [this](int d) {
+        if (analyzer_) analyzer_->showAnalysis(d);
+    };
     playList_ = new PlayListPanel(parent, *mixer.playList());
     for (int d = 0; d < kDeckCount; ++d) {
         decks_[d] = new DeckPanel(parent, *mixer.deck(d), d);
-        effects_[d] = new EffectsPanel(parent, d);
-        equalizers_[d] = new EqualizerPanel(parent, d);
+        effects_[d] = new EffectsPanel(parent, mixer.engine(), d);
+        equalizers_[d] = new EqualizerPanel(parent, mixer.engine(), d);
     }
     for (PanelDialog* p : std::initializer_list<PanelDialog*>{analyzer_, playList_, decks_[0], decks_[1], effects_[0],
                                                               effects_[1], equalizers_[0], equalizers_[1]})
@@ -45,6 +48,7 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
 MixerPanel::~MixerPanel() { destroyOwnedPanels(); }
 
 void MixerPanel::destroyOwnedPanels() {
+    mixer_.engine().cycle().analysisDone = nullptr;
     for (int d = 0; d < kDeckCount; ++d) {
         delete effects_[d];
         effects_[d] = nullptr;
