@@ -92,6 +92,7 @@ void AnalyzerPanel::showAnalysis(int deck) {
 // Each setter repaints only when its values changed, and only through update().
 void AnalyzerPanel::copyResults(int deck) {
     if (!analysis_ || deck < 0 || deck > 1) return;
+    graph_->setDeckColors(deckColor[0], deckColor[1]);   // the options may have changed them
     graph_->setScopeTrace(deck, analysis_->scopeTrace(deck));
     graph_->setOctaveLevels(deck, analysis_->octaveLevel(deck));
     graph_->setChart(deck, analysis_->chartMinimum(deck), analysis_->chartMaximum(deck), analysis_->chartCursor(deck));
