@@ -90,6 +90,10 @@ private:
     std::array<CZanFilterBank*, 2> equalizerBanks_;
     std::array<std::array<float, 2>, 2> effectParameter_{};  // what the effects panels publish
     std::array<std::string, 2> chosenEffect_{"No Effect", "No Effect"};
+    // What the panels last asked for: the effect applied, the equaliser chain on. Fresh
+    // buffers take both, so a deck set up before its first track is heard as set up.
+    std::array<bool, 2> effectApplied_{};
+    std::array<bool, 2> equalizerOn_{};
     PlayListModel* playList_ = nullptr;
     std::array<MixerDeck*, 2> decks_{};
     std::array<double, 2> deckPan_{};

@@ -122,8 +122,9 @@ TEST(EffectValueTextTest, ValuesReadInTheEffectsUnitAndStep) {
     EXPECT_EQ(text(EffectKind::None, 3.0), "--");
 }
 
-// Echo on an impulse: the repeat comes at the default 500 ms, at 2000 ms with the delay
-// slider at its top; "No Effect" passes the sound sample for sample.
+// Echo on an impulse: the repeat comes at the default 500 ms, also when switched on before
+// the deck had buffers, and at 2000 ms with the delay slider at its top; "No Effect" passes
+// the sound sample for sample.
 TEST(EffectsPanelTest, EchoRepeatsAtItsDelayAndNoEffectPassesTheSound) {
     PanelSoundRig rig;
     EffectsPanel panel(nullptr, rig.mixer->engine(), 0);
@@ -137,8 +138,7 @@ TEST(EffectsPanelTest, EchoRepeatsAtItsDelayAndNoEffectPassesTheSound) {
 
     std::vector<std::int16_t> impulse(48 * kChunkSamples, 0);
     impulse[200] = impulse[201] = 16000;   // frame 100
-    rig.play(impulse);   // the deck's buffers exist: a loaded track
-    control<CZanButtonCtrl>(panel, 1094)->click();
+    control<CZanButtonCtrl>(panel, 1094)->click();   // before any track: no buffers yet
     list->setCurrentText("Echo");
     settle();
     EXPECT_EQ(control<QGroupBox>(panel, 1034)->title(), "feedback");

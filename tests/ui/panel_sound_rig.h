@@ -28,10 +28,11 @@ struct PanelSoundRig {
         mixer->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
     }
     CZanSoundOutput& output() { return *mixer->engine().mix().mainOutput.output; }
-    // Fresh buffers for deck 0 carrying `samples` (interleaved stereo, whole chunks), playing
-    // at full gain from their start.
+    // Fresh buffers for deck 0, made as a track load makes them, carrying `samples`
+    // (interleaved stereo, whole chunks), playing at full gain from their start.
     void play(const std::vector<std::int16_t>& samples) {
         mixer->engine().mix().mainOutput.CreateDeckBuffers(0, 44100, false, true);
+        mixer->engine().cycle().afterBuffersCreated(0);
         for (std::size_t at = 0; at + kChunkSamples <= samples.size(); at += kChunkSamples)
             output().WriteForwardChunk(0, samples.data() + at);
         output().SetDeckGain(0, 1.0);
