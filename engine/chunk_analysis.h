@@ -70,6 +70,8 @@ public:
     // The analyser graph's switches for the optional measurements (both off at first).
     void SetOctaveEnabled(bool enabled) { octaveEnabled_ = enabled; }
     void SetScopeEnabled(bool enabled) { scopeEnabled_ = enabled; }
+    bool octaveEnabled() const { return octaveEnabled_; }
+    bool scopeEnabled() const { return scopeEnabled_; }
 
     // Measures ring chunk `chunkIndex` (taken modulo 120) of `deck`: the chart always (plain
     // or filtered), the octave levels and scope trace when enabled. Blocks until done.

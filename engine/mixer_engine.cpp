@@ -48,10 +48,14 @@ void MixerEngine::OpenOutputs(const std::string& mainId, const std::string& main
 }
 
 // New buffers start at the track's rate, centred: the deck's tempo and pan are put back,
-// so a tempo set before a load still holds for the new track.
+// so a tempo set before a load still holds for the new track. So are the effect and the
+// equaliser: switched on while the deck had no buffers, they reached no output then.
 void MixerEngine::reapplyDeckSettings(int d) {
-    for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput})
+    for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput}) {
         if (out->frequency[d] != kSampleRate) out->SetFrequency(d, out->frequency[d]);
+        if (effectApplied_[d]) out->SetEffect(d, chosenEffect_[d]);
+        if (equalizerOn_[d]) out->EqualizerOn(d);
+    }
     mix_.mainOutput.SetDeckPan(d, static_cast<float>(deckPan_[d]));
 }
 
@@ -177,6 +181,10 @@ void MixerEngine::SetEqualizerBandFactor(int d, int band, float factor) {
 
 // Effect and equaliser requests go to the monitor output first, then the main output.
 bool MixerEngine::handleEffectMessage(unsigned message, int d, LParam l) {
+    if (message == UWM_APPLY_DECK_EFFECT || message == UWM_CLEAR_DECK_EFFECT)
+        effectApplied_[d] = message == UWM_APPLY_DECK_EFFECT;
+    if (message == UWM_APPLY_EQUALIZER_CHAIN || message == UWM_REMOVE_DECK_EFFECT_CHAIN)
+        equalizerOn_[d] = message == UWM_APPLY_EQUALIZER_CHAIN;
     for (CZanMixOutput* out : {&mix_.monitorOutput, &mix_.mainOutput}) {
         switch (message) {
             case UWM_APPLY_DECK_EFFECT: out->SetEffect(d, chosenEffect_[d]); break;

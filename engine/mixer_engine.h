@@ -60,6 +60,9 @@ public:
     // held in the deck's equaliser filter bank.
     void DesignEqualizer(int deck, int bands);
     void SetEqualizerBandFactor(int deck, int band, float factor);
+    // The deck's equaliser filter bank (band centres and response curves); null when the
+    // mixer was made without one.
+    CZanFilterBank* EqualizerBank(int deck) const { return deck == 0 || deck == 1 ? equalizerBanks_[deck] : nullptr; }
 
     // Tells the user that a sound device went away; `text` names it. Called on the window
     // thread once per loss, after the outputs on it have closed. The panel shows it; tests
@@ -87,6 +90,10 @@ private:
     std::array<CZanFilterBank*, 2> equalizerBanks_;
     std::array<std::array<float, 2>, 2> effectParameter_{};  // what the effects panels publish
     std::array<std::string, 2> chosenEffect_{"No Effect", "No Effect"};
+    // What the panels last asked for: the effect applied, the equaliser chain on. Fresh
+    // buffers take both, so a deck set up before its first track is heard as set up.
+    std::array<bool, 2> effectApplied_{};
+    std::array<bool, 2> equalizerOn_{};
     PlayListModel* playList_ = nullptr;
     std::array<MixerDeck*, 2> decks_{};
     std::array<double, 2> deckPan_{};

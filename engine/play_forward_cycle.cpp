@@ -91,7 +91,7 @@ void PlayForwardCycle::PrepareDeckOutput(int deck) {
     rings_[deck]->setReadIndex(0);
     for (int i = 0; i < kPreRollChunks; ++i) {
         WriteChunk(deck);
-        if (analysis_) analysis_->RunAnalysis(deck, 94 + i, false);
+        runAnalysis(deck, 94 + i, false);
         if (s.client) s.client->RedrawChart();
     }
     s.lastChunk = 0;
@@ -179,8 +179,14 @@ void PlayForwardCycle::afterChunkHeard(int deck, int chunk, bool plainChart) {
     DeckState& s = decks_[deck];
     if (analysis_) s.meter.SetValue(static_cast<float>(analysis_->GetChunkLevel(deck, chunk)));
     showMeter(deck, false);
-    if (analysis_) analysis_->RunAnalysis(deck, chunk, plainChart);
+    runAnalysis(deck, chunk, plainChart);
     if (s.client) s.client->OnChunkPlayed();
+}
+
+void PlayForwardCycle::runAnalysis(int deck, int chunk, bool plainChart) {
+    if (!analysis_) return;
+    analysis_->RunAnalysis(deck, chunk, plainChart);
+    if (analysisDone) analysisDone(deck);
 }
 
 void PlayForwardCycle::countTick(int deck, int queuedChunks) {

@@ -52,6 +52,10 @@ public:
     // Runs when the first chunk of a deck's next track has become audible: the play list
     // moves its selection to that entry.
     std::function<void(int deck)> trackBecameAudible;
+    // Runs after each analysis run of a deck's chunk, when its results are complete: the
+    // analyser shows them. Called inside the cycle, so it must be quick and must not wait.
+    std::function<void(int deck)> analysisDone;
+    CZanAnalysis* analysis() const { return analysis_; }
 
     // UWM_PREPARE_DECK_OUTPUT: fresh buffers on both outputs, 26 chunks of pre-roll, then
     // lastChunk 0 and the deck's OnReadyToPlay.
@@ -107,6 +111,7 @@ private:
     void keepFollowerInStep(int deck, int chunk);
     void clearPassedSlots(DeckState& s, int chunk);
     void afterChunkHeard(int deck, int chunk, bool plainChart);
+    void runAnalysis(int deck, int chunk, bool plainChart);
     void countTick(int deck, int queuedChunks);
 
     CZanMixState& mix_;

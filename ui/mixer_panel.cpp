@@ -44,13 +44,16 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
 MixerPanel::~MixerPanel() { destroyOwnedPanels(); }
 
 void MixerPanel::createPanels(QWidget* parent) {
-    analyzer_ = new AnalyzerPanel(parent);
+    analyzer_ = new AnalyzerPanel(parent, mixer_.engine().cycle().analysis());
+    mixer_.engine().cycle().analysisDone = [this](int d) {
+        if (analyzer_) analyzer_->showAnalysis(d);
+    };
     playList_ = new PlayListPanel(parent, *mixer_.playList());
     for (int d = 0; d < kDeckCount; ++d) {
         decks_[d] = new DeckPanel(parent, *mixer_.deck(d), d);
         decks_[d]->setChartSource(mixer_.analysis());
-        effects_[d] = new EffectsPanel(parent, d);
-        equalizers_[d] = new EqualizerPanel(parent, d);
+        effects_[d] = new EffectsPanel(parent, mixer_.engine(), d);
+        equalizers_[d] = new EqualizerPanel(parent, mixer_.engine(), d);
     }
     for (PanelDialog* p : std::initializer_list<PanelDialog*>{analyzer_, playList_, decks_[0], decks_[1], effects_[0],
                                                               effects_[1], equalizers_[0], equalizers_[1]})
@@ -58,6 +61,7 @@ void MixerPanel::createPanels(QWidget* parent) {
 }
 
 void MixerPanel::destroyOwnedPanels() {
+    mixer_.engine().cycle().analysisDone = nullptr;
     for (int d = 0; d < kDeckCount; ++d) {
         delete effects_[d];
         effects_[d] = nullptr;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_application.h"
+#include "ui/analyzer_panel.h"
 #include "ui/widgets/widget_support.h"
 #include "ui/widgets/zan_analyzer_graph.h"
 #include "ui/widgets/zan_button_ctrl.h"
@@ -93,7 +94,14 @@ void BM_PaintEqualizerGraph(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintEqualizerGraph)->Unit(benchmark::kMicrosecond);
 
-// The analyser with both decks' results filled with noise-like values.
+// The size the analyser panel gives its graph.
+QSize analyzerPanelGraphSize() {
+    static const QSize size = AnalyzerPanel(nullptr, nullptr).graph()->size();
+    return size;
+}
+
+// The analyser with both decks' results filled with noise-like values, at the size the
+// panel gives it or at `size`.
 void paintAnalyzer(benchmark::State& state, int type, int mode, QSize size) {
     bench::benchApplication();
     std::mt19937 rng(11);
@@ -115,10 +123,11 @@ void paintAnalyzer(benchmark::State& state, int type, int mode, QSize size) {
     }
     graph.setGraphType(type);
     graph.setDeckMode(mode);
-    paintLoop(state, graph, size);
+    paintLoop(state, graph, size.isValid() ? size : analyzerPanelGraphSize());
 }
 
-// BM_PaintAnalyzer/<scope|octave|chart>/<deckA|deckB|both|split>/<default|1600x900>
+// BM_PaintAnalyzer/<scope|octave|chart>/<deckA|deckB|both|split>/<default|1600x900>; default is
+// the graph's size in the analyser panel.
 const bool analyzerBenchmarks = [] {
     const std::pair<int, const char*> types[] = {{CZanAnalyzerGraph::Scope, "scope"},
                                                  {CZanAnalyzerGraph::Octave, "octave"},
