@@ -126,6 +126,7 @@ struct AudioDecoder::Impl {
     void noteClockGrain(int firstFrameSamples);
     void resetStreamState(std::int64_t firstInputSample, bool positionKnown);
     bool reopenAtStart();
+    bool seekContainer(std::int64_t firstInputSample);
     std::int64_t ptsToInputSamples(std::int64_t pts) const;
     std::int64_t inputSamplesToPts(std::int64_t samples) const;
 };
@@ -166,8 +167,8 @@ std::int32_t AudioDecoder::Impl::openCodec() {
     // A rate far outside what audio uses is a broken header; at 1 Hz the resampler would
     // blow every decoded block up 44100-fold.
     if (codec->sample_rate < kMinInputRate || codec->sample_rate > kMaxInputRate) return kStatusNotAudio;
-    packet = av_packet_alloc();
-    frame = av_frame_alloc();
+    if (!packet) packet = av_packet_alloc();
+    if (!frame) frame = av_frame_alloc();
     return (packet && frame) ? kStatusOk : kStatusFail;
 }
 
@@ -356,6 +357,29 @@ bool AudioDecoder::Impl::reopenAtStart() {
     return false;
 }
 
+// Moves the open demuxer to a point at or before `firstInputSample` and starts a fresh
+// decoder there, so that what the decoder read before never shapes what follows. The demuxer
+// is kept: its index, once read (a long MP4's sample table, Matroska's cues), serves every
+// later seek. Ogg, whose demuxer carries page state across a seek that changes where it
+// lands (and which reopens cheaply), and a file gone since it opened are reopened first.
+// False when the container cannot seek; the caller then reopens at the start.
+bool AudioDecoder::Impl::seekContainer(std::int64_t firstInputSample) {
+    const bool keep = container && std::strcmp(container->iformat->name, "ogg") != 0 && isRegularFile(path);
+    if (keep) {
+        avcodec_free_context(&codec);
+        av_packet_unref(packet);
+        av_frame_unref(frame);
+        if (openCodec() != kStatusOk) return false;
+    } else if (!reopenAtStart()) {
+        return false;
+    }
+    const std::int64_t pts = originPts + inputSamplesToPts(firstInputSample);
+    armIoLimit();
+    if (avformat_seek_file(container, streamIndex, INT64_MIN, pts, pts, 0) < 0) return false;
+    resetStreamState(0, false);
+    return true;
+}
+
 AudioDecoder::AudioDecoder() : impl_(std::make_unique<Impl>()) { quietLibraries(); }
 
 AudioDecoder::~AudioDecoder() = default;
@@ -432,22 +456,15 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     const std::int64_t settle = d.inputRate == kOutputRate ? 0 : (512 + phaseStep - 1) / phaseStep * phaseStep;
     const std::int64_t inputKeep =
         std::max<std::int64_t>(av_rescale_rnd(frame, d.inputRate, kOutputRate, AV_ROUND_DOWN) / phaseStep * phaseStep - settle, 0);
-    // A fresh demuxer and decoder, so that the state after a seek never depends on what was
-    // read before it.
-    if (!d.reopenAtStart()) return kStatusOk;  // the file is gone: reads as ended
+    // The state after a seek never depends on what was read before it: a fresh decoder
+    // behind a seeked demuxer, or near the start a fresh demuxer too.
+    if (!d.container && !d.reopenAtStart()) return kStatusOk;  // the file is gone: reads as ended
     const std::int64_t preroll = std::max<std::int64_t>(static_cast<std::int64_t>(kSeekPrerollSeconds * d.inputRate),
                                                         av_rescale(d.stream()->codecpar->seek_preroll, d.inputRate,
                                                                    d.codec->sample_rate));
     const std::int64_t start = inputKeep - preroll;
-    if (start > 0 && d.positionGrain > 0) {
-        const std::int64_t pts = d.originPts + d.inputSamplesToPts(start);
-        d.armIoLimit();
-        if (avformat_seek_file(d.container, d.streamIndex, INT64_MIN, pts, pts, 0) >= 0) {
-            d.resetStreamState(0, false);
-        } else if (!d.reopenAtStart()) {
-            return kStatusOk;
-        }
-    }
+    const bool seeked = start > 0 && d.positionGrain > 0 && d.seekContainer(start);
+    if (!seeked && !d.reopenAtStart()) return kStatusOk;
     d.packetsRead = 0;
     d.discardBefore = inputKeep;
     d.queue.discardNext(frame - av_rescale(inputKeep, kOutputRate, d.inputRate));
