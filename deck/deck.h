@@ -156,6 +156,8 @@ private:
     // Opens `path` in the reader on the file-open thread, waiting with dispatch. While it
     // runs, handlers nested in the wait must not read the reader (openingFile_).
     bool openInReader(const std::string& path);
+    // Seeks the reader on the file-open thread, with the same wait and the same rule.
+    void seekInReader(double fraction);
     void startReading();
     void stopReading(bool disableButtons);
 

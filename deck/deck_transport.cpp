@@ -166,7 +166,7 @@ void CZanDeck2::Reposition() {
             Unload();
             return;
         }
-        reader_.seek(positionFraction_);
+        seekInReader(positionFraction_);
         startReading();
     }
     positionSeconds_ = positionFraction_ * lengthSeconds_;
@@ -214,6 +214,13 @@ void CZanDeck2::OnReadyToPlay() {
     readThread_.lowerPriority();
     refreshNow(UWM_ENABLE_TRANSPORT_BUTTONS, 1);
     deckReadyToPlayEvent[deck_].set();
+}
+
+void CZanDeck2::seekInReader(double fraction) {
+    Suspended suspended(*this);
+    openingFile_ = true;
+    seekTrackOnFileOpenThread(deck_, reader_, fraction);
+    openingFile_ = false;
 }
 
 bool CZanDeck2::openInReader(const std::string& path) {

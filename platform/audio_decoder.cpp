@@ -27,6 +27,9 @@ constexpr int kOutputRate = 44100;
 // reservoir, transform overlap, predictors) is rebuilt before the first frame we keep.
 constexpr double kSeekPrerollSeconds = 0.25;
 
+// Every Opus frame lasts a multiple of 2.5 ms: this many samples at 48 kHz.
+constexpr int kOpusFrameGrain = 120;
+
 void quietLibraries() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
@@ -79,6 +82,7 @@ struct AudioDecoder::Impl {
     int positionGrain = 1;             // decoded frames start on multiples of this many samples
     int grainOffset = 0;               // ... less this many (the encoder delay cut from the first)
     std::int64_t outputPosition = 0;   // output frame that the next block starts with
+    std::int64_t packetsRead = 0;      // container packets read since the last open or seek
     bool endAtDuration = false;        // the container's length is exact and the codec pads past it
 
     // The container's interrupt callback ends any operation that runs past this.
@@ -122,6 +126,7 @@ struct AudioDecoder::Impl {
     void noteClockGrain(int firstFrameSamples);
     void resetStreamState(std::int64_t firstInputSample, bool positionKnown);
     bool reopenAtStart();
+    bool seekContainer(std::int64_t firstInputSample);
     std::int64_t ptsToInputSamples(std::int64_t pts) const;
     std::int64_t inputSamplesToPts(std::int64_t samples) const;
 };
@@ -162,8 +167,8 @@ std::int32_t AudioDecoder::Impl::openCodec() {
     // A rate far outside what audio uses is a broken header; at 1 Hz the resampler would
     // blow every decoded block up 44100-fold.
     if (codec->sample_rate < kMinInputRate || codec->sample_rate > kMaxInputRate) return kStatusNotAudio;
-    packet = av_packet_alloc();
-    frame = av_frame_alloc();
+    if (!packet) packet = av_packet_alloc();
+    if (!frame) frame = av_frame_alloc();
     return (packet && frame) ? kStatusOk : kStatusFail;
 }
 
@@ -236,6 +241,7 @@ bool AudioDecoder::Impl::decodeFrame() {
             continue;
         }
         if (packet->stream_index == streamIndex) {
+            ++packetsRead;
             // A damaged packet is skipped; the next one may decode.
             avcodec_send_packet(codec, packet);
         }
@@ -277,8 +283,10 @@ static int wmaFrameLength(int sampleRate, AVCodecID codecId) {
 
 // Containers that stamp packets in milliseconds (ASF, Matroska) cannot place a frame to the
 // sample. Where the codec's frames have one fixed length, the nearest multiple of it is the
-// true position; otherwise (grain 0) a seek decodes from the start and counts. The first
-// frame may have lost its head to the encoder delay, which shifts the grid.
+// true position; an Opus frame lasts a multiple of 2.5 ms (120 samples at its 48 kHz), so
+// every Opus frame starts on that grid, which a millisecond clock resolves. Otherwise
+// (grain 0) a seek decodes from the start and counts. The first frame may have lost its
+// head to the encoder delay, which shifts the grid.
 void AudioDecoder::Impl::noteClockGrain(int firstFrameSamples) {
     const AVRational clock = stream()->time_base;
     const bool coarse = static_cast<std::int64_t>(clock.num) * inputRate > clock.den;
@@ -288,6 +296,8 @@ void AudioDecoder::Impl::noteClockGrain(int firstFrameSamples) {
         positionGrain = codec->frame_size;
     } else if (codec->codec_id == AV_CODEC_ID_WMAV1 || codec->codec_id == AV_CODEC_ID_WMAV2) {
         positionGrain = wmaFrameLength(codec->sample_rate, codec->codec_id);
+    } else if (codec->codec_id == AV_CODEC_ID_OPUS && codec->sample_rate == 48000) {
+        positionGrain = kOpusFrameGrain;
     } else {
         positionGrain = 0;
     }
@@ -301,9 +311,13 @@ bool AudioDecoder::Impl::placeAfterSeek(std::int64_t pts) {
     inputPositionKnown = true;
     if (pts != AV_NOPTS_VALUE && originPts != AV_NOPTS_VALUE) {
         inputPosition = ptsToInputSamples(pts) - ptsToInputSamples(originPts);
-        if (positionGrain > 1) {  // a clock coarser than a sample: snap to the frame grid
-            const std::int64_t onGrid = inputPosition + grainOffset + positionGrain / 2;
-            inputPosition = onGrid / positionGrain * positionGrain - grainOffset;
+        if (positionGrain > 1) {
+            // A clock coarser than a sample: snap to the frame grid. The frame's end is on it
+            // even when its head was cut (a fresh Opus decoder cuts the pre-skip from
+            // whatever frame it decodes first).
+            const std::int64_t end = inputPosition + frame->nb_samples;
+            const std::int64_t onGrid = end + grainOffset + positionGrain / 2;
+            inputPosition = onGrid / positionGrain * positionGrain - grainOffset - frame->nb_samples;
         }
         if (inputPosition <= discardBefore) return true;
     }
@@ -343,6 +357,29 @@ bool AudioDecoder::Impl::reopenAtStart() {
     return false;
 }
 
+// Moves the open demuxer to a point at or before `firstInputSample` and starts a fresh
+// decoder there, so that what the decoder read before never shapes what follows. The demuxer
+// is kept: its index, once read (a long MP4's sample table, Matroska's cues), serves every
+// later seek. Ogg, whose demuxer carries page state across a seek that changes where it
+// lands (and which reopens cheaply), and a file gone since it opened are reopened first.
+// False when the container cannot seek; the caller then reopens at the start.
+bool AudioDecoder::Impl::seekContainer(std::int64_t firstInputSample) {
+    const bool keep = container && std::strcmp(container->iformat->name, "ogg") != 0 && isRegularFile(path);
+    if (keep) {
+        avcodec_free_context(&codec);
+        av_packet_unref(packet);
+        av_frame_unref(frame);
+        if (openCodec() != kStatusOk) return false;
+    } else if (!reopenAtStart()) {
+        return false;
+    }
+    const std::int64_t pts = originPts + inputSamplesToPts(firstInputSample);
+    armIoLimit();
+    if (avformat_seek_file(container, streamIndex, INT64_MIN, pts, pts, 0) < 0) return false;
+    resetStreamState(0, false);
+    return true;
+}
+
 AudioDecoder::AudioDecoder() : impl_(std::make_unique<Impl>()) { quietLibraries(); }
 
 AudioDecoder::~AudioDecoder() = default;
@@ -367,6 +404,7 @@ std::int32_t AudioDecoder::open(const std::string& path) {
     }
     d.opened = true;
     d.outputPosition = 0;
+    d.packetsRead = 0;
     if (d.originPts == AV_NOPTS_VALUE) {
         const AVStream* s = d.stream();
         d.originPts = s->start_time != AV_NOPTS_VALUE ? s->start_time : 0;
@@ -418,27 +456,23 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     const std::int64_t settle = d.inputRate == kOutputRate ? 0 : (512 + phaseStep - 1) / phaseStep * phaseStep;
     const std::int64_t inputKeep =
         std::max<std::int64_t>(av_rescale_rnd(frame, d.inputRate, kOutputRate, AV_ROUND_DOWN) / phaseStep * phaseStep - settle, 0);
-    // A fresh demuxer and decoder, so that the state after a seek never depends on what was
-    // read before it.
-    if (!d.reopenAtStart()) return kStatusOk;  // the file is gone: reads as ended
+    // The state after a seek never depends on what was read before it: a fresh decoder
+    // behind a seeked demuxer, or near the start a fresh demuxer too.
+    if (!d.container && !d.reopenAtStart()) return kStatusOk;  // the file is gone: reads as ended
     const std::int64_t preroll = std::max<std::int64_t>(static_cast<std::int64_t>(kSeekPrerollSeconds * d.inputRate),
                                                         av_rescale(d.stream()->codecpar->seek_preroll, d.inputRate,
                                                                    d.codec->sample_rate));
     const std::int64_t start = inputKeep - preroll;
-    if (start > 0 && d.positionGrain > 0) {
-        const std::int64_t pts = d.originPts + d.inputSamplesToPts(start);
-        d.armIoLimit();
-        if (avformat_seek_file(d.container, d.streamIndex, INT64_MIN, pts, pts, 0) >= 0) {
-            d.resetStreamState(0, false);
-        } else if (!d.reopenAtStart()) {
-            return kStatusOk;
-        }
-    }
+    const bool seeked = start > 0 && d.positionGrain > 0 && d.seekContainer(start);
+    if (!seeked && !d.reopenAtStart()) return kStatusOk;
+    d.packetsRead = 0;
     d.discardBefore = inputKeep;
     d.queue.discardNext(frame - av_rescale(inputKeep, kOutputRate, d.inputRate));
     d.outputPosition = frame;
     return kStatusOk;
 }
+
+std::int64_t AudioDecoder::packetsReadSinceSeek() const { return impl_->packetsRead; }
 
 std::int32_t AudioDecoder::seekToSeconds(double seconds) {
     return seekToFrame(static_cast<std::int64_t>(std::floor(std::max(seconds, 0.0) * kOutputRate + 1e-6)));

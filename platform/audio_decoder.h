@@ -71,6 +71,11 @@ public:
     std::int32_t seekToFrame(std::int64_t frame);
     std::int32_t seekToSeconds(double seconds);  // to the frame at or just before `seconds`
 
+    // Packets of the audio stream read from the container since the last open or seek: the
+    // work a seek cost. A seek through the container's index reads a few hundred at most;
+    // one that decodes from the start reads every packet up to the target.
+    std::int64_t packetsReadSinceSeek() const;
+
     // The title tag, whichever kind the file carries (ID3v2, ID3v1, Vorbis comment, ASF,
     // MP4); empty when there is none or when closed.
     std::string title() const;

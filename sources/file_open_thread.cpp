@@ -28,4 +28,15 @@ bool openTrackOnFileOpenThread(int deck, CZanTrackReader& reader, const std::str
     return reader.isOpen();
 }
 
+void seekTrackOnFileOpenThread(int deck, CZanTrackReader& reader, double fraction) {
+    fileOpenIsDoneEvent[deck].reset();
+    std::thread seeker([deck, &reader, fraction] {
+        setCurrentThreadPriority(ThreadPriority::normal);
+        reader.seek(fraction);
+        fileOpenIsDoneEvent[deck].set();
+    });
+    pumpingWait(fileOpenIsDoneEvent[deck]);
+    seeker.join();
+}
+
 }  // namespace quillmix

@@ -23,4 +23,10 @@ std::thread startFileOpenThread(int deck, CZanTrackReader& reader);
 // blocked in its UWM_TRACK_READER_DONE send (the gapless continuation).
 bool openTrackOnFileOpenThread(int deck, CZanTrackReader& reader, const std::string& path);
 
+// Window thread: seeks `reader` to `fraction` of its track on a file-open thread, waiting
+// with message dispatch as a load does. A seek may decode for a long while (a format without
+// an index, a slow disk); the window thread keeps feeding the audio meanwhile. Same
+// conditions as the load: no read-forward thread uses the reader.
+void seekTrackOnFileOpenThread(int deck, CZanTrackReader& reader, double fraction);
+
 }  // namespace quillmix

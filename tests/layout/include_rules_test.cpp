@@ -52,6 +52,7 @@ const std::map<std::string, Rule>& rules() {
         {"bench", {plus(kCore, {"tools/render"}), {}, Qt::core, "core benchmarks run on Qt Core"}},
         {"bench/ui", {plus(kCore, {"ui", "ui/widgets", "tools/render"}), {}, Qt::widgets, "paint benchmarks"}},
         {"layout", {{}, {}, Qt::none, "this checker reads files only"}},
+        {"audio_thread", {{}, {}, Qt::none, "the audio-thread audit is preloaded into a program: system headers only"}},
         {"tests/support", {plus(kCore, {"support"}), {}, Qt::core, "fixtures for the core tests"}},
     };
     return table;

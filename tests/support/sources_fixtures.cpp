@@ -80,7 +80,7 @@ std::vector<std::uint8_t> sourcesReferenceDecode(const std::filesystem::path& fi
 std::string sourcesEncoderArguments(const std::string& format) {
     if (format == "mp3") return "-c:a libmp3lame -b:a 192k";
     if (format == "ogg") return "-c:a libvorbis -q:a 4";
-    if (format == "opus") return "-c:a libopus -b:a 128k";
+    if (format == "opus" || format == "mka") return "-c:a libopus -b:a 128k";  // Ogg, Matroska
     if (format == "flac") return "-c:a flac";
     if (format == "wma") return "-c:a wmav2 -b:a 128k";
     // Noise substitution fills bands with random noise, which no decoder repeats after a
