@@ -118,7 +118,29 @@ void RenderSession::settle() {
     }
 }
 
+// Rendering runs many times faster than real time, so a deck's read-ahead, on a busy
+// machine, may fall behind what has been played; the cycle would take the empty ring for
+// the track's end. Before each period, lets every running read-ahead hold a few seconds, as
+// it would in real time (a reader blocked in its end-of-track request is answered here).
+// A read-ahead that has read its track to the end is done and not waited for.
+void RenderSession::waitForReadAhead() {
+    constexpr std::int64_t kFloorBytes = 45LL * kChunkBytes;  // 3 s
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (int d = 0; d < kDeckCount; ++d) {
+        while (flagSet(fileReadForwardThreadRunning[d]) && !threadFileReadForwardIsDoneEvent[d].isSet() &&
+               objects_->rings[d].filledByteCount() < kFloorBytes) {
+            if (std::chrono::steady_clock::now() > giveUp) {
+                ++readAheadTimeouts_;
+                return;
+            }
+            dispatchPendingMessages();
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    }
+}
+
 void RenderSession::renderPeriod(int frames) {
+    waitForReadAhead();
     MixerEngine& engine = mixer_->engine();
     auto stepOutput = [frames](CZanMixOutput& out, WavFileWriter& wav) {
         std::vector<std::int16_t> samples;
@@ -164,6 +186,7 @@ RenderFigures RenderSession::run(const std::vector<Action>& actions) {
     figures.cpuSeconds = processCpuSeconds() - cpuStart;
     figures.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     figures.underruns = mixer_->engine().cycle().UnderrunCount();
+    figures.readAheadTimeouts = readAheadTimeouts_;
     return figures;
 }
 

@@ -38,6 +38,7 @@ struct RenderFigures {
     double cpuSeconds = 0;
     double wallSeconds = 0;
     int underruns = 0;
+    int readAheadTimeouts = 0;  // periods rendered after 2 s waiting for a read-ahead
 };
 
 class RenderSession {
@@ -58,6 +59,7 @@ private:
     void renderUntil(double seconds);
     void renderPeriod(int frames);  // at most one period
     void settle();
+    void waitForReadAhead();
     void perform(const Action& action);
     void performTransport(const Action& action);
     void performMix(const Action& action);
@@ -69,6 +71,7 @@ private:
     std::unique_ptr<Objects> objects_;
     CZanMixer* mixer_ = nullptr;
     std::int64_t renderedFrames_ = 0;
+    int readAheadTimeouts_ = 0;
     std::array<bool, 2> seekHeld_{};  // Ffwd or Rwnd held: render in real time
     std::array<bool, 2> equalizerOn_{};
     bool ready_ = false;

@@ -101,8 +101,27 @@ double largestCurvature(const std::vector<double>& x, size_t from, size_t to) {
     return c;
 }
 
+// The track's length as its container declares it, in frames at 44100 Hz; 0 if unknown.
+// The ffmpeg tool's decode of an m4a keeps the encoder's end padding (up to 20 ms) that the
+// declared length trims, and that the engine trims too.
+long declaredFrames(const std::string& path) {
+    const std::string command = "ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts,time_base "
+                                "-of default=noprint_wrappers=1:nokey=1 '" + path + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    char text[256] = {};
+    const size_t n = pipe ? std::fread(text, 1, sizeof text - 1, pipe) : 0;
+    if (pipe) pclose(pipe);
+    long num = 0, den = 0;
+    double ts = 0;
+    if (n == 0 || std::sscanf(text, "%ld/%ld %lf", &num, &den, &ts) != 3 || den <= 0) return 0;
+    return std::lround(ts * num / den * kRate);
+}
+
 void measureTrack(Track& t) {
     std::vector<double> x = decodeLeft(t.path);
+    const long declared = declaredFrames(t.path);
+    if (declared > 0 && declared < static_cast<long>(x.size()) && static_cast<long>(x.size()) - declared < kRate / 10)
+        x.resize(declared);
     t.frames = static_cast<long>(x.size());
     const double peak = peakOf(x, 0, x.size()), quiet = kQuietFraction * peak;
     while (t.headQuiet < t.frames && std::fabs(x[t.headQuiet]) < quiet) ++t.headQuiet;
@@ -271,7 +290,9 @@ void checkDeck(const std::vector<double>& x, const std::vector<Track>& tracks, i
             ++f.faults;
         }
         // Discontinuity: the sharpest bend against both ends meeting silence.
-        const double bend = largestCurvature(x, a - kWindow, b + kWindow) / peak;
+        // (Against the louder side: the equaliser may lift one tone and not the other.)
+        const double louder = std::max(peakOf(x, a - 4 * kWindow, a), peakOf(x, b, b + 4 * kWindow));
+        const double bend = largestCurvature(x, a - kWindow, b + kWindow) / louder;
         const double bendAllowed = 1.5 * std::max(1.0, speed * speed) * (from.edgeCurvature + to.edgeCurvature);
         f.worstCurvatureRatio = std::max(f.worstCurvatureRatio, bend / bendAllowed);
         if (bend > bendAllowed) {
