@@ -35,11 +35,12 @@ wait "$pid"
 cat "$work/render.out"
 echo "render_wall_seconds=$(( $(date +%s) - start ))"
 if [ -s "$work/render.err" ]; then echo "the render reported:"; sed 's/^/  /' "$work/render.err"; fi
-# Start (first sample), end (last), peak, and the lowest and highest of the second half.
-awk '{ v[NR] = $2 } END {
+# Start (first sample from 4 s on, the program loaded), end (last), peak, and the lowest and highest of the second half.
+awk '{ t[NR] = $1; v[NR] = $2 } END {
+    first = 1; while (first < NR && t[first] < 4) first++
     peak = 0; for (i = 1; i <= NR; i++) if (v[i] > peak) peak = v[i]
     lo = v[NR]; hi = 0; for (i = int(NR / 2) + 1; i <= NR; i++) { if (v[i] < lo) lo = v[i]; if (v[i] > hi) hi = v[i] }
-    printf "rss_samples=%d\nrss_start_kb=%d\nrss_end_kb=%d\nrss_peak_kb=%d\nrss_second_half_kb=%d..%d\n", NR, v[1], v[NR], peak, lo, hi
+    printf "rss_samples=%d\nrss_start_kb=%d\nrss_end_kb=%d\nrss_peak_kb=%d\nrss_second_half_kb=%d..%d\n", NR, v[first], v[NR], peak, lo, hi
 }' "$work/rss.tsv"
 
 echo "checking"
