@@ -128,11 +128,13 @@ void RenderSession::waitForReadAhead() {
         if (!cycle.ClockOutput().IsForwardPlaying(d) || !flagSet(playForwardThreadRunning[d])) continue;
         CZanReadAheadRing& ring = objects_->rings[d];
         const CZanTrackReader& reader = objects_->readers[d];
-        waitWhile([&] {
+        const auto behind = [&] {
             if (ring.isFilled(ring.readIndex()) || !reader.isOpen()) return false;
             discReadForwardEvent[d].set();  // a reader asleep between passes fills it now
             return true;
-        }, 10.0);
+        };
+        waitWhile(behind, 10.0);
+        if (behind()) ++readAheadTimeouts_;  // rendered on anyway: the deck may fall silent
     }
 }
 
@@ -183,6 +185,7 @@ RenderFigures RenderSession::run(const std::vector<Action>& actions) {
     figures.cpuSeconds = processCpuSeconds() - cpuStart;
     figures.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     figures.underruns = mixer_->engine().cycle().UnderrunCount();
+    figures.readAheadTimeouts = readAheadTimeouts_;
     return figures;
 }
 

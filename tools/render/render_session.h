@@ -38,6 +38,7 @@ struct RenderFigures {
     double cpuSeconds = 0;
     double wallSeconds = 0;
     int underruns = 0;
+    int readAheadTimeouts = 0;  // periods rendered after 10 s waiting for a read-ahead
 };
 
 class RenderSession {
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<Objects> objects_;
     CZanMixer* mixer_ = nullptr;
     std::int64_t renderedFrames_ = 0;
+    int readAheadTimeouts_ = 0;
     std::array<bool, 2> seekHeld_{};  // Ffwd or Rwnd held: render in real time
     std::array<bool, 2> equalizerOn_{};
     bool ready_ = false;
