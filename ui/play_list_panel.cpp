@@ -133,7 +133,8 @@ void PlayListPanel::createShowAndFind() {
     for (int m = 0; m < 3; ++m) {
         auto* radio = new QRadioButton(captions[static_cast<std::size_t>(m)], show);
         setControlId(*radio, ids[static_cast<std::size_t>(m)]);
-        radio->setGeometry(duX(6 + 52 * m), 20, duX(50), 22);
+        constexpr std::array<int, 3> left{6, 66, 112}, across{58, 44, 44};
+        radio->setGeometry(duX(left[static_cast<std::size_t>(m)]), 20, duX(across[static_cast<std::size_t>(m)]), 22);
         connect(radio, &QRadioButton::clicked, this, [this, m] { setDisplayMode(static_cast<DisplayMode>(m)); });
         modes_[static_cast<std::size_t>(m)] = radio;
     }
