@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -76,6 +77,28 @@ TEST_F(PlayListPanelTest, NextAndPreviousThroughTheMixerPassOverTheOtherDeck) {
     const auto icon = [&](int row) { return panel.rows().index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey(); };
     EXPECT_EQ(icon(0), playListRowIcon(kIconCurrentDeckA).cacheKey());
     EXPECT_EQ(icon(2), playListRowIcon(kIconDeckA).cacheKey());
+}
+
+TEST_F(PlayListPanelTest, MeasuredLengthsAndFailuresReachTheRowsAsTheyArrive) {
+    model().AddEntry(0, path("good.mp3"), -1, "");
+    model().AddEntry(1, path("bad.mp3"), -1, "");
+    EXPECT_EQ(shown(0, 1), "");
+    QSignalSpy changed(&panel.rows(), &QAbstractItemModel::dataChanged);
+    const auto loaded = [&](const std::string& file, double seconds) {
+        trackLengthLoadPath = path(file);
+        trackLengthLoadTitle.clear();
+        trackLengthLoadResult = seconds;
+        sendMessage(mixerWindow, UWM_TRACK_LENGTH_LOADED);
+    };
+    loaded("good.mp3", 125.7);
+    loaded("bad.mp3", -1.0);
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
+    EXPECT_EQ(changed[1][0].toModelIndex().row(), 1);
+    EXPECT_EQ(shown(0, 1), "2:05");
+    EXPECT_EQ(shown(1, 1), "???");
+    EXPECT_EQ(panel.rows().index(1, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
+              playListRowIcon(kIconLengthFailed).cacheKey());
 }
 
 TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBackAtTheEnd) {
@@ -207,7 +230,12 @@ TEST_F(PlayListPanelTest, ModeChangeOfTenThousandEntriesShowsNewTextsAtOnceAndLe
         return entries;
     };
     const auto before = snapshot();
+    QSignalSpy changed(&panel.rows(), &QAbstractItemModel::dataChanged);
     panel.findChild<QRadioButton*>("1075")->click();  // "Path"
+    // The list is told once that every row's name changed, and repaints what it shows.
+    ASSERT_EQ(changed.size(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
+    EXPECT_EQ(changed[0][1].toModelIndex().row(), 9999);
     EXPECT_EQ(shown(9999).toStdString(), path("t9999.mp3"));
     panel.findChild<QRadioButton*>("1076")->click();  // "Tag": the title, else the file name
     EXPECT_EQ(shown(9998), "Title 9998");
