@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/deck_selector.h"
+
 namespace quillmix {
 
 namespace {
@@ -37,6 +39,10 @@ bool RealDialogs::askOkCancel(QWidget* parent, const QString& title, const QStri
     return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-std::optional<DeckChoice> RealDialogs::selectDeck(QWidget*) { return DeckChoice::deckA; }
+std::optional<DeckChoice> RealDialogs::selectDeck(QWidget* parent) {
+    CZanDeckSelector selector(parent);
+    if (selector.exec() != QDialog::Accepted) return std::nullopt;
+    return selector.choice();
+}
 
 }  // namespace quillmix

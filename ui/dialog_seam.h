@@ -41,8 +41,7 @@ public:
 DialogSeam& dialogSeam();
 void setDialogSeam(DialogSeam* seam);
 
-// The real dialogs; the deck selector is installed by whoever implements it (until then it
-// answers "Deck A").
+// The real dialogs; the deck selector is CZanDeckSelector.
 class RealDialogs : public DialogSeam {
 public:
     QStringList openFiles(QWidget* parent, const QString& title, const QString& filter) override;

@@ -132,7 +132,9 @@ bool CZanAudioDlg::defaultCommandLineLoad(const std::string& path) {
     if (!deckA->LoadTrack(path)) return false;
     PlayListModel& playList = mixer_->playList()->model();
     playList.AddEntry(0, path, deckA->GetLength(), deckA->GetTitle());
-    playList.ClearCurrent(playList.Entry(0).deck);
+    // Deck A now holds this track: its entry is the current one, so that Next goes on from
+    // it rather than back to the first entry.
+    playList.MakeCurrent(playList.EntryCount() - 1);
     return true;
 }
 

@@ -147,7 +147,7 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAre
     EXPECT_EQ(list.Entry(1).path, dir.file("b.wav").string());
     EXPECT_EQ(list.Entry(1).deck, 0);
     EXPECT_EQ(list.Entry(2).path, dir.file("a.wav").string());
-    EXPECT_EQ(list.GetCurrentNumber(0), -1);  // the marks of deck A's entries are cleared
+    EXPECT_EQ(list.GetCurrentNumber(0), 2);  // the entry of the track deck A holds
     sendMessage(dialog.handle(), WM_CLOSE);
 }
 
