@@ -49,6 +49,7 @@ const std::map<std::string, Rule>& rules() {
         {"app/shell", {plus(kCore, {"ui", "ui/widgets", "tools/skins"}), {}, Qt::widgets, "where the program's objects are made and wired; its icon art is the installed icons'"}},
         {"tools/render", {plus(kCore, {}), {}, Qt::core, "the render tool runs the core headless"}},
         {"tools/skins", {{}, {}, Qt::gui, "draws the skin images; needs no window"}},
+        {"tools/soak", {{}, {}, Qt::none, "the long render's checker reads WAV files only"}},
         {"bench", {plus(kCore, {"tools/render"}), {}, Qt::core, "core benchmarks run on Qt Core"}},
         {"bench/ui", {plus(kCore, {"ui", "ui/widgets", "tools/render"}), {}, Qt::widgets, "paint benchmarks"}},
         {"layout", {{}, {}, Qt::none, "this checker reads files only"}},
