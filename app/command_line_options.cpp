@@ -16,11 +16,22 @@ namespace fs = std::filesystem;
 
 // Qt's own command-line options (QGuiApplication, QApplication), which it takes out of argv
 // itself. Qt accepts them with one dash or two, and "-name=value" as well as "-name value".
-constexpr std::array<std::string_view, 14> kQtOptionsWithValue = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
-    "qwindowicon", "qwindowtitle", "title", "display", "name", "style", "stylesheet", "session"};
-constexpr std::array<std::string_view, 6> kQtFlags = {"reverse", "nograb", "dograb", "sync", "widgetcount",
-                                                      "qmljsdebugger"};
+constexpr std::array<std::string_view, 14> kQtOptionsWithValue = {"platform",
+                                                                  "platformpluginpath",
+                                                                  "platformtheme",
+                                                                  "plugin",
+                                                                  "qwindowgeometry",
+                                                                  "geometry",
+                                                                  "qwindowicon",
+                                                                  "qwindowtitle",
+                                                                  "title",
+                                                                  "display",
+                                                                  "name",
+                                                                  "style",
+                                                                  "stylesheet",
+                                                                  "session"};
+constexpr std::array<std::string_view, 6> kQtFlags = {"reverse", "nograb",      "dograb",
+                                                      "sync",    "widgetcount", "qmljsdebugger"};
 
 template <std::size_t N>
 bool contains(const std::array<std::string_view, N>& table, std::string_view name) {
@@ -74,8 +85,10 @@ CommandLineOptions parseCommandLine(int argc, const char* const* argv, const std
         } else if (arg == "--device" || arg == "--record") {
             if (!hasNext || argv[i + 1][0] == '\0') return usageError(arg + " needs a value");
             const std::string value = argv[++i];
-            if (arg == "--device") o.device = value;
-            else o.recordPath = absolute(value, workingFolder);
+            if (arg == "--device")
+                o.device = value;
+            else
+                o.recordPath = absolute(value, workingFolder);
         } else {
             bool inlineValue = false;
             const std::string_view qt = qtOptionName(arg, inlineValue);
@@ -96,8 +109,10 @@ CommandLineOptions parseCommandLine(int argc, const char* const* argv, const std
 std::string commandLineHelp() {
     return "Usage: quillmix [OPTION]... [FILE]...\n"
            "Plays the sound files (or m3u/pls play lists) named after the options: tracks load into deck A.\n"
-           "  --device NAME      play the main output on the sound device NAME for this run (\"recorder\": the built-in recorder)\n"
-           "  --record FILE.wav  play into the built-in recorder and write both outputs to FILE.wav (4 channels: main, monitor)\n"
+           "  --device NAME      play the main output on the sound device NAME for this run (\"recorder\": the "
+           "built-in recorder)\n"
+           "  --record FILE.wav  play into the built-in recorder and write both outputs to FILE.wav (4 channels: main, "
+           "monitor)\n"
            "  --help             show this help and exit\n"
            "  --version          show the version and exit\n"
            "  -platform NAME, -style NAME, ...  Qt's own options, passed on to Qt\n"

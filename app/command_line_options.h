@@ -16,10 +16,10 @@ namespace quillmix {
 struct CommandLineOptions {
     enum class Action { run, help, version, usageError };
     Action action = Action::run;
-    std::string error;            // usageError: what was wrong, one line
-    std::string device;           // --device: the main output for this run; empty: the stored one
-    std::string recordPath;       // --record: absolute WAV path; empty: not asked
-    std::vector<std::string> files;   // absolute paths, in command-line order
+    std::string error;                     // usageError: what was wrong, one line
+    std::string device;                    // --device: the main output for this run; empty: the stored one
+    std::string recordPath;                // --record: absolute WAV path; empty: not asked
+    std::vector<std::string> files;        // absolute paths, in command-line order
     std::vector<std::string> qtArguments;  // argv[0] first, then Qt's own options as given
 };
 

@@ -42,8 +42,7 @@ public:
         std::filesystem::create_directories(file.parent_path(), ec);
         const std::string lockPath = file.string() + ".lock";
         fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {}
     }
     ~InterProcessLock() {
         if (fd_ >= 0) ::close(fd_);  // closing releases the lock
@@ -58,14 +57,18 @@ private:
 std::string escape(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
         else if (c < 0x20) {
             char buf[5];
             std::snprintf(buf, sizeof buf, "\\x%02x", c);
             out += buf;
-        } else out += static_cast<char>(c);
+        } else
+            out += static_cast<char>(c);
     }
     return out;
 }
@@ -78,12 +81,15 @@ std::string unescape(const std::string& text) {
             continue;
         }
         char n = text[++i];
-        if (n == 'n') out += '\n';
-        else if (n == 'r') out += '\r';
+        if (n == 'n')
+            out += '\n';
+        else if (n == 'r')
+            out += '\r';
         else if (n == 'x' && i + 2 < text.size()) {
             out += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
             i += 2;
-        } else out += n;
+        } else
+            out += n;
     }
     return out;
 }
@@ -137,9 +143,12 @@ std::string valueName(const char* stem, int deck) { return std::string(stem) + (
 std::filesystem::path SettingsStore::filePath() const {
     if (fixedFile_) return *fixedFile_;
     std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) base = std::filesystem::path(home) / ".config";
-    else base = ".";
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::filesystem::path(home) / ".config";
+    else
+        base = ".";
     return base / "Quillworks" / "Quillmix.conf";
 }
 
@@ -237,7 +246,8 @@ void SettingsStore::setSoundDeviceHeadphones(const std::string& name) const {
 }
 
 float SettingsStore::getLevel(int deck) const {
-    return std::bit_cast<float>(getDwordWithDefault(valueName("level", deck), std::bit_cast<std::uint32_t>(kDefaultLevel)));
+    return std::bit_cast<float>(
+        getDwordWithDefault(valueName("level", deck), std::bit_cast<std::uint32_t>(kDefaultLevel)));
 }
 void SettingsStore::setLevel(int deck, float level) const {
     writeDword(valueName("level", deck), std::bit_cast<std::uint32_t>(level));

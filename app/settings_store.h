@@ -38,11 +38,11 @@ public:
     void setSoundDeviceMain(const std::string& name) const;
     std::string getSoundDeviceHeadphones() const;
     void setSoundDeviceHeadphones(const std::string& name) const;
-    float getLevel(int deck) const;                 // default 0.7
+    float getLevel(int deck) const;  // default 0.7
     void setLevel(int deck, float level) const;
-    float getCrossFaderCurvePosition() const;       // default 0.0
+    float getCrossFaderCurvePosition() const;  // default 0.0
     void setCrossFaderCurvePosition(float position) const;
-    std::uint32_t getColor(int deck) const;         // 0x00BBGGRR; defaults 0x00FFABCD, 0x00ABCDFF
+    std::uint32_t getColor(int deck) const;  // 0x00BBGGRR; defaults 0x00FFABCD, 0x00ABCDFF
     void setColor(int deck, std::uint32_t color) const;
 
     static constexpr float kDefaultLevel = 0.7f;

@@ -59,8 +59,6 @@ std::string trackLengthLoadPath;
 std::string trackLengthLoadTitle;
 double trackLengthLoadResult = 0.0;
 
-std::int64_t performanceCounter() {
-    return std::chrono::steady_clock::now().time_since_epoch().count();
-}
+std::int64_t performanceCounter() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
 
 }  // namespace quillmix

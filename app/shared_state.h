@@ -34,15 +34,15 @@ inline bool flagSet(const RunFlag& flag) { return flag.load() != 0; }
 
 // ---- Events. All are null until createSharedEvents() runs (the application object's
 // constructor); a null event fails every operation without effect. ----
-extern Event trackLengthLoadEvent;                            // auto reset, not set
-extern std::array<Event, kDeckCount> chartAnalysisDoneEvent;  // manual, not set
-extern std::array<Event, kDeckCount> octaveAnalysisDoneEvent; // manual, not set
-extern std::array<Event, kDeckCount> scopeAnalysisDoneEvent;  // manual, not set
-extern std::array<Event, kDeckCount> deckReadyToPlayEvent;    // manual, not set
-extern std::array<Event, kDeckCount> discReadForwardEvent;    // manual, not set
-extern std::array<Event, kDeckCount> fileOpenIsDoneEvent;     // manual, not set
-extern std::array<Event, kDeckCount> playBackwardNotifyEvent; // manual, not set
-extern std::array<Event, kDeckCount> playForwardNotifyEvent;  // manual, not set
+extern Event trackLengthLoadEvent;                                      // auto reset, not set
+extern std::array<Event, kDeckCount> chartAnalysisDoneEvent;            // manual, not set
+extern std::array<Event, kDeckCount> octaveAnalysisDoneEvent;           // manual, not set
+extern std::array<Event, kDeckCount> scopeAnalysisDoneEvent;            // manual, not set
+extern std::array<Event, kDeckCount> deckReadyToPlayEvent;              // manual, not set
+extern std::array<Event, kDeckCount> discReadForwardEvent;              // manual, not set
+extern std::array<Event, kDeckCount> fileOpenIsDoneEvent;               // manual, not set
+extern std::array<Event, kDeckCount> playBackwardNotifyEvent;           // manual, not set
+extern std::array<Event, kDeckCount> playForwardNotifyEvent;            // manual, not set
 extern std::array<Event, kDeckCount> threadFileReadForwardIsDoneEvent;  // manual, set
 extern std::array<Event, kDeckCount> threadPlayBackwardIsDoneEvent;     // manual, set
 extern std::array<Event, kDeckCount> threadPlayForwardIsDoneEvent;      // manual, set
@@ -72,13 +72,13 @@ extern WindowHandle mixerWindow;
 extern std::array<WindowHandle, kDeckCount> deckWindow;
 
 // ---- Hand-over values ----
-extern std::int64_t performanceFrequency;                   // counter ticks per second
-extern std::array<std::uint32_t, kDeckCount> deckColor;     // 0x00BBGGRR
-extern std::array<std::string, kDeckCount> fileOpenPath;    // deck -> file-open thread
-extern const std::string audioFileFilter;                   // "*.mp3; *.ogg; *.wav; *.wma"
-extern std::string trackLengthLoadPath;                     // play list -> loader
-extern std::string trackLengthLoadTitle;                    // loader -> play list
-extern double trackLengthLoadResult;                        // seconds; -1.0 when unopenable
+extern std::int64_t performanceFrequency;                 // counter ticks per second
+extern std::array<std::uint32_t, kDeckCount> deckColor;   // 0x00BBGGRR
+extern std::array<std::string, kDeckCount> fileOpenPath;  // deck -> file-open thread
+extern const std::string audioFileFilter;                 // "*.mp3; *.ogg; *.wav; *.wma"
+extern std::string trackLengthLoadPath;                   // play list -> loader
+extern std::string trackLengthLoadTitle;                  // loader -> play list
+extern double trackLengthLoadResult;                      // seconds; -1.0 when unopenable
 
 // The high-resolution counter behind performanceFrequency.
 std::int64_t performanceCounter();

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/shared_state.h"
-#include "engine/chunk_analysis.h"
 #include "dsp/filter_bank.h"
+#include "engine/chunk_analysis.h"
 
 using namespace quillmix;
 
@@ -55,12 +55,8 @@ void BM_OctaveBankProcessLevels(benchmark::State& state) {
     state.SetLabel("per chunk, levels of 10 bands of 256 taps");
 }
 
-void BM_OctaveBankProcessDirect(benchmark::State& state) {
-    octaveBankProcess(state, CZanFilterBank::Method::direct);
-}
-void BM_OctaveBankProcessFast(benchmark::State& state) {
-    octaveBankProcess(state, CZanFilterBank::Method::fft);
-}
+void BM_OctaveBankProcessDirect(benchmark::State& state) { octaveBankProcess(state, CZanFilterBank::Method::direct); }
+void BM_OctaveBankProcessFast(benchmark::State& state) { octaveBankProcess(state, CZanFilterBank::Method::fft); }
 
 }  // namespace
 

@@ -76,9 +76,8 @@ BENCHMARK(BM_DeckEq5ReverbFlat)->Name("BM_DeckEq5Reverb/flat")->Unit(benchmark::
 
 const bool registered = [] {
     const std::pair<const char*, EffectKind> effects[] = {
-        {"chorus", EffectKind::Chorus}, {"compressor", EffectKind::Compressor},
-        {"distortion", EffectKind::Distortion}, {"echo", EffectKind::Echo},
-        {"flanger", EffectKind::Flanger}, {"gargle", EffectKind::Gargle},
+        {"chorus", EffectKind::Chorus}, {"compressor", EffectKind::Compressor}, {"distortion", EffectKind::Distortion},
+        {"echo", EffectKind::Echo},     {"flanger", EffectKind::Flanger},       {"gargle", EffectKind::Gargle},
         {"reverb", EffectKind::Reverb}};
     for (const auto& [name, kind] : effects) {
         benchmark::RegisterBenchmark((std::string("BM_Effect/") + name).c_str(), effectBenchmark, kind)

@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <tuple>
 #include <string>
+#include <tuple>
 
 #include "tools/render/render_script.h"
 #include "tools/render/render_session.h"
@@ -32,8 +32,8 @@ std::filesystem::path fixtureFolder() {
         for (auto [name, hz] : {std::pair{"a.mp3", 440}, std::pair{"b.mp3", 554}}) {
             const auto file = dir / name;
             if (std::filesystem::exists(file)) continue;
-            const std::string command = "ffmpeg -loglevel error -y -f lavfi -i \"sine=frequency=" +
-                                        std::to_string(hz) + ":duration=65\" -f lavfi -i \"anoisesrc=d=65:a=0.1\" " +
+            const std::string command = "ffmpeg -loglevel error -y -f lavfi -i \"sine=frequency=" + std::to_string(hz) +
+                                        ":duration=65\" -f lavfi -i \"anoisesrc=d=65:a=0.1\" " +
                                         "-filter_complex amix=inputs=2,aformat=channel_layouts=stereo -ar 44100 " +
                                         "-b:a 320k \"" + file.string() + "\"";
             if (std::system(command.c_str()) != 0) return std::filesystem::path();
@@ -112,8 +112,8 @@ double soxCpuPerSecond(const std::filesystem::path& dir) {
     auto input = [&](const char* name) {
         return "\"|sox -q " + (dir / name).string() + " -p trim 0 60" + perFile + "\"";
     };
-    const std::string command = "sox -q -m " + input("a.mp3") + " " + input("b.mp3") + " -b 16 " +
-                                (dir / "sox.wav").string() + " 2>/dev/null";
+    const std::string command =
+        "sox -q -m " + input("a.mp3") + " " + input("b.mp3") + " -b 16 " + (dir / "sox.wav").string() + " 2>/dev/null";
     const double before = childCpuSeconds();
     if (std::system(command.c_str()) != 0) return -1.0;
     return (childCpuSeconds() - before) / 60.0;

@@ -32,11 +32,14 @@ struct SeekFormat {
 
 // Every format the decoder tests decode, and Opus in Matroska, whose clock is in
 // milliseconds.
-constexpr SeekFormat kFormats[] = {
-    {"mp3", "mp3", "-c:a libmp3lame -b:a 32k"}, {"ogg", "ogg", "-c:a libvorbis -q:a 0"},
-    {"opus", "opus", "-c:a libopus -b:a 16k"},  {"opus_mka", "mka", "-c:a libopus -b:a 16k"},
-    {"flac", "flac", "-c:a flac"},              {"wav", "wav", "-c:a pcm_s16le"},
-    {"wma", "wma", "-c:a wmav2 -b:a 32k"},      {"m4a", "m4a", "-c:a aac -b:a 32k"}};
+constexpr SeekFormat kFormats[] = {{"mp3", "mp3", "-c:a libmp3lame -b:a 32k"},
+                                   {"ogg", "ogg", "-c:a libvorbis -q:a 0"},
+                                   {"opus", "opus", "-c:a libopus -b:a 16k"},
+                                   {"opus_mka", "mka", "-c:a libopus -b:a 16k"},
+                                   {"flac", "flac", "-c:a flac"},
+                                   {"wav", "wav", "-c:a pcm_s16le"},
+                                   {"wma", "wma", "-c:a wmav2 -b:a 32k"},
+                                   {"m4a", "m4a", "-c:a aac -b:a 32k"}};
 
 class SeekFixtures {
 public:
@@ -51,9 +54,9 @@ public:
     fs::path file(const SeekFormat& format) {
         const fs::path file = path_ / (std::string("hour_") + format.name + "." + format.extension);
         if (fs::exists(file)) return file;
-        const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i \"sine=frequency=440:sample_rate=44100:duration=" +
-                                    std::to_string(kTrackSeconds) + "\" -ac 1 " + format.arguments + " '" +
-                                    file.string() + "'";
+        const std::string command =
+            "ffmpeg -nostdin -loglevel error -y -f lavfi -i \"sine=frequency=440:sample_rate=44100:duration=" +
+            std::to_string(kTrackSeconds) + "\" -ac 1 " + format.arguments + " '" + file.string() + "'";
         if (std::system(command.c_str()) != 0) return {};
         return file;
     }

@@ -85,7 +85,8 @@ void BM_ControlLatency(benchmark::State& state) {
 
         buffer->setVolume(-2000);  // to a tenth of the amplitude
         auto left = renderLeft(*device, period, 3);
-        volumeOnset = firstFrameOff(left, [&](int i) { return frame + i; }, 1.0);
+        volumeOnset = firstFrameOff(
+            left, [&](int i) { return frame + i; }, 1.0);
         int complete = static_cast<int>(left.size());
         while (complete > 0 && std::abs(left[complete - 1] - (frame + complete - 1) * 0.1) <= 1.0) --complete;
         volumeComplete = complete + 1;
@@ -96,7 +97,8 @@ void BM_ControlLatency(benchmark::State& state) {
         frame += 2 * period;
         buffer->setFrequency(47628);  // +8 %: the ramp steepens from 1 to 1.08 a frame
         left = renderLeft(*device, period, 2);
-        frequencyOnset = firstFrameOff(left, [&](int i) { return frame + i; }, 1.0);
+        frequencyOnset = firstFrameOff(
+            left, [&](int i) { return frame + i; }, 1.0);
     }
     state.counters["volume_onset_frames"] = volumeOnset;
     state.counters["volume_complete_frames"] = volumeComplete;

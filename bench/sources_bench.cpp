@@ -59,17 +59,23 @@ FixtureFolder& folder() {
 fs::path sourceWav(int seconds) {
     const fs::path file = folder().path() / ("source" + std::to_string(seconds) + ".wav");
     if (fs::exists(file)) return file;
-    const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i \"aevalsrc=0.3*sin(2*PI*220*t)+0.2*sin(2*PI*(500+300*sin(t))*t)+0.05*(random(0)-0.5)|0.3*sin(2*PI*330*t)+0.2*sin(2*PI*(700+200*sin(t))*t)+0.05*(random(1)-0.5):s=44100:d=" +
-                                std::to_string(seconds) + "\" -c:a pcm_s16le " + quoted(file);
+    const std::string command =
+        "ffmpeg -nostdin -loglevel error -y -f lavfi -i "
+        "\"aevalsrc=0.3*sin(2*PI*220*t)+0.2*sin(2*PI*(500+300*sin(t))*t)+0.05*(random(0)-0.5)|0.3*sin(2*PI*330*t)+0.2*"
+        "sin(2*PI*(700+200*sin(t))*t)+0.05*(random(1)-0.5):s=44100:d=" +
+        std::to_string(seconds) + "\" -c:a pcm_s16le " + quoted(file);
     std::system(command.c_str());
     return file;
 }
 
 const std::map<std::string, std::string>& encoderArguments() {
-    static const std::map<std::string, std::string> arguments = {
-        {"mp3", "-c:a libmp3lame -b:a 192k"}, {"ogg", "-c:a libvorbis -q:a 5"}, {"opus", "-c:a libopus -b:a 128k"},
-        {"flac", "-c:a flac"},                {"wav", "-c:a pcm_s16le"},       {"wma", "-c:a wmav2 -b:a 192k"},
-        {"m4a", "-c:a aac -b:a 192k"}};
+    static const std::map<std::string, std::string> arguments = {{"mp3", "-c:a libmp3lame -b:a 192k"},
+                                                                 {"ogg", "-c:a libvorbis -q:a 5"},
+                                                                 {"opus", "-c:a libopus -b:a 128k"},
+                                                                 {"flac", "-c:a flac"},
+                                                                 {"wav", "-c:a pcm_s16le"},
+                                                                 {"wma", "-c:a wmav2 -b:a 192k"},
+                                                                 {"m4a", "-c:a aac -b:a 192k"}};
     return arguments;
 }
 
@@ -77,8 +83,8 @@ fs::path encoded(const std::string& format, int seconds, const std::string& argu
     const fs::path file = folder().path() / ("fixture" + std::to_string(seconds) + "_" + format + "." +
                                              (format == "mp3_320" ? "mp3" : format));
     if (fs::exists(file)) return file;
-    const std::string command = "ffmpeg -nostdin -loglevel error -y -i " + quoted(sourceWav(seconds)) + " " +
-                                arguments + " " + quoted(file);
+    const std::string command =
+        "ffmpeg -nostdin -loglevel error -y -i " + quoted(sourceWav(seconds)) + " " + arguments + " " + quoted(file);
     std::system(command.c_str());
     return file;
 }

@@ -39,8 +39,7 @@ MessageResult CZanDeck2::handleMessage(unsigned message, WParam, LParam) {
         case UWM_POSITION_DRAG_BEGIN:
             if (!deferWhileBusy([this, message] { handleControlMessage(message); })) handleControlMessage(message);
             break;
-        default:
-            break;
+        default: break;
     }
     return 0;
 }
@@ -67,12 +66,8 @@ void CZanDeck2::handleControlMessage(unsigned message) {
             killWindowTimer(kRewindTimer);
             Reposition();
             break;
-        case UWM_REVERSE_BEGIN:
-            PlayBackward();
-            break;
-        case UWM_REVERSE_END:
-            PlayResumeAfterBackward();
-            break;
+        case UWM_REVERSE_BEGIN: PlayBackward(); break;
+        case UWM_REVERSE_END: PlayResumeAfterBackward(); break;
         case UWM_SCRATCH_BACKWARD:
             if (playing_) PlayBackward();
             break;
@@ -83,11 +78,8 @@ void CZanDeck2::handleControlMessage(unsigned message) {
             else
                 PlayPause(true);
             break;
-        case UWM_POSITION_DRAG_BEGIN:
-            seeking_ = true;
-            break;
-        default:
-            break;
+        case UWM_POSITION_DRAG_BEGIN: seeking_ = true; break;
+        default: break;
     }
 }
 
@@ -122,27 +114,16 @@ void CZanDeck2::runDeferred() {
 
 void CZanDeck2::onTimer(int id) {
     switch (id) {
-        case kCueBlinkTimer:
-            cueBlinkTick();
-            break;
-        case kFastForwardTimer:
-            seekStepTick(+1);
-            break;
-        case kStartForwardTimer:
-            startForwardPlayTick();
-            break;
-        case kEndBackwardTimer:
-            endBackwardPlayTick();
-            break;
-        case kRewindTimer:
-            seekStepTick(-1);
-            break;
+        case kCueBlinkTimer: cueBlinkTick(); break;
+        case kFastForwardTimer: seekStepTick(+1); break;
+        case kStartForwardTimer: startForwardPlayTick(); break;
+        case kEndBackwardTimer: endBackwardPlayTick(); break;
+        case kRewindTimer: seekStepTick(-1); break;
         case kReportQueuedTimer:
             killWindowTimer(kReportQueuedTimer);
             toMixer(UWM_REPORT_QUEUED_AUDIO);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

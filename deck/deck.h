@@ -83,7 +83,7 @@ public:
     void UpdatePosition(std::int32_t queuedBytes) override;
     void UpdatePositionFraction() override;
     void OnTrackChanged(const std::string& path) override;  // first chunk of `path` became audible
-    void OnTrackEnded() override;  // the output played the ring's first silence
+    void OnTrackEnded() override;                           // the output played the ring's first silence
     void BeginNextTrack() override;
     // Inside the mixer's UWM_TRACK_READER_DONE: opens `path` behind the current track.
     // False when it does not open (the reader then stays at the end of its track).
@@ -146,8 +146,8 @@ public:
 
 private:
     // deck_transport.cpp
-    void startForwardPlayTick();  // timer 5
-    void endBackwardPlayTick();   // timer 6
+    void startForwardPlayTick();       // timer 5
+    void endBackwardPlayTick();        // timer 6
     void seekStepTick(int direction);  // timers 2 (+1) and 7 (-1)
     void cancelPendingStart();
     void pause(bool noCueReturn);

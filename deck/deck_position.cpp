@@ -118,8 +118,8 @@ void CZanDeck2::OnTrackChanged(const std::string& path) {
     if (path.empty()) return;
     chooserOnNothingLoaded_ = false;
     comboTrackPath_ = path;
-    const auto opened = std::find_if(openedTracks_.begin(), openedTracks_.end(),
-                                     [&](const OpenedTrack& t) { return t.path == path; });
+    const auto opened =
+        std::find_if(openedTracks_.begin(), openedTracks_.end(), [&](const OpenedTrack& t) { return t.path == path; });
     if (opened != openedTracks_.end()) {
         trackTitle_ = opened->title;
         lengthSeconds_ = opened->lengthSeconds;
@@ -166,7 +166,8 @@ bool CZanDeck2::QueueNextTrack(const std::string& path) {
 void CZanDeck2::OnChunkPlayed() { refresh(UWM_REDRAW_CIRCULAR_CHART); }
 
 bool CZanDeck2::CanContinueAfterEnd() const {
-    if (nothingLoaded_ || trackEnded_ || nextTrackQueued_ || openingFile_ || !readThread_.endedAtTrackEnd()) return false;
+    if (nothingLoaded_ || trackEnded_ || nextTrackQueued_ || openingFile_ || !readThread_.endedAtTrackEnd())
+        return false;
     const int slot = ring_.writeIndex();
     return ring_.isFilled(slot) && ring_.sourcePath(slot) == currentTrackPath_;
 }

@@ -139,8 +139,7 @@ void CZanDeck2::endBackwardPlayTick() {
 
 // Timers 2 and 7: one second of track per tick, kept within the track.
 void CZanDeck2::seekStepTick(int direction) {
-    if (lengthSeconds_ > 0.0)
-        positionFraction_ = std::clamp(positionFraction_ + direction / lengthSeconds_, 0.0, 1.0);
+    if (lengthSeconds_ > 0.0) positionFraction_ = std::clamp(positionFraction_ + direction / lengthSeconds_, 0.0, 1.0);
     refresh(UWM_SHOW_POSITION_SLIDER);
 }
 
@@ -157,8 +156,8 @@ void CZanDeck2::Reposition() {
         stopReading(true);
         // The reader closes itself when the read-ahead reaches the end of the file, which
         // happens up to a ring's length before the end is heard.
-        const bool readerMovedOn = nextTrackQueued_ || trackEnded_ || !reader_.isOpen() ||
-                                   reader_.path() != currentTrackPath_;
+        const bool readerMovedOn =
+            nextTrackQueued_ || trackEnded_ || !reader_.isOpen() || reader_.path() != currentTrackPath_;
         nextTrackQueued_ = false;
         if (readerMovedOn && !reopenCurrentTrack()) {
             // The file went away since it was loaded: the deck is empty, as after a failed load.

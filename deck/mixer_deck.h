@@ -14,10 +14,10 @@ namespace quillmix {
 class DeckCycleClient {
 public:
     virtual ~DeckCycleClient() = default;
-    virtual int SampleRate() const = 0;                 // of the track the reader holds
+    virtual int SampleRate() const = 0;  // of the track the reader holds
     virtual bool HasTrackLoaded() const = 0;
-    virtual std::string CurrentTrackPath() const = 0;   // the track being heard
-    virtual std::string ReaderPath() const = 0;         // the track the reader now holds
+    virtual std::string CurrentTrackPath() const = 0;  // the track being heard
+    virtual std::string ReaderPath() const = 0;        // the track the reader now holds
     virtual void OnReadyToPlay() = 0;
     virtual void OnTrackEnded() = 0;
     virtual void OnTrackChanged(const std::string& path) = 0;

@@ -6,8 +6,8 @@
 
 namespace quillmix {
 
-inline constexpr int kSampleRate = 44100;                       // frames per second of every chunk
-inline constexpr int kChunkFrames = 2940;                       // 1/15 s
+inline constexpr int kSampleRate = 44100;  // frames per second of every chunk
+inline constexpr int kChunkFrames = 2940;  // 1/15 s
 inline constexpr int kChunkChannels = 2;
 inline constexpr int kChunkSamples = kChunkFrames * kChunkChannels;  // 5880 interleaved samples
 inline constexpr int kChunkBytes = kChunkSamples * 2;                // 11760 bytes of 16-bit samples

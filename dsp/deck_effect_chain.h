@@ -12,10 +12,10 @@
 #include <atomic>
 #include <memory>
 
+#include "dsp/audio_effect.h"
 #include "dsp/effect_parametric_eq.h"
 #include "dsp/effect_processor.h"
 #include "dsp/effect_table.h"
-#include "dsp/audio_effect.h"
 
 namespace quillmix {
 

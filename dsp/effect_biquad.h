@@ -15,8 +15,7 @@ struct BiquadCoefficients {
 // Peaking (bell) section: `gainDb` at `centreHz`, unity far away. `bandwidthOctaves` is the
 // distance between the half-gain (in dB) points. The centre is kept below 0.45 x the rate
 // so that a high band on a low device rate stays a valid filter.
-BiquadCoefficients designPeaking(double sampleRate, double centreHz, double bandwidthOctaves,
-                                 double gainDb);
+BiquadCoefficients designPeaking(double sampleRate, double centreHz, double bandwidthOctaves, double gainDb);
 
 // Second-order low-pass, `q` = 0.7071 for a Butterworth response.
 BiquadCoefficients designLowpass(double sampleRate, double cutoffHz, double q);
@@ -44,8 +43,7 @@ public:
     // filter, as processSample, except that recursive states are not flushed: the caller
     // runs this under flush-to-zero (dsp/flush_denormals.h).
     static constexpr int kMaxCascade = 8;
-    static void processCascade(StereoBiquad* const* filters, int count, float* interleavedStereo,
-                               int frames) noexcept;
+    static void processCascade(StereoBiquad* const* filters, int count, float* interleavedStereo, int frames) noexcept;
 
     // True when every state is within `limit` of zero.
     bool stateWithin(double limit) const noexcept;

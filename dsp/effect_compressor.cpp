@@ -7,9 +7,7 @@ namespace quillmix {
 
 namespace {
 // Per-sample pole of a one-pole smoother with time constant `ms`.
-float poleFor(float ms, double sampleRate) {
-    return static_cast<float>(std::exp(-1.0 / (0.001 * ms * sampleRate)));
-}
+float poleFor(float ms, double sampleRate) { return static_cast<float>(std::exp(-1.0 / (0.001 * ms * sampleRate))); }
 }  // namespace
 
 void CompressorEffect::prepare(double sampleRate) {
@@ -55,8 +53,7 @@ void CompressorEffect::process(float* interleavedStereo, int frames) noexcept {
         const float pole = target > reduction ? attackCoefficient_ : releaseCoefficient_;
         reduction = target + pole * (reduction - target);
         if (reduction < 1e-4f) reduction = 0.0f;
-        const float gain = reduction == 0.0f ? makeUpGain_
-                                             : makeUpGain_ * std::pow(10.0f, -0.05f * reduction);
+        const float gain = reduction == 0.0f ? makeUpGain_ : makeUpGain_ * std::pow(10.0f, -0.05f * reduction);
         left *= gain;
         right *= gain;
     }

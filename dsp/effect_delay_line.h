@@ -47,9 +47,7 @@ public:
     }
 
     // delay >= 1 samples, within the allocated length.
-    float tap(int delay) const noexcept {
-        return buffer_[static_cast<std::size_t>((writeIndex_ - delay) & mask_)];
-    }
+    float tap(int delay) const noexcept { return buffer_[static_cast<std::size_t>((writeIndex_ - delay) & mask_)]; }
 
     // Four-point Hermite interpolation; delay >= 2 samples. Exact at whole delays, and
     // keeps the top octave far better than a linear tap while the delay sweeps.

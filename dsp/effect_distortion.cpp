@@ -16,8 +16,8 @@ double logCosh(double x) {
 void DistortionEffect::prepare(double sampleRate) {
     preLowpass_.setCoefficients(designLowpass(sampleRate, kPreLowpassHz, 0.7071));
     // Bandwidth given in Hz around the centre: edges at centre -+ half of it.
-    const double octaves = std::log2((kPostPeakHz + 0.5 * kPostPeakBandwidthHz) /
-                                     (kPostPeakHz - 0.5 * kPostPeakBandwidthHz));
+    const double octaves =
+        std::log2((kPostPeakHz + 0.5 * kPostPeakBandwidthHz) / (kPostPeakHz - 0.5 * kPostPeakBandwidthHz));
     postPeak_.setCoefficients(designPeaking(sampleRate, kPostPeakHz, octaves, kPostPeakGainDb));
     reset();
 }
@@ -37,9 +37,8 @@ float DistortionEffect::shape(int channel, float driven) noexcept {
     const double step = x - previousDriven_[channel];
     // Nearly equal neighbours: the difference quotient would lose its digits, and the
     // curve at the midpoint is the same value to within rounding.
-    const double shaped = std::fabs(step) < 1e-6
-                              ? std::tanh(0.5 * (x + previousDriven_[channel]))
-                              : (antiderivative - previousAntiderivative_[channel]) / step;
+    const double shaped = std::fabs(step) < 1e-6 ? std::tanh(0.5 * (x + previousDriven_[channel]))
+                                                 : (antiderivative - previousAntiderivative_[channel]) / step;
     previousDriven_[channel] = x;
     previousAntiderivative_[channel] = antiderivative;
     return static_cast<float>(shaped);

@@ -41,8 +41,8 @@ void EchoEffect::process(float* interleavedStereo, int frames) noexcept {
             }
             float& sample = interleavedStereo[2 * i + ch];
             // Settled on a whole delay, the plain tap gives the same sample for less work.
-            const float delayed = delay == target ? line.tap(static_cast<int>(target))
-                                                  : line.tapInterpolated(static_cast<float>(delay));
+            const float delayed =
+                delay == target ? line.tap(static_cast<int>(target)) : line.tapInterpolated(static_cast<float>(delay));
             line.push(flushTiny(sample + feedback * softLimit(delayed)));
             sample += wetLevel_ * delayed;
         }

@@ -27,17 +27,12 @@ void ModulatedDelay::setFeedbackPercent(float percent) noexcept {
     settings_.feedbackPercent = clampParameter(percent, -99.0f, 99.0f);
 }
 
-void ModulatedDelay::setFrequencyHz(float hz) noexcept {
-    settings_.frequencyHz = clampParameter(hz, 0.0f, 10.0f);
-}
+void ModulatedDelay::setFrequencyHz(float hz) noexcept { settings_.frequencyHz = clampParameter(hz, 0.0f, 10.0f); }
 
-void ModulatedDelay::setDelayMs(float ms) noexcept {
-    settings_.delayMs = clampParameter(ms, 0.0f, kMaxCentreDelayMs);
-}
+void ModulatedDelay::setDelayMs(float ms) noexcept { settings_.delayMs = clampParameter(ms, 0.0f, kMaxCentreDelayMs); }
 
 float ModulatedDelay::sweptDelaySamples(double phase) const noexcept {
-    const double ms = kMinimumDelayMs +
-                      settings_.delayMs * (1.0 + 0.01 * settings_.depthPercent * std::sin(phase));
+    const double ms = kMinimumDelayMs + settings_.delayMs * (1.0 + 0.01 * settings_.depthPercent * std::sin(phase));
     // The interpolated tap needs two samples of look-back on either side.
     return static_cast<float>(std::max(ms * 0.001 * sampleRate_, 2.0));
 }

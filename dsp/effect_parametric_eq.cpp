@@ -44,8 +44,7 @@ void ParametricEq::setGainDb(float db) noexcept {
 
 void ParametricEq::redesign() noexcept {
     if (sampleRate_ <= 0.0) return;
-    filter_.setCoefficients(
-        designPeaking(sampleRate_, centreHz_, bandwidthSemitones_ / 12.0, currentGainDb_));
+    filter_.setCoefficients(designPeaking(sampleRate_, centreHz_, bandwidthSemitones_ / 12.0, currentGainDb_));
 }
 
 void ParametricEq::glideOneStep() noexcept {

@@ -14,8 +14,7 @@ namespace quillmix {
 namespace {
 // Lengths at 44.1 kHz, mutually prime so that the echoes do not pile up on a pattern.
 constexpr int kLineLengths[ReverbEffect::kLineCount] = {1447, 1553, 1693, 1811, 1949, 2083, 2221, 2357};
-constexpr int kDiffuserLengths[2][ReverbEffect::kDiffuserCount] = {{142, 107, 379, 277},
-                                                                   {149, 113, 373, 283}};
+constexpr int kDiffuserLengths[2][ReverbEffect::kDiffuserCount] = {{142, 107, 379, 277}, {149, 113, 373, 283}};
 constexpr float kDiffusion = 0.6f;
 // Sets the tail's level against the dry signal: a bright one-second tail on steady noise
 // comes out about as loud as the noise itself (-1 dB); shorter or darker tails are quieter

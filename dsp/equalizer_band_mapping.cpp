@@ -16,9 +16,7 @@ float bandGainDbFromSlider(int position) noexcept {
     return static_cast<float>(kBandSliderMiddle - clamped) / 10.0f;
 }
 
-std::string bandCentreText(double centreHz) {
-    return std::to_string(static_cast<int>(centreHz + 0.5)) + " Hz";
-}
+std::string bandCentreText(double centreHz) { return std::to_string(static_cast<int>(centreHz + 0.5)) + " Hz"; }
 
 std::array<std::string, kEqualizerPanelBands> bandCentreTexts(
     int bandCount, const std::array<double, kEqualizerPanelBands>& centresHz) {

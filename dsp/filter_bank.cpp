@@ -41,7 +41,9 @@ int layoutTapCount(int bandCount, int band) {
 }  // namespace
 
 CZanFilterBank::CZanFilterBank()
-    : storage_(std::make_unique<Storage>()), fft_(std::make_unique<FftState>()), levels_(std::make_unique<LevelState>()) {
+    : storage_(std::make_unique<Storage>()),
+      fft_(std::make_unique<FftState>()),
+      levels_(std::make_unique<LevelState>()) {
     Storage& s = *storage_;
     s.tapCounts.fill(kDefaultTaps);
     s.gains.fill(1.0f);
@@ -61,8 +63,8 @@ void CZanFilterBank::Design(int bandCount) {
         s.tapCounts[b] = layout > 0 ? layout : kDefaultTaps;
         VectorZero(s.bandOutputs[b].data(), kChunkLength);
     }
-    const double top = n < 10 ? 12000.0 : 16000.0;        // centre of the highest band, Hz
-    const double ratio = std::pow(2.0, 10.0 / n);          // each band is 10/n octaves wide
+    const double top = n < 10 ? 12000.0 : 16000.0;  // centre of the highest band, Hz
+    const double ratio = std::pow(2.0, 10.0 / n);   // each band is 10/n octaves wide
     const double halfRatio = std::sqrt(ratio);
     const double lowestCentre = top * std::pow(ratio, -(n - 1));
     double edge = lowestCentre * halfRatio;
@@ -118,17 +120,11 @@ void CZanFilterBank::computeResponseCurve(int band) {
     }
 }
 
-double CZanFilterBank::GetBandCentreFrequency(int band) const {
-    return designed(band) ? storage_->centres[band] : 0.0;
-}
+double CZanFilterBank::GetBandCentreFrequency(int band) const { return designed(band) ? storage_->centres[band] : 0.0; }
 
-double CZanFilterBank::GetBandLowerEdge(int band) const {
-    return designed(band) ? storage_->lowerEdges[band] : 0.0;
-}
+double CZanFilterBank::GetBandLowerEdge(int band) const { return designed(band) ? storage_->lowerEdges[band] : 0.0; }
 
-double CZanFilterBank::GetBandUpperEdge(int band) const {
-    return designed(band) ? storage_->upperEdges[band] : 0.0;
-}
+double CZanFilterBank::GetBandUpperEdge(int band) const { return designed(band) ? storage_->upperEdges[band] : 0.0; }
 
 int CZanFilterBank::GetTapCount(int band) const { return designed(band) ? storage_->tapCounts[band] : 0; }
 
@@ -152,8 +148,7 @@ void CZanFilterBank::UpdateBandCurve(int band) {
         const double response = s.responseCurves[band][i];
         // Unity gain copies the response exactly instead of rounding it through the floor.
         s.scaledCurves[band][i] =
-            gain == 1.0 ? s.responseCurves[band][i]
-                        : static_cast<float>((response + kCurveFloor) * gain - kCurveFloor);
+            gain == 1.0 ? s.responseCurves[band][i] : static_cast<float>((response + kCurveFloor) * gain - kCurveFloor);
     }
 }
 

@@ -24,15 +24,15 @@ namespace quillmix {
 
 class CZanFilterBank {
 public:
-    static constexpr double kSampleRate = 44100.0;            // Hz; cut-offs are fractions of it
-    static constexpr int kChunkLength = kChunkFrames;         // samples per Process call
+    static constexpr double kSampleRate = 44100.0;     // Hz; cut-offs are fractions of it
+    static constexpr int kChunkLength = kChunkFrames;  // samples per Process call
     static constexpr int kMaxBands = 30;
-    static constexpr int kMaxTaps = 512;                      // the longest layout uses 500
-    static constexpr int kHistoryLength = 511;                // previous samples kept in front
+    static constexpr int kMaxTaps = 512;                                  // the longest layout uses 500
+    static constexpr int kHistoryLength = 511;                            // previous samples kept in front
     static constexpr int kWorkingLength = kHistoryLength + kChunkLength;  // 3451
     static constexpr int kCurvePoints = 640;
-    static constexpr double kCurveFloor = 96.33;              // dB range of 16-bit samples
-    static constexpr int kDefaultTaps = 256;                  // counts without a layout
+    static constexpr double kCurveFloor = 96.33;  // dB range of 16-bit samples
+    static constexpr int kDefaultTaps = 256;      // counts without a layout
 
     // How Process filters. `direct` is the full linear convolution per band, `fft` a
     // single-block fast convolution with identical results up to float rounding.
@@ -48,10 +48,10 @@ public:
     void Design(int bandCount);
 
     int GetNumBands() const { return bandCount_; }
-    double GetBandCentreFrequency(int band) const;   // Hz
-    double GetBandLowerEdge(int band) const;         // Hz; 0 for band 0
-    double GetBandUpperEdge(int band) const;         // Hz; 22050 for the top band
-    int GetTapCount(int band) const;                 // 0 outside the designed bands
+    double GetBandCentreFrequency(int band) const;  // Hz
+    double GetBandLowerEdge(int band) const;        // Hz; 0 for band 0
+    double GetBandUpperEdge(int band) const;        // Hz; 22050 for the top band
+    int GetTapCount(int band) const;                // 0 outside the designed bands
     // Copies the band's float taps (GetTapCount of them); false, nothing copied, outside.
     bool GetBandTaps(int band, float* destination) const;
 
@@ -61,7 +61,7 @@ public:
     void UpdateBandCurve(int band);
     // Point i (0..639) is f0 x 2^((i + 1) / 64) Hz with f0 = 20000 / 1024 x 2^(1/64).
     void GetFrequencyTable(float* destination) const;
-    void GetBandCurve(int band, float* destination) const;   // 640 scaled dB values
+    void GetBandCurve(int band, float* destination) const;  // 640 scaled dB values
 
     void SetProcessMethod(Method method) { method_ = method; }
     Method GetProcessMethod() const { return method_; }

@@ -2,8 +2,8 @@
 // The tables behind CZanFilterBank, shared by its design and its filtering halves. Private
 // to dsp/filter_bank*.cpp.
 
-#include <array>
 #include <fftw3.h>
+#include <array>
 
 #include "dsp/filter_bank.h"
 
@@ -12,20 +12,20 @@ namespace quillmix {
 struct CZanFilterBank::Storage {
     using Curve = std::array<float, kCurvePoints>;
 
-    std::array<std::array<double, kMaxTaps>, kMaxBands> designTaps{};   // as designed
-    std::array<std::array<float, kMaxTaps>, kMaxBands> taps{};          // used for filtering
+    std::array<std::array<double, kMaxTaps>, kMaxBands> designTaps{};  // as designed
+    std::array<std::array<float, kMaxTaps>, kMaxBands> taps{};         // used for filtering
     std::array<int, kMaxBands> tapCounts{};
     std::array<std::array<float, kChunkLength>, kMaxBands> bandOutputs{};
-    std::array<double, kMaxBands> centres{};      // Hz
-    std::array<double, kMaxBands> lowerEdges{};   // Hz
-    std::array<double, kMaxBands> upperEdges{};   // Hz
+    std::array<double, kMaxBands> centres{};     // Hz
+    std::array<double, kMaxBands> lowerEdges{};  // Hz
+    std::array<double, kMaxBands> upperEdges{};  // Hz
     // Full linear convolution of the longest working input with the longest filter.
     std::array<float, 2 * kMaxTaps + kChunkLength - 2> convolution{};
-    std::array<Curve, kMaxBands> responseCurves{};   // dB at the curve frequencies
-    std::array<Curve, kMaxBands> scaledCurves{};     // dB, after the band's gain
-    Curve frequencyTable{};                          // Hz
+    std::array<Curve, kMaxBands> responseCurves{};  // dB at the curve frequencies
+    std::array<Curve, kMaxBands> scaledCurves{};    // dB, after the band's gain
+    Curve frequencyTable{};                         // Hz
     std::array<float, kMaxBands> gains{};
-    std::array<float, kWorkingLength> working{};     // 511 history + the current chunk
+    std::array<float, kWorkingLength> working{};  // 511 history + the current chunk
 };
 
 // One block of fast convolution covers a whole chunk: the longest linear convolution
@@ -43,11 +43,11 @@ struct CZanFilterBank::FftState {
 
     fftwf_complex* bandSpectrum(int band) const { return bandSpectra + band * kSpectrumStride; }
 
-    float* timeInput = nullptr;             // kSize
-    float* timeOutput = nullptr;            // kSize
-    fftwf_complex* inputSpectrum = nullptr; // kBins
-    fftwf_complex* product = nullptr;       // kBins
-    fftwf_complex* bandSpectra = nullptr;   // kMaxBands x kSpectrumStride; taps / kSize
+    float* timeInput = nullptr;              // kSize
+    float* timeOutput = nullptr;             // kSize
+    fftwf_complex* inputSpectrum = nullptr;  // kBins
+    fftwf_complex* product = nullptr;        // kBins
+    fftwf_complex* bandSpectra = nullptr;    // kMaxBands x kSpectrumStride; taps / kSize
 };
 
 // ProcessLevels' tables. The input is taken as the N + L - 1 working samples one band's
@@ -73,15 +73,15 @@ struct CZanFilterBank::LevelState {
     // and the taps' edge spectrum with the 1 / kEdgeSize of a round trip folded in.
     std::array<std::array<float, FftState::kBins>, kMaxBands> energyWeights{};
     std::array<double, kMaxBands> dcGain{};
-    fftwf_complex* edgeSpectra = nullptr;   // kMaxBands x kEdgeStride
+    fftwf_complex* edgeSpectra = nullptr;  // kMaxBands x kEdgeStride
 
     // Of the current chunk, for the tap count `preparedTaps` (0: none yet).
     int preparedTaps = 0;
-    std::array<float, FftState::kBins> inputPower{};   // |X_k|^2
-    double inputDc = 0.0;                              // X_0
-    fftwf_complex* edgeInput = nullptr;     // kEdgeBins
-    fftwf_complex* edgeProduct = nullptr;   // kEdgeBins
-    float* edgeTime = nullptr;              // kEdgeSize
+    std::array<float, FftState::kBins> inputPower{};  // |X_k|^2
+    double inputDc = 0.0;                             // X_0
+    fftwf_complex* edgeInput = nullptr;               // kEdgeBins
+    fftwf_complex* edgeProduct = nullptr;             // kEdgeBins
+    float* edgeTime = nullptr;                        // kEdgeSize
 };
 
 }  // namespace quillmix

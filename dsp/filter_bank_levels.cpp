@@ -158,7 +158,7 @@ float CZanFilterBank::spectralBandLevel(int band) {
     }
     fftwf_execute_dft_c2r(levelPlans().edgeInverse, l.edgeProduct, l.edgeTime);
     double edgeSum = 0.0, edgeSquares = 0.0;
-    addSumAndSquares(l.edgeTime, tapCount - 1, edgeSum, edgeSquares);                       // run-in
+    addSumAndSquares(l.edgeTime, tapCount - 1, edgeSum, edgeSquares);                                         // run-in
     addSumAndSquares(l.edgeTime + LevelState::kEdgeHalf + tapCount - 1, tapCount - 1, edgeSum, edgeSquares);  // run-out
 
     const double gain = storage_->gains[band];

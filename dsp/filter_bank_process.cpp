@@ -18,8 +18,8 @@ using FftState = CZanFilterBank::FftState;
 // One forward and one inverse plan serve every bank: FFTW's new-array execute functions are
 // thread-safe and accept any buffers with the alignment fftwf_malloc gives.
 struct SharedPlans {
-    fftwf_plan forward = nullptr;   // kSize real -> kBins complex
-    fftwf_plan inverse = nullptr;   // kBins complex -> kSize real (destroys its input)
+    fftwf_plan forward = nullptr;  // kSize real -> kBins complex
+    fftwf_plan inverse = nullptr;  // kBins complex -> kSize real (destroys its input)
 };
 
 const SharedPlans& sharedPlans() {
@@ -104,8 +104,7 @@ void CZanFilterBank::Process(const float* chunk, bool firstBandOnly) {
 void CZanFilterBank::processDirect(int band) {
     Storage& s = *storage_;
     const int tapCount = s.tapCounts[band];
-    Convolve(s.working.data(), tapCount + kChunkLength - 1, s.taps[band].data(), tapCount,
-             s.convolution.data());
+    Convolve(s.working.data(), tapCount + kChunkLength - 1, s.taps[band].data(), tapCount, s.convolution.data());
     float* output = s.bandOutputs[band].data();
     VectorCopy(s.convolution.data() + tapCount - 1, output, kChunkLength);
     VectorMultiplyConstant(output, s.gains[band], kChunkLength);

@@ -18,8 +18,7 @@ void SplitChannelsFloat(const float* source, float* left, float* right, int samp
     }
 }
 
-void MergeChannels(const std::int16_t* left, const std::int16_t* right, std::int16_t* destination,
-                   int frameCount) {
+void MergeChannels(const std::int16_t* left, const std::int16_t* right, std::int16_t* destination, int frameCount) {
     for (int k = 0; k < frameCount; ++k) {
         destination[2 * k] = left[k];
         destination[2 * k + 1] = right[k];

@@ -11,8 +11,7 @@ void SplitChannels(const std::int16_t* source, std::int16_t* left, std::int16_t*
 void SplitChannelsFloat(const float* source, float* left, float* right, int sampleCount);
 
 // destination[2k] = left[k], destination[2k + 1] = right[k] for k < frameCount.
-void MergeChannels(const std::int16_t* left, const std::int16_t* right, std::int16_t* destination,
-                   int frameCount);
+void MergeChannels(const std::int16_t* left, const std::int16_t* right, std::int16_t* destination, int frameCount);
 
 // destination[2k] = destination[2k + 1] = source[k] for k < sampleCount: writes 2n samples.
 void MonoToStereo(const std::int16_t* source, std::int16_t* destination, int sampleCount);

@@ -120,9 +120,7 @@ float VectorMean(const float* vector, int count) {
     return static_cast<float>(sum / count);
 }
 
-float VectorStdDev(const float* vector, int count) {
-    return static_cast<float>(standardDeviation(vector, count));
-}
+float VectorStdDev(const float* vector, int count) { return static_cast<float>(standardDeviation(vector, count)); }
 
 void VectorCopy(const std::int16_t* source, std::int16_t* destination, int count) {
     for (int i = 0; i < count; ++i) destination[i] = source[i];
@@ -146,8 +144,7 @@ void VectorShiftLeft(std::int16_t* vector, int shift, int count) {
     }
 }
 
-void VectorAddHalving(const std::int16_t* a, const std::int16_t* b, std::int16_t* destination,
-                      int count) {
+void VectorAddHalving(const std::int16_t* a, const std::int16_t* b, std::int16_t* destination, int count) {
     // An arithmetic shift of the 17-bit sum floors, and the result always fits 16 bits.
     for (int i = 0; i < count; ++i) destination[i] = static_cast<std::int16_t>((a[i] + b[i]) >> 1);
 }

@@ -12,11 +12,11 @@ namespace quillmix {
 // ---- float vectors ----
 void VectorCopy(const float* source, float* destination, int count);
 void VectorZero(float* destination, int count);
-void VectorAddConstant(float* vector, float value, int count);       // v[i] += value
-void VectorSubtractConstant(float* vector, float value, int count);  // v[i] -= value
-void VectorMultiplyConstant(float* vector, float value, int count);  // v[i] *= value
-void VectorAdd(const float* source, float* destination, int count);       // d[i] += s[i]
-void VectorSubtract(const float* source, float* destination, int count);  // d[i] -= s[i]
+void VectorAddConstant(float* vector, float value, int count);                  // v[i] += value
+void VectorSubtractConstant(float* vector, float value, int count);             // v[i] -= value
+void VectorMultiplyConstant(float* vector, float value, int count);             // v[i] *= value
+void VectorAdd(const float* source, float* destination, int count);             // d[i] += s[i]
+void VectorSubtract(const float* source, float* destination, int count);        // d[i] -= s[i]
 void VectorSum(const float* a, const float* b, float* destination, int count);  // d = a + b
 // v[i] = log10(v[i]); zero gives -inf and negative values NaN, as log10 does.
 void VectorLog10(float* vector, int count);
@@ -37,8 +37,7 @@ void VectorAddConstant(std::int16_t* vector, std::int16_t value, int count);
 void VectorShiftLeft(std::int16_t* vector, int shift, int count);
 // d[i] = (a[i] + b[i]) / 2 computed without overflow and rounded toward minus infinity:
 // the mono mix of a left and a right channel.
-void VectorAddHalving(const std::int16_t* a, const std::int16_t* b, std::int16_t* destination,
-                      int count);
+void VectorAddHalving(const std::int16_t* a, const std::int16_t* b, std::int16_t* destination, int count);
 
 std::int16_t VectorMin(const std::int16_t* vector, int count);
 std::int16_t VectorMax(const std::int16_t* vector, int count);

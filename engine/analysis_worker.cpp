@@ -5,13 +5,10 @@
 
 namespace quillmix {
 
-std::thread AnalysisWorker::launchThread(std::function<void()> body) {
-    return std::thread(std::move(body));
-}
+std::thread AnalysisWorker::launchThread(std::function<void()> body) { return std::thread(std::move(body)); }
 
 AnalysisWorker::AnalysisWorker(Job job, Launcher launcher)
-    : job_(std::move(job)),
-      launcher_(launcher ? std::move(launcher) : Launcher(&AnalysisWorker::launchThread)) {}
+    : job_(std::move(job)), launcher_(launcher ? std::move(launcher) : Launcher(&AnalysisWorker::launchThread)) {}
 
 AnalysisWorker::~AnalysisWorker() {
     if (!thread_.joinable()) return;

@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kRingBytes = CZanAnalysis::kRingChunks * CZanAnalysis::kChunkSamples * 2;
 constexpr float kChartCeiling = 32767.0f;
-constexpr double kOctaveKeep = 0.382;   // share of the previous smoothed level
-constexpr double kOctaveTake = 0.618;   // share of the new band level
+constexpr double kOctaveKeep = 0.382;  // share of the previous smoothed level
+constexpr double kOctaveTake = 0.618;  // share of the new band level
 
 int wrapChunk(int chunkIndex) {
     const int wrapped = chunkIndex % CZanAnalysis::kRingChunks;
@@ -59,7 +59,7 @@ CZanAnalysis::~CZanAnalysis() = default;
 void CZanAnalysis::StoreChunk(int deck, const std::int16_t* samples, int byteOffset) {
     if (!validDeck(deck) || byteOffset < 0 || !samples) return;
     std::int16_t* ring = deckOutputRing_.data() + static_cast<std::size_t>(deck) * kRingBytes / 2;
-    const int start = (byteOffset % kRingBytes) / 2;   // in samples
+    const int start = (byteOffset % kRingBytes) / 2;  // in samples
     const int firstPart = std::min(kChunkSamples, kRingBytes / 2 - start);
     VectorCopy(samples, ring + start, firstPart);
     VectorCopy(samples + firstPart, ring, kChunkSamples - firstPart);
@@ -91,10 +91,10 @@ void CZanAnalysis::RunAnalysis(int deck, int chunkIndex, bool plainChart) {
     analysisChunkIndex_ = wrapChunk(chunkIndex);
     plainChart_ = plainChart;
     // A measurement without its filter bank is left out like one whose worker cannot start.
-    const bool chart = (plainChart || chartBanks_[deck]) &&
-                       startMeasurement(chartWorker_, deck, chartAnalysisDoneEvent[deck]);
-    const bool octaves = octaveEnabled_ && octaveBanks_[deck] &&
-                         startMeasurement(octaveWorker_, deck, octaveAnalysisDoneEvent[deck]);
+    const bool chart =
+        (plainChart || chartBanks_[deck]) && startMeasurement(chartWorker_, deck, chartAnalysisDoneEvent[deck]);
+    const bool octaves =
+        octaveEnabled_ && octaveBanks_[deck] && startMeasurement(octaveWorker_, deck, octaveAnalysisDoneEvent[deck]);
     const bool scope = scopeEnabled_ && startMeasurement(scopeWorker_, deck, scopeAnalysisDoneEvent[deck]);
     // The workers never send to the window thread, so a plain wait cannot deadlock.
     if (chart) chartAnalysisDoneEvent[deck].waitForever();
@@ -133,8 +133,7 @@ void CZanAnalysis::measureChart(int deck) {
 void CZanAnalysis::measureOctaves(int deck) {
     Scratch& scratch = *octaveScratch_;
     IntToFloat(ringChunk(deck, analysisChunkIndex_), scratch.interleaved.data(), kChunkSamples);
-    SplitChannelsFloat(scratch.interleaved.data(), scratch.leftFloat.data(), scratch.rightFloat.data(),
-                       kChunkSamples);
+    SplitChannelsFloat(scratch.interleaved.data(), scratch.leftFloat.data(), scratch.rightFloat.data(), kChunkSamples);
     VectorSum(scratch.leftFloat.data(), scratch.rightFloat.data(), scratch.monoFloat.data(), kChunkFrames);
     VectorMultiplyConstant(scratch.monoFloat.data(), 0.5f, kChunkFrames);
     // Only the levels are shown, so the bank measures them without forming band outputs.

@@ -27,30 +27,29 @@
 #include <memory>
 #include <vector>
 
-#include "engine/analysis_worker.h"
-#include "dsp/filter_bank.h"
 #include "dsp/chunk_format.h"
+#include "dsp/filter_bank.h"
+#include "engine/analysis_worker.h"
 
 namespace quillmix {
 
 class CZanAnalysis {
 public:
     static constexpr int kDecks = 2;
-    static constexpr int kRingChunks = kOutputBufferChunks;  // chunks of a deck's output buffer
+    static constexpr int kRingChunks = kOutputBufferChunks;        // chunks of a deck's output buffer
     static constexpr int kChunkSamples = quillmix::kChunkSamples;  // 16-bit interleaved stereo
     static constexpr int kChunkFrames = quillmix::kChunkFrames;
     static constexpr int kScopePoints = 100;
-    static constexpr int kScopeGroup = 29;           // mono samples per scope point
+    static constexpr int kScopeGroup = 29;  // mono samples per scope point
     static constexpr int kOctaveBands = 10;
     static constexpr int kChartLength = 50;
-    static constexpr int kChartLookAhead = 25;       // chunks between played and charted
+    static constexpr int kChartLookAhead = 25;  // chunks between played and charted
 
     using ScopeTrace = std::array<double, kScopePoints>;
     using OctaveLevels = std::array<double, kOctaveBands>;
     using ChartRing = std::array<float, kChartLength>;
 
-    CZanAnalysis(std::array<CZanFilterBank*, kDecks> octaveBanks,
-                 std::array<CZanFilterBank*, kDecks> chartBanks,
+    CZanAnalysis(std::array<CZanFilterBank*, kDecks> octaveBanks, std::array<CZanFilterBank*, kDecks> chartBanks,
                  AnalysisWorker::Launcher launcher = {});
     ~CZanAnalysis();
     CZanAnalysis(const CZanAnalysis&) = delete;
@@ -99,7 +98,7 @@ private:
 
     std::array<CZanFilterBank*, kDecks> octaveBanks_;
     std::array<CZanFilterBank*, kDecks> chartBanks_;
-    std::vector<std::int16_t> deckOutputRing_;   // kDecks x kRingChunks x kChunkSamples
+    std::vector<std::int16_t> deckOutputRing_;  // kDecks x kRingChunks x kChunkSamples
     std::unique_ptr<Scratch> chartScratch_, octaveScratch_, scopeScratch_;
 
     bool octaveEnabled_ = false;

@@ -14,7 +14,7 @@ namespace quillmix {
 
 class CZanFaderCueing {
 public:
-    static constexpr double kSliderScale = 1000.0;   // slider units per fader unit
+    static constexpr double kSliderScale = 1000.0;  // slider units per fader unit
     static constexpr int kTimerIntervalMs = 50;
 
     void SetCueMark(double mark) { cueMark_ = mark; }
@@ -28,7 +28,7 @@ public:
 
 private:
     double cueMark_ = 0.0;
-    double lastPosition_ = 0.0;   // the fader at the previous tick, kept while cueing is off
+    double lastPosition_ = 0.0;  // the fader at the previous tick, kept while cueing is off
 };
 
 }  // namespace quillmix

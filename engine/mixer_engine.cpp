@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "app/message_catalogue.h"
-#include "app/shared_state.h"
 #include "app/settings_store.h"
+#include "app/shared_state.h"
 #include "dsp/effect_table.h"
 #include "dsp/filter_bank.h"
 #include "playlist/play_list_model.h"
@@ -13,8 +13,10 @@
 namespace quillmix {
 
 MixerEngine::MixerEngine(const MixerServices& services)
-    : mix_(services.soundSystem), cycle_(mix_, services.readForwardRings, services.analysis),
-      settings_(services.settings), equalizerBanks_(services.equalizerFilterBanks) {
+    : mix_(services.soundSystem),
+      cycle_(mix_, services.readForwardRings, services.analysis),
+      settings_(services.settings),
+      equalizerBanks_(services.equalizerFilterBanks) {
     cycle_.afterBuffersCreated = [this](int d) { reapplyDeckSettings(d); };
     cycle_.trackBecameAudible = [this](int d) {
         if (playList_) playList_->AdvanceToQueued(d);
@@ -43,7 +45,7 @@ void MixerEngine::OpenOutputs(const std::string& mainId, const std::string& main
                               const std::string& monitorName) {
     if (mix_.OpenOutputDevices(mainId, mainName, monitorId, monitorName))
         postMessage(mainDialogWindow, UWM_SHOW_MAIN_LEVEL);
-    mix_.SetCrossFadeCurve(mix_.crossFadeCurve.value);  // new outputs take the curve and levels
+    mix_.SetCrossFadeCurve(mix_.crossFadeCurve.value);                  // new outputs take the curve and levels
     postMessage(mainDialogWindow, UWM_REFRESH_CROSS_FADE_CURVE_GRAPH);  // the graph shows the main output's tables
 }
 
@@ -228,24 +230,36 @@ bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageRes
     const bool deckValid = w < 2;
     switch (message) {
         case UWM_SOUND_DEVICE_LOST: onSoundDeviceLost(); break;
-        case UWM_PREPARE_DECK_OUTPUT: if (deckValid) cycle_.PrepareDeckOutput(d); break;
-        case UWM_PLAY_FORWARD: if (deckValid) cycle_.StartForwardPlay(d); break;
-        case UWM_STOP_FORWARD: if (deckValid) cycle_.StopForwardPlay(d); break;
+        case UWM_PREPARE_DECK_OUTPUT:
+            if (deckValid) cycle_.PrepareDeckOutput(d);
+            break;
+        case UWM_PLAY_FORWARD:
+            if (deckValid) cycle_.StartForwardPlay(d);
+            break;
+        case UWM_STOP_FORWARD:
+            if (deckValid) cycle_.StopForwardPlay(d);
+            break;
         case UWM_PLAY_BACKWARD:
             if (deckValid) {
                 cycle_.StepLastChunkForward(d);
                 cycle_.StartBackwardPlay(d);
             }
             break;
-        case UWM_STOP_BACKWARD: if (deckValid) cycle_.StopBackwardPlay(d); break;
+        case UWM_STOP_BACKWARD:
+            if (deckValid) cycle_.StopBackwardPlay(d);
+            break;
         case UWM_RESUME_AFTER_BACKWARD:
             if (deckValid) {
                 cycle_.StepLastChunkBack(d);
                 cycle_.PlayResumeAfterBackward(d);
             }
             break;
-        case UWM_PLAY_FORWARD_NOTIFY: if (deckValid) cycle_.OnPlayForwardNotify(d); break;
-        case UWM_PLAY_BACKWARD_NOTIFY: if (deckValid) cycle_.OnPlayBackwardNotify(d); break;
+        case UWM_PLAY_FORWARD_NOTIFY:
+            if (deckValid) cycle_.OnPlayForwardNotify(d);
+            break;
+        case UWM_PLAY_BACKWARD_NOTIFY:
+            if (deckValid) cycle_.OnPlayBackwardNotify(d);
+            break;
         case UWM_REPORT_QUEUED_AUDIO:
             if (deck(w)) deck(w)->UpdatePosition(cycle_.QueuedChunks(d) * kChunkBytes);
             break;
@@ -257,18 +271,32 @@ bool MixerEngine::handleMessage(unsigned message, WParam w, LParam l, MessageRes
                 mix_.mainOutput.SetFrequency(d, static_cast<int>(l));
             }
             break;
-        case UWM_TRACK_READER_DONE: if (deckValid) onTrackReaderDone(d); break;
-        case UWM_LOAD_TRACK_FROM_PLAY_LIST: if (deckValid) loadTrackFromPlayList(d); break;
-        case UWM_PLAY_LIST_ADD_DECK_TRACK: if (deckValid) addDeckTrackToPlayList(d); break;
+        case UWM_TRACK_READER_DONE:
+            if (deckValid) onTrackReaderDone(d);
+            break;
+        case UWM_LOAD_TRACK_FROM_PLAY_LIST:
+            if (deckValid) loadTrackFromPlayList(d);
+            break;
+        case UWM_PLAY_LIST_ADD_DECK_TRACK:
+            if (deckValid) addDeckTrackToPlayList(d);
+            break;
         case UWM_PLAY_LIST_ADD_EMPTY:
             if (playList_ && deck(w)) playList_->AddEntry(d, deck(w)->GetExtraBrowsePath(), -1.0, "");
             onPlayListChanged();
             break;
         case UWM_PLAY_LIST_CHANGED: onPlayListChanged(); break;
-        case UWM_NEXT_TRACK: if (deckValid) onMoveTrack(d, true); break;
-        case UWM_PREVIOUS_TRACK: if (deckValid) onMoveTrack(d, false); break;
-        case UWM_PLAY_LIST_SELECT: if (playList_ && deckValid) playList_->ClearCurrent(d); break;
-        case UWM_TRACK_LENGTH_LOADED: if (playList_) playList_->OnTrackLengthLoaded(); break;
+        case UWM_NEXT_TRACK:
+            if (deckValid) onMoveTrack(d, true);
+            break;
+        case UWM_PREVIOUS_TRACK:
+            if (deckValid) onMoveTrack(d, false);
+            break;
+        case UWM_PLAY_LIST_SELECT:
+            if (playList_ && deckValid) playList_->ClearCurrent(d);
+            break;
+        case UWM_TRACK_LENGTH_LOADED:
+            if (playList_) playList_->OnTrackLengthLoaded();
+            break;
         default: return false;
     }
     return true;

@@ -40,14 +40,14 @@ public:
     bool handleMessage(unsigned message, WParam wParam, LParam lParam, MessageResult& result);
 
     // ---- The mix controls ----
-    void SetDeckLevel(int deck, double level);        // 0 .. 1, then ApplyLevels
-    void SetMainCrossFader(double position);          // -1 .. 1, then ApplyLevels
-    void SetMonitorCrossFader(double position);       // -1 .. 1, then ApplyLevels
-    void UpdateCurve(double curve);                   // -1 .. 1: both outputs, graph, levels, stored
-    void SetDeckPan(int deck, double pan);            // -1 .. 1, on the main output
-    void SetBalance(double balance);                  // -1 .. 1, main output
-    void SetMainVolume(double volume);                // 0 .. 1: speakers then wave line
-    void SetMonitorVolume(double volume);             // 0 .. 1
+    void SetDeckLevel(int deck, double level);   // 0 .. 1, then ApplyLevels
+    void SetMainCrossFader(double position);     // -1 .. 1, then ApplyLevels
+    void SetMonitorCrossFader(double position);  // -1 .. 1, then ApplyLevels
+    void UpdateCurve(double curve);              // -1 .. 1: both outputs, graph, levels, stored
+    void SetDeckPan(int deck, double pan);       // -1 .. 1, on the main output
+    void SetBalance(double balance);             // -1 .. 1, main output
+    void SetMainVolume(double volume);           // 0 .. 1: speakers then wave line
+    void SetMonitorVolume(double volume);        // 0 .. 1
 
     // ---- What the effects and equaliser panels publish, then ask for by message ----
     // The effect chosen for a deck: its parameters take the effect's defaults ("No Effect"

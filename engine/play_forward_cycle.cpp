@@ -5,8 +5,8 @@
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "app/worker_threads.h"
-#include "engine/chunk_analysis.h"
 #include "dsp/sample_layout.h"
+#include "engine/chunk_analysis.h"
 #include "engine/zan_mix_state.h"
 #include "sources/read_ahead_ring.h"
 
@@ -144,7 +144,9 @@ void PlayForwardCycle::PlayResumeAfterBackward(int deck) {
     mix_.mainOutput.ResumeForwardFromBackward(deck);
 }
 
-void PlayForwardCycle::StepLastChunkForward(int deck) { decks_[deck].lastChunk = (decks_[deck].lastChunk + 1) % kSlots; }
+void PlayForwardCycle::StepLastChunkForward(int deck) {
+    decks_[deck].lastChunk = (decks_[deck].lastChunk + 1) % kSlots;
+}
 void PlayForwardCycle::StepLastChunkBack(int deck) { decks_[deck].lastChunk = previousSlot(decks_[deck].lastChunk); }
 
 int PlayForwardCycle::QueuedChunks(int deck) const {

@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "deck/mixer_deck.h"
-#include "engine/level_meter_model.h"
 #include "dsp/chunk_format.h"
+#include "engine/level_meter_model.h"
 
 namespace quillmix {
 
@@ -67,7 +67,7 @@ public:
     void StartForwardPlay(int deck);
     // Without the wait only from inside that deck's own forward notification.
     void StopForwardPlay(int deck, bool waitForThread = true);
-    void StartBackwardPlay(int deck);   // UWM_PLAY_BACKWARD steps lastChunk first
+    void StartBackwardPlay(int deck);  // UWM_PLAY_BACKWARD steps lastChunk first
     void StopBackwardPlay(int deck, bool waitForThread = true);
     void PlayResumeAfterBackward(int deck);  // UWM_RESUME_AFTER_BACKWARD steps lastChunk back first
     void StepLastChunkForward(int deck);

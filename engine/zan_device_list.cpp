@@ -31,12 +31,16 @@ bool splitSelected(CZanDeviceList& list) {
 bool joinSelected(CZanDeviceList& list) {
     const CZanDeviceEntry entry = list.Selected();
     int first;
-    if (endsWith(entry.text, kFront)) first = list.selected;
-    else if (endsWith(entry.text, kRear)) first = list.selected - 1;
-    else return false;
+    if (endsWith(entry.text, kFront))
+        first = list.selected;
+    else if (endsWith(entry.text, kRear))
+        first = list.selected - 1;
+    else
+        return false;
     if (first < 0 || first + 1 >= list.Count()) return false;
     list.entries.erase(list.entries.begin() + first, list.entries.begin() + first + 2);
-    list.entries.insert(list.entries.begin() + first, {StripDeviceSuffix(entry.text) + " " + kCanSplit, entry.deviceId});
+    list.entries.insert(list.entries.begin() + first,
+                        {StripDeviceSuffix(entry.text) + " " + kCanSplit, entry.deviceId});
     list.selected = first;
     return true;
 }
@@ -103,9 +107,12 @@ void ChangeSelection(CZanDeviceList& list, int index, CZanDeviceList& other) {
     list.selected = index;
     if (index == 0 || list.Selected().text != other.Selected().text) return;
     const std::string& text = list.Selected().text;
-    if (endsWith(text, kFront) && other.selected + 1 < other.Count()) ++other.selected;
-    else if (endsWith(text, kRear) && other.selected > 0) --other.selected;
-    else other.selected = 0;
+    if (endsWith(text, kFront) && other.selected + 1 < other.Count())
+        ++other.selected;
+    else if (endsWith(text, kRear) && other.selected > 0)
+        --other.selected;
+    else
+        other.selected = 0;
 }
 
 void SelectStoredDevice(CZanDeviceList& list, CZanDeviceList& other, const std::string& stored, int fallback) {

@@ -137,9 +137,13 @@ int CZanMixOutput::GetForwardWriteChunk(int deck) const {
 int CZanMixOutput::GetForwardPlayChunk(int deck) const {
     return output ? output->GetForwardPlayPosition(deck) / CZanSoundOutput::kChunkSize : 0;
 }
-int CZanMixOutput::GetForwardWritePosition(int deck) const { return output ? output->GetForwardWritePosition(deck) : 0; }
+int CZanMixOutput::GetForwardWritePosition(int deck) const {
+    return output ? output->GetForwardWritePosition(deck) : 0;
+}
 int CZanMixOutput::GetForwardPlayPosition(int deck) const { return output ? output->GetForwardPlayPosition(deck) : 0; }
-int CZanMixOutput::GetBackwardPlayPosition(int deck) const { return output ? output->GetBackwardPlayPosition(deck) : 0; }
+int CZanMixOutput::GetBackwardPlayPosition(int deck) const {
+    return output ? output->GetBackwardPlayPosition(deck) : 0;
+}
 
 void CZanMixOutput::SetForwardPlayPosition(int deck, int bytes) {
     if (output) output->SetForwardPlayPosition(deck, bytes);

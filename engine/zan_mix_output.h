@@ -30,15 +30,15 @@ public:
     void SetCurve(double shape);                      // -1 .. 1
     double GetCurveValue(int deck, int index) const;  // 0.0 outside 0 .. 98
     void ApplyCrossFader(double position, const std::array<double, 2>& levels);
-    static int FaderIndex(double position);           // -1 -> 0, 0 -> 49, 1 -> 98
+    static int FaderIndex(double position);  // -1 -> 0, 0 -> 49, 1 -> 98
 
     void SetFrequency(int deck, int hertz);
     void SetDeckPan(int deck, float pan);
     // 0 .. 1, the louder channel; the balance's ratio between the channels is kept.
     void SetSpeakerVolume(double volume);
-    void SetWaveVolume(double volume);     // 0 .. 1
+    void SetWaveVolume(double volume);  // 0 .. 1
     double GetWaveVolume() const;
-    void SetBalance(double balance);       // -1 (left) .. 1 (right)
+    void SetBalance(double balance);  // -1 (left) .. 1 (right)
 
     bool IsForwardPlaying(int deck) const;
     bool IsBackwardPlaying(int deck) const;

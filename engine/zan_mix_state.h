@@ -30,8 +30,8 @@ public:
     // Reopens both outputs after a device choice (an empty identifier disables that
     // output) and takes each volume from its device's wave line. Returns true when the main
     // output has a device, which is when the main level display should be refreshed.
-    bool OpenOutputDevices(const std::string& mainId, const std::string& mainName,
-                           const std::string& monitorId, const std::string& monitorName);
+    bool OpenOutputDevices(const std::string& mainId, const std::string& mainName, const std::string& monitorId,
+                           const std::string& monitorName);
 
     CZanMixOutput mainOutput;
     CZanMixOutput monitorOutput;

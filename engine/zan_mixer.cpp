@@ -2,20 +2,20 @@
 
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
-#include "sound/sound_system.h"
 #include "deck/deck.h"
 #include "playlist/zan_play_list.h"
+#include "sound/sound_system.h"
 
 namespace quillmix {
 
-CZanMixer::CZanMixer(MixerServices services)
-    : services_(services), engine_(std::make_unique<MixerEngine>(services)) {
+CZanMixer::CZanMixer(MixerServices services) : services_(services), engine_(std::make_unique<MixerEngine>(services)) {
     mixerWindow = handle();
     services.soundSystem.setLossNotice({handle(), UWM_SOUND_DEVICE_LOST});
     playList_ = std::make_unique<CZanPlayList2>();
     engine_->SetPlayList(&playList_->model());
     for (int d = 0; d < kDeckCount; ++d) {
-        decks_[d] = std::make_unique<CZanDeck2>(d, DeckSources{*services.trackReaders[d], *services.readForwardRings[d]});
+        decks_[d] =
+            std::make_unique<CZanDeck2>(d, DeckSources{*services.trackReaders[d], *services.readForwardRings[d]});
         deckWindow[d] = decks_[d]->handle();
         engine_->SetDeck(d, decks_[d].get());
     }

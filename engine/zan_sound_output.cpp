@@ -42,7 +42,8 @@ SoundResult CZanSoundOutput::CreateDeckBuffers(int deck, int rate, bool withNoti
         for (int i = 0; i < kRingChunks; ++i) offsets[i] = i * kChunkSize + kChunkSize - 1;
         forwardBuffer[deck]->setNotificationPositions(playForwardNotifyEvent[deck], offsets);
         if (backwardBuffer[deck]) {
-            const SoundResult r = backwardBuffer[deck]->setNotificationPositions(playBackwardNotifyEvent[deck], offsets);
+            const SoundResult r =
+                backwardBuffer[deck]->setNotificationPositions(playBackwardNotifyEvent[deck], offsets);
             if (r != kSoundOk) {
                 ReleaseDeckBuffers(deck);
                 return r;

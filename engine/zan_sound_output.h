@@ -22,9 +22,9 @@
 #include <memory>
 #include <string>
 
+#include "dsp/chunk_format.h"
 #include "dsp/deck_effect_state.h"
 #include "sound/sound_system.h"
-#include "dsp/chunk_format.h"
 
 namespace quillmix {
 
@@ -35,15 +35,15 @@ class DeckEffectChain;
 // panels) and outliving the sound output. Read on the window thread only, whenever a chain
 // is built or changed; a null entry stands for no bands, or for the values last applied.
 struct DeckEffectInputs {
-    const CZanFilterBank* equalizerFilterBank = nullptr;      // band count, centres, gain factors
-    const std::array<float, 2>* effectParameter = nullptr;    // the two values, in field units
+    const CZanFilterBank* equalizerFilterBank = nullptr;    // band count, centres, gain factors
+    const std::array<float, 2>* effectParameter = nullptr;  // the two values, in field units
 };
 
 class CZanSoundOutput {
 public:
     static constexpr int kChunkSize = kChunkBytes;
     static constexpr int kRingChunks = kOutputBufferChunks;
-    static constexpr int kRingBytes = kChunkSize * kRingChunks;  // 1411200
+    static constexpr int kRingBytes = kChunkSize * kRingChunks;             // 1411200
     static constexpr int kLastChunkStart = kChunkSize * (kRingChunks - 1);  // 1399440
     static constexpr SoundResult kNoDriver = static_cast<SoundResult>(0x88780078u);
 
@@ -70,8 +70,8 @@ public:
     int GetBackwardPlayPosition(int deck) const;   // bytes; 0 without a buffer
     SoundResult SetForwardPlayPosition(int deck, int bytes);
     SoundResult SetForwardFrequency(int deck, int hertz);
-    SoundResult SetDeckPan(int deck, float pan);      // -1 (left) .. 1 (right)
-    SoundResult SetDeckGain(int deck, double gain);   // linear, 1.0 full
+    SoundResult SetDeckPan(int deck, float pan);     // -1 (left) .. 1 (right)
+    SoundResult SetDeckGain(int deck, double gain);  // linear, 1.0 full
     SoundResult StopDeck(int deck);
     SoundResult PlayForward(int deck);
     SoundResult ResumeForwardFromBackward(int deck);

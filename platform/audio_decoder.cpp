@@ -77,13 +77,13 @@ struct AudioDecoder::Impl {
 
     // Seek bookkeeping, in input samples counted from the first sample delivered.
     bool inputPositionKnown = true;
-    std::int64_t inputPosition = 0;    // input sample at which the next decoded frame starts
-    std::int64_t discardBefore = 0;    // input samples before this are dropped
-    int positionGrain = 1;             // decoded frames start on multiples of this many samples
-    int grainOffset = 0;               // ... less this many (the encoder delay cut from the first)
-    std::int64_t outputPosition = 0;   // output frame that the next block starts with
-    std::int64_t packetsRead = 0;      // container packets read since the last open or seek
-    bool endAtDuration = false;        // the container's length is exact and the codec pads past it
+    std::int64_t inputPosition = 0;   // input sample at which the next decoded frame starts
+    std::int64_t discardBefore = 0;   // input samples before this are dropped
+    int positionGrain = 1;            // decoded frames start on multiples of this many samples
+    int grainOffset = 0;              // ... less this many (the encoder delay cut from the first)
+    std::int64_t outputPosition = 0;  // output frame that the next block starts with
+    std::int64_t packetsRead = 0;     // container packets read since the last open or seek
+    bool endAtDuration = false;       // the container's length is exact and the codec pads past it
 
     // The container's interrupt callback ends any operation that runs past this.
     std::chrono::steady_clock::time_point ioDeadline;
@@ -182,9 +182,9 @@ void AudioDecoder::Impl::chooseOutputFormat() {
 }
 
 // The stream's own length where it has one, less the encoder delay that some containers
-// count in it (the pre-skip of Ogg Opus); for an MP3, the length its info frame gives. An MP4 length comes from its edit list and is
-// exact, while the AAC decoder would deliver the encoder's padding after it: those files
-// end at their length.
+// count in it (the pre-skip of Ogg Opus); for an MP3, the length its info frame gives. An MP4 length comes from its
+// edit list and is exact, while the AAC decoder would deliver the encoder's padding after it: those files end at their
+// length.
 void AudioDecoder::Impl::measureDuration() {
     const AVStream* s = stream();
     double seconds = 0.0;
@@ -427,7 +427,8 @@ std::int32_t AudioDecoder::readBlock(std::uint8_t* destination, int byteCount, i
     std::size_t wanted = requested;
     if (d.endAtDuration) {
         const std::int64_t left = std::max<std::int64_t>(d.durationFrames - d.outputPosition, 0);
-        wanted = static_cast<std::size_t>(std::min<std::int64_t>(left * frameBytes, static_cast<std::int64_t>(requested)));
+        wanted =
+            static_cast<std::size_t>(std::min<std::int64_t>(left * frameBytes, static_cast<std::int64_t>(requested)));
     }
     std::size_t delivered = 0;
     while (delivered < wanted) {
@@ -452,16 +453,17 @@ std::int32_t AudioDecoder::seekToFrame(std::int64_t frame) {
     Impl& d = *impl_;
     frame = std::max<std::int64_t>(frame, 0);
     if (d.durationFrames > 0) frame = std::min(frame, d.durationFrames);
-    const std::int64_t phaseStep = d.inputRate / std::gcd(d.inputRate, kOutputRate);  // input samples per in-phase point
+    const std::int64_t phaseStep =
+        d.inputRate / std::gcd(d.inputRate, kOutputRate);  // input samples per in-phase point
     const std::int64_t settle = d.inputRate == kOutputRate ? 0 : (512 + phaseStep - 1) / phaseStep * phaseStep;
-    const std::int64_t inputKeep =
-        std::max<std::int64_t>(av_rescale_rnd(frame, d.inputRate, kOutputRate, AV_ROUND_DOWN) / phaseStep * phaseStep - settle, 0);
+    const std::int64_t inputKeep = std::max<std::int64_t>(
+        av_rescale_rnd(frame, d.inputRate, kOutputRate, AV_ROUND_DOWN) / phaseStep * phaseStep - settle, 0);
     // The state after a seek never depends on what was read before it: a fresh decoder
     // behind a seeked demuxer, or near the start a fresh demuxer too.
     if (!d.container && !d.reopenAtStart()) return kStatusOk;  // the file is gone: reads as ended
-    const std::int64_t preroll = std::max<std::int64_t>(static_cast<std::int64_t>(kSeekPrerollSeconds * d.inputRate),
-                                                        av_rescale(d.stream()->codecpar->seek_preroll, d.inputRate,
-                                                                   d.codec->sample_rate));
+    const std::int64_t preroll =
+        std::max<std::int64_t>(static_cast<std::int64_t>(kSeekPrerollSeconds * d.inputRate),
+                               av_rescale(d.stream()->codecpar->seek_preroll, d.inputRate, d.codec->sample_rate));
     const std::int64_t start = inputKeep - preroll;
     const bool seeked = start > 0 && d.positionGrain > 0 && d.seekContainer(start);
     if (!seeked && !d.reopenAtStart()) return kStatusOk;

@@ -23,10 +23,10 @@ namespace quillmix {
 
 // 32-bit status codes in the platform's style.
 inline constexpr std::int32_t kStatusOk = 0;
-inline constexpr std::int32_t kStatusEndOfStream = 0x00040003;                        // block cut short by the end
-inline constexpr std::int32_t kStatusUnexpected = static_cast<std::int32_t>(0x8000FFFFu); // nothing valid to work on
-inline constexpr std::int32_t kStatusFail = static_cast<std::int32_t>(0x80004005u);       // the decoder refused the file
-inline constexpr std::int32_t kStatusNotAudio = static_cast<std::int32_t>(0x80040265u);   // no decodable audio stream
+inline constexpr std::int32_t kStatusEndOfStream = 0x00040003;                             // block cut short by the end
+inline constexpr std::int32_t kStatusUnexpected = static_cast<std::int32_t>(0x8000FFFFu);  // nothing valid to work on
+inline constexpr std::int32_t kStatusFail = static_cast<std::int32_t>(0x80004005u);      // the decoder refused the file
+inline constexpr std::int32_t kStatusNotAudio = static_cast<std::int32_t>(0x80040265u);  // no decodable audio stream
 
 struct AudioFormat {
     int bitsPerSample = 16;  // 8 or 16

@@ -1,11 +1,11 @@
 #include "platform/event.h"
 
-#include <cerrno>
-#include <climits>
-#include <ctime>
 #include <linux/futex.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <ctime>
 
 namespace quillmix {
 
@@ -16,13 +16,12 @@ namespace {
 static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t));
 
 long futexWait(std::atomic<std::uint32_t>* word, std::uint32_t expected, const timespec* relative) {
-    return syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAIT_PRIVATE, expected,
-                   relative, nullptr, 0);
+    return syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAIT_PRIVATE, expected, relative, nullptr,
+                   0);
 }
 
 void futexWakeAll(std::atomic<std::uint32_t>* word) {
-    syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr,
-            nullptr, 0);
+    syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(word), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
 }
 
 }  // namespace
@@ -49,16 +48,13 @@ bool Event::reset() const {
     return true;
 }
 
-bool Event::isSet() const {
-    return state_ && state_->signaled.load(std::memory_order_acquire) != 0;
-}
+bool Event::isSet() const { return state_ && state_->signaled.load(std::memory_order_acquire) != 0; }
 
 bool Event::tryConsume() const {
     if (!state_->autoReset) return state_->signaled.load(std::memory_order_acquire) != 0;
     std::uint32_t expected = 1;
     // Acquire pairs with the release in set(); only one waiter wins the exchange.
-    return state_->signaled.compare_exchange_strong(expected, 0, std::memory_order_acquire,
-                                                    std::memory_order_relaxed);
+    return state_->signaled.compare_exchange_strong(expected, 0, std::memory_order_acquire, std::memory_order_relaxed);
 }
 
 WaitResult Event::waitUntil(std::chrono::steady_clock::time_point deadline, bool noDeadline) const {

@@ -11,13 +11,59 @@ namespace {
 // Linux input event codes (X11 scan code - 8) of the keys we track.
 std::uint8_t codeFromEvdev(quint32 evdev) {
     static const std::unordered_map<quint32, std::uint8_t> table = {
-        {2, '1'}, {3, '2'}, {4, '3'}, {5, '4'}, {6, '5'}, {7, '6'}, {8, '7'}, {9, '8'}, {10, '9'}, {11, '0'},
-        {16, 'Q'}, {17, 'W'}, {18, 'E'}, {19, 'R'}, {20, 'T'}, {21, 'Y'}, {22, 'U'}, {23, 'I'}, {24, 'O'},
-        {25, 'P'}, {30, 'A'}, {31, 'S'}, {32, 'D'}, {33, 'F'}, {34, 'G'}, {35, 'H'}, {36, 'J'}, {37, 'K'},
-        {38, 'L'}, {39, ';'}, {44, 'Z'}, {45, 'X'}, {46, 'C'}, {47, 'V'}, {48, 'B'}, {49, 'N'}, {50, 'M'},
-        {51, ','}, {52, '.'}, {98, '/'}, {57, 0x20}, {109, 0x22}, {104, 0x21}, {102, 0x24}, {107, 0x23},
-        {108, 0x28}, {105, 0x25}, {106, 0x27}, {103, 0x26},
-        {42, HeldKeys::kShift}, {54, HeldKeys::kShift}, {29, HeldKeys::kCtrl}, {97, HeldKeys::kCtrl},
+        {2, '1'},
+        {3, '2'},
+        {4, '3'},
+        {5, '4'},
+        {6, '5'},
+        {7, '6'},
+        {8, '7'},
+        {9, '8'},
+        {10, '9'},
+        {11, '0'},
+        {16, 'Q'},
+        {17, 'W'},
+        {18, 'E'},
+        {19, 'R'},
+        {20, 'T'},
+        {21, 'Y'},
+        {22, 'U'},
+        {23, 'I'},
+        {24, 'O'},
+        {25, 'P'},
+        {30, 'A'},
+        {31, 'S'},
+        {32, 'D'},
+        {33, 'F'},
+        {34, 'G'},
+        {35, 'H'},
+        {36, 'J'},
+        {37, 'K'},
+        {38, 'L'},
+        {39, ';'},
+        {44, 'Z'},
+        {45, 'X'},
+        {46, 'C'},
+        {47, 'V'},
+        {48, 'B'},
+        {49, 'N'},
+        {50, 'M'},
+        {51, ','},
+        {52, '.'},
+        {98, '/'},
+        {57, 0x20},
+        {109, 0x22},
+        {104, 0x21},
+        {102, 0x24},
+        {107, 0x23},
+        {108, 0x28},
+        {105, 0x25},
+        {106, 0x27},
+        {103, 0x26},
+        {42, HeldKeys::kShift},
+        {54, HeldKeys::kShift},
+        {29, HeldKeys::kCtrl},
+        {97, HeldKeys::kCtrl},
     };
     auto it = table.find(evdev);
     return it == table.end() ? 0 : it->second;
@@ -28,14 +74,33 @@ std::uint8_t codeFromQtKey(int key, bool keypad) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<std::uint8_t>(key);
     // Shifted digits and punctuation of a US layout, for platforms without scan codes.
     static const std::unordered_map<int, std::uint8_t> table = {
-        {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
-        {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'},
-        {Qt::Key_Asterisk, '8'}, {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'},
-        {Qt::Key_Semicolon, ';'}, {Qt::Key_Colon, ';'}, {Qt::Key_Comma, ','}, {Qt::Key_Less, ','},
-        {Qt::Key_Period, '.'}, {Qt::Key_Greater, '.'}, {Qt::Key_Space, 0x20},
-        {Qt::Key_PageDown, 0x22}, {Qt::Key_PageUp, 0x21}, {Qt::Key_Home, 0x24}, {Qt::Key_End, 0x23},
-        {Qt::Key_Down, 0x28}, {Qt::Key_Left, 0x25}, {Qt::Key_Right, 0x27}, {Qt::Key_Up, 0x26},
-        {Qt::Key_Shift, HeldKeys::kShift}, {Qt::Key_Control, HeldKeys::kCtrl},
+        {Qt::Key_Exclam, '1'},
+        {Qt::Key_At, '2'},
+        {Qt::Key_NumberSign, '3'},
+        {Qt::Key_Dollar, '4'},
+        {Qt::Key_Percent, '5'},
+        {Qt::Key_AsciiCircum, '6'},
+        {Qt::Key_Ampersand, '7'},
+        {Qt::Key_Asterisk, '8'},
+        {Qt::Key_ParenLeft, '9'},
+        {Qt::Key_ParenRight, '0'},
+        {Qt::Key_Semicolon, ';'},
+        {Qt::Key_Colon, ';'},
+        {Qt::Key_Comma, ','},
+        {Qt::Key_Less, ','},
+        {Qt::Key_Period, '.'},
+        {Qt::Key_Greater, '.'},
+        {Qt::Key_Space, 0x20},
+        {Qt::Key_PageDown, 0x22},
+        {Qt::Key_PageUp, 0x21},
+        {Qt::Key_Home, 0x24},
+        {Qt::Key_End, 0x23},
+        {Qt::Key_Down, 0x28},
+        {Qt::Key_Left, 0x25},
+        {Qt::Key_Right, 0x27},
+        {Qt::Key_Up, 0x26},
+        {Qt::Key_Shift, HeldKeys::kShift},
+        {Qt::Key_Control, HeldKeys::kCtrl},
     };
     if (key == Qt::Key_Slash) return keypad ? '/' : 0;
     auto it = table.find(key);
@@ -80,8 +145,10 @@ std::uint8_t HeldKeys::codeOf(const QKeyEvent& event) {
 bool HeldKeys::record(const QKeyEvent& event) {
     std::uint8_t code = codeOf(event);
     if (code == 0) return false;
-    if (event.type() == QEvent::KeyPress) press(code);
-    else if (event.type() == QEvent::KeyRelease && !event.isAutoRepeat()) release(code);
+    if (event.type() == QEvent::KeyPress)
+        press(code);
+    else if (event.type() == QEvent::KeyRelease && !event.isAutoRepeat())
+        release(code);
     return true;
 }
 
@@ -113,8 +180,7 @@ protected:
                     static_cast<QApplicationStateChangeEvent*>(event)->applicationState() != Qt::ApplicationActive)
                     keys_.releaseAll();
                 break;
-            default:
-                break;
+            default: break;
         }
         return false;
     }

@@ -20,8 +20,12 @@ const QEvent::Type kMessageEventType = static_cast<QEvent::Type>(QEvent::registe
 class MessageEvent : public QEvent {
 public:
     MessageEvent(unsigned message, WParam wParam, LParam lParam, Event done, MessageResult* result)
-        : QEvent(kMessageEventType), message(message), wParam(wParam), lParam(lParam),
-          done(std::move(done)), result(result) {}
+        : QEvent(kMessageEventType),
+          message(message),
+          wParam(wParam),
+          lParam(lParam),
+          done(std::move(done)),
+          result(result) {}
     ~MessageEvent() override { done.set(); }
 
     const unsigned message;
@@ -115,8 +119,8 @@ void MessageWindow::killWindowTimer(int id) {
     }
 }
 
-static bool queueMessage(WindowHandle window, unsigned message, WParam wParam, LParam lParam,
-                         Event done, MessageResult* result, bool* direct, MessagePort** directPort) {
+static bool queueMessage(WindowHandle window, unsigned message, WParam wParam, LParam lParam, Event done,
+                         MessageResult* result, bool* direct, MessagePort** directPort) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     auto it = r.ports.find(window.id);

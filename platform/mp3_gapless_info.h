@@ -10,11 +10,11 @@
 namespace quillmix {
 
 struct Mp3GaplessInfo {
-    std::int64_t frames = 0;      // MPEG frames in the stream
+    std::int64_t frames = 0;  // MPEG frames in the stream
     int samplesPerFrame = 1152;
     int sampleRate = 44100;
-    int delay = 0;                // encoder delay, samples
-    int padding = 0;              // encoder padding, samples
+    int delay = 0;    // encoder delay, samples
+    int padding = 0;  // encoder padding, samples
     // Samples a gapless decoder delivers: all frames less the delay and padding.
     std::int64_t musicSamples() const { return frames * samplesPerFrame - delay - padding; }
 };

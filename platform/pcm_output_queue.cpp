@@ -20,8 +20,10 @@ template <typename Sample>
 void sanitizeSamples(std::uint8_t* bytes, std::size_t count) {
     auto* samples = reinterpret_cast<Sample*>(bytes);
     for (std::size_t i = 0; i < count; ++i) {
-        if (std::isnan(samples[i])) samples[i] = 0;
-        else if (std::isinf(samples[i])) samples[i] = samples[i] > 0 ? 1 : -1;
+        if (std::isnan(samples[i]))
+            samples[i] = 0;
+        else if (std::isinf(samples[i]))
+            samples[i] = samples[i] > 0 ? 1 : -1;
     }
 }
 }  // namespace
@@ -34,8 +36,10 @@ void PcmOutputQueue::sanitizeFloatPlanes(int format, const std::uint8_t** planes
     for (int c = 0; c < planeCount; ++c) {
         std::uint8_t* copy = sanitized_.data() + planeBytes * c;
         std::memcpy(copy, planes[c], planeBytes);
-        if (packed == AV_SAMPLE_FMT_FLT) sanitizeSamples<float>(copy, planeBytes / sizeof(float));
-        else sanitizeSamples<double>(copy, planeBytes / sizeof(double));
+        if (packed == AV_SAMPLE_FMT_FLT)
+            sanitizeSamples<float>(copy, planeBytes / sizeof(float));
+        else
+            sanitizeSamples<double>(copy, planeBytes / sizeof(double));
         planes[c] = copy;
     }
 }
@@ -70,9 +74,9 @@ bool PcmOutputQueue::configure(const AVFrame* frame) {
     }
     AVChannelLayout outputLayout;
     av_channel_layout_default(&outputLayout, outputChannels_);
-    const int result = swr_alloc_set_opts2(&converter_, &outputLayout, static_cast<AVSampleFormat>(outputSampleFormat_),
-                                           kOutputRate, &inputLayout, static_cast<AVSampleFormat>(frame->format),
-                                           frame->sample_rate, 0, nullptr);
+    const int result =
+        swr_alloc_set_opts2(&converter_, &outputLayout, static_cast<AVSampleFormat>(outputSampleFormat_), kOutputRate,
+                            &inputLayout, static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&inputLayout);
     av_channel_layout_uninit(&outputLayout);
     if (result < 0 || swr_init(converter_) < 0) {

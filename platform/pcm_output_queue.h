@@ -55,7 +55,7 @@ private:
     int outputSampleFormat_ = 0;
     int outputChannels_ = 2;
     int frameBytes_ = 4;
-    std::vector<std::uint8_t> buffer_;  // queued bytes are [head_, tail_)
+    std::vector<std::uint8_t> buffer_;     // queued bytes are [head_, tail_)
     std::vector<std::uint8_t> sanitized_;  // float planes after sanitizeFloatPlanes
     std::size_t head_ = 0;
     std::size_t tail_ = 0;

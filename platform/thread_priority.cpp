@@ -67,9 +67,7 @@ bool setThreadPriority(KernelThreadId thread, ThreadPriority priority) {
     return setpriority(PRIO_PROCESS, static_cast<id_t>(thread), niceValue(priority)) == 0;
 }
 
-bool setCurrentThreadPriority(ThreadPriority priority) {
-    return setThreadPriority(currentKernelThreadId(), priority);
-}
+bool setCurrentThreadPriority(ThreadPriority priority) { return setThreadPriority(currentKernelThreadId(), priority); }
 
 bool isRealtimeThread(KernelThreadId thread) {
     const int policy = sched_getscheduler(thread);
@@ -113,7 +111,10 @@ std::string describeThreadPriorities() {
         const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(tid));
         char line[160];
         std::snprintf(line, sizeof line, "%7d %-16s %-5s rt %2d nice %3d\n", tid, threadName(entry->d_name).c_str(),
-                      policy == SCHED_FIFO ? "fifo" : policy == SCHED_RR ? "rr" : "other", param.sched_priority, nice);
+                      policy == SCHED_FIFO ? "fifo"
+                      : policy == SCHED_RR ? "rr"
+                                           : "other",
+                      param.sched_priority, nice);
         out += line;
     }
     closedir(tasks);

@@ -9,13 +9,11 @@ namespace quillmix {
 
 std::string DisplayName(const PlayListEntry& entry, DisplayMode mode) {
     switch (mode) {
-        case DisplayMode::path:
-            return entry.path;
+        case DisplayMode::path: return entry.path;
         case DisplayMode::tag:
             if (!entry.title.empty()) return entry.title;
             break;
-        case DisplayMode::fileName:
-            break;
+        case DisplayMode::fileName: break;
     }
     return std::string(FileStemOfPath(entry.path));
 }

@@ -9,13 +9,9 @@ void MixerWindowLink::LoadTrackFromPlayList(int deck) {
     sendMessage(mixerWindow, UWM_LOAD_TRACK_FROM_PLAY_LIST, static_cast<WParam>(deck));
 }
 
-void MixerWindowLink::PlayListChanged() {
-    sendMessage(mixerWindow, UWM_PLAY_LIST_CHANGED);
-}
+void MixerWindowLink::PlayListChanged() { sendMessage(mixerWindow, UWM_PLAY_LIST_CHANGED); }
 
-bool SharedTrackLengthLoader::Busy() const {
-    return flagSet(trackLengthLoaderBusy) || trackLengthLoadEvent.isSet();
-}
+bool SharedTrackLengthLoader::Busy() const { return flagSet(trackLengthLoaderBusy) || trackLengthLoadEvent.isSet(); }
 
 // The busy flag goes up here, before the loader is woken, and down only once the loader's
 // answer has been handled: between its wake-up and its own raising of the flag the loader

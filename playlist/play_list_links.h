@@ -22,8 +22,8 @@ public:
     // Every row's display name changed: the panel rebuilds its rows (one per
     // kRowRebuildPeriodMs tick, from the model).
     virtual void DisplayModeChanged() {}
-    virtual void ShowRow(int /*row*/) {}     // scroll the row into view
-    virtual void SelectRow(int /*row*/) {}   // -1: no selection
+    virtual void ShowRow(int /*row*/) {}    // scroll the row into view
+    virtual void SelectRow(int /*row*/) {}  // -1: no selection
 };
 
 class PlayListMixerLink {
@@ -45,9 +45,9 @@ public:
     // Hands the loader one file to measure. Only called while not Busy.
     virtual void Request(const std::string& path) = 0;
     // The last measurement, valid when the loader reports it (UWM_TRACK_LENGTH_LOADED):
-    virtual std::string LoadedPath() const = 0;    // the file measured
-    virtual double LoadedSeconds() const = 0;      // length in seconds; negative: unopenable
-    virtual std::string LoadedTitle() const = 0;   // title from its tags; may be empty
+    virtual std::string LoadedPath() const = 0;   // the file measured
+    virtual double LoadedSeconds() const = 0;     // length in seconds; negative: unopenable
+    virtual std::string LoadedTitle() const = 0;  // title from its tags; may be empty
 };
 
 // The mixer panel's window (mixerWindow), by synchronous sends.

@@ -45,8 +45,8 @@ public:
     const PlayListEntry& Entry(int row) const { return entries_.at(static_cast<std::size_t>(row)); }
     DisplayMode Mode() const { return mode_; }
     void SetDisplayMode(DisplayMode mode);
-    std::string RowName(int row) const;     // the "Files" column in the current mode
-    std::string RowTime(int row) const;     // the "Time" column
+    std::string RowName(int row) const;  // the "Files" column in the current mode
+    std::string RowTime(int row) const;  // the "Time" column
     int RowIconIndex(int row) const;
     int SelectedRow() const { return selectedRow_; }  // -1: none
 
@@ -111,11 +111,11 @@ public:
     // "Files" text contains `text`, ignoring case; never wraps. Marks it found and returns
     // its row, or -1.
     int FindNext(std::string_view text);
-    void SwapDeckOfSelected();   // "A <-> B"
-    void DeleteSelected();       // "Delete"
-    void DeleteAll();            // "Delete All", once the user has confirmed
-    void MoveSelectedUp();       // "Up"
-    void MoveSelectedDown();     // "Down"; tells the mixer even when the last row stays
+    void SwapDeckOfSelected();  // "A <-> B"
+    void DeleteSelected();      // "Delete"
+    void DeleteAll();           // "Delete All", once the user has confirmed
+    void MoveSelectedUp();      // "Up"
+    void MoveSelectedDown();    // "Down"; tells the mixer even when the last row stays
     // Dropped files, in drop order, for deck A.
     void AddDroppedFiles(const std::vector<std::string>& paths);
     // "+ File" confirmed: each path gets the next deck of the choice; play list files

@@ -114,8 +114,8 @@ std::string EncodeFileUrl(std::string_view absolutePath) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out = "file://";
     for (char c : absolutePath) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '/' || c == '.' || c == '_' || c == '~' || c == '-';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '.' || c == '_' || c == '~' || c == '-';
         if (plain) {
             out += c;
         } else {

@@ -55,9 +55,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 }  // namespace
 
@@ -105,9 +103,7 @@ std::string Latin1ToUtf8(std::string_view text) {
     return out;
 }
 
-std::string ToValidUtf8(std::string_view text) {
-    return IsValidUtf8(text) ? std::string(text) : Latin1ToUtf8(text);
-}
+std::string ToValidUtf8(std::string_view text) { return IsValidUtf8(text) ? std::string(text) : Latin1ToUtf8(text); }
 
 std::vector<std::string> PlayListLines(std::string_view bytes) {
     std::string converted;

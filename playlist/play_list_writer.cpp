@@ -38,8 +38,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 int CreateSiblingTemp(const std::filesystem::path& target, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) +
-                                            "." + std::to_string(counter++) + ".tmp"))
+        tempPath = (target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
+                                            std::to_string(counter++) + ".tmp"))
                        .string();
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -66,8 +66,8 @@ std::filesystem::path SaveTarget(const std::string& path) {
 std::string FormatM3u(const std::vector<PlayListRecord>& records) {
     std::string out = "#EXTM3U\n";
     for (const PlayListRecord& record : records) {
-        out += "#EXTINF:" + std::to_string(SecondsForWriting(record.seconds)) + "," + TitleForWriting(record.title) +
-               "\n";
+        out +=
+            "#EXTINF:" + std::to_string(SecondsForWriting(record.seconds)) + "," + TitleForWriting(record.title) + "\n";
         out += PathTextForWriting(record.path) + "\n";
     }
     return out;

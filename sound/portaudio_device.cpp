@@ -87,10 +87,10 @@ private:
 
 std::string hostApiTag(const PaHostApiInfo* api) {
     switch (api->type) {
-    case paALSA: return "alsa";
-    case paJACK: return "jack";
-    case paOSS: return "oss";
-    default: return api->name;
+        case paALSA: return "alsa";
+        case paJACK: return "jack";
+        case paOSS: return "oss";
+        default: return api->name;
     }
 }
 
@@ -262,8 +262,8 @@ void portAudioEnumerate(std::vector<SoundDeviceInfo>& into) {
         const PaDeviceInfo* d = Pa_GetDeviceInfo(i);
         if (!d || d->maxOutputChannels <= 0) continue;
         const PaHostApiInfo* api = Pa_GetHostApiInfo(d->hostApi);
-        into.push_back(SoundDeviceInfo{idOf(i), hostApiLabel(api) + ": " + d->name, d->maxOutputChannels,
-                                       &kPortAudioDeviceOps});
+        into.push_back(
+            SoundDeviceInfo{idOf(i), hostApiLabel(api) + ": " + d->name, d->maxOutputChannels, &kPortAudioDeviceOps});
     }
 }
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/event.h"
-#include "sound/sound_device.h"
 #include "platform/spsc_queue.h"
 #include "platform/thread_priority.h"
+#include "sound/sound_device.h"
 #include "sound/wav_file_writer.h"
 
 namespace quillmix {

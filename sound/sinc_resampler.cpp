@@ -60,8 +60,8 @@ double cutoffFor(std::uint64_t step) {
 // which at a cutoff of 1 is the very interpolation the direct loop does in the table.
 struct PolyphaseKernel {
     static constexpr int kPhases = kTableResolution;
-    int taps = 0;        // 2 x reach
-    float gain = 0.0f;   // the cutoff
+    int taps = 0;             // 2 x reach
+    float gain = 0.0f;        // the cutoff
     std::vector<float> rows;  // (kPhases + 1) x taps
 };
 
@@ -142,8 +142,8 @@ inline void polyphaseFrame(const float* frame, const float* row, int taps, float
 }
 #endif
 
-void processPolyphase(const PolyphaseKernel& kernel, const float* input, std::uint64_t fraction,
-                      std::uint64_t step, int frames, float* out) noexcept {
+void processPolyphase(const PolyphaseKernel& kernel, const float* input, std::uint64_t fraction, std::uint64_t step,
+                      int frames, float* out) noexcept {
     constexpr int kFractionBits = 32 - 10;  // below the phase's 10 bits
     static_assert(PolyphaseKernel::kPhases == 1 << 10);
     constexpr float kFractionScale = 1.0f / (1 << kFractionBits);

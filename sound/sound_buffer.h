@@ -23,8 +23,8 @@
 
 #include "dsp/audio_effect.h"
 #include "platform/event.h"
-#include "sound/sound_types.h"
 #include "platform/spsc_queue.h"
+#include "sound/sound_types.h"
 
 namespace quillmix {
 
@@ -32,7 +32,7 @@ class SoundDevice;
 class SoundMixer;
 
 struct SoundBufferDesc {
-    int frequency = 44100;             // hertz, kFrequencyMin .. kFrequencyMax
+    int frequency = 44100;  // hertz, kFrequencyMin .. kFrequencyMax
     std::uint32_t channelMask = kFrontPair;
 };
 
@@ -110,7 +110,7 @@ private:
     enum class CommandKind : std::uint8_t { play, stop, seek, fadeIn, fadeOut };
     struct Command {
         CommandKind kind;
-        std::uint32_t frame;     // seek target
+        std::uint32_t frame;  // seek target
         std::uint64_t fadeTicket;
     };
     enum class FadeKind : std::uint8_t { none, in, out };
@@ -139,8 +139,8 @@ private:
     void publishHeldChains() noexcept;
 
     std::shared_ptr<SoundDevice> device_;  // released when parked, so the device may close
-    SoundMixer* const mixer_;                // the device's, which outlives every buffer
-    bool detached_ = false;                  // window thread
+    SoundMixer* const mixer_;              // the device's, which outlives every buffer
+    bool detached_ = false;                // window thread
     const std::uint32_t channelMask_;
     const int deviceRate_;
     const int maxBlockFrames_;
@@ -152,7 +152,7 @@ private:
     std::atomic<int> volume_{kVolumeFull};
     std::atomic<int> pan_{0};
     std::atomic<AudioEffectChain*> chain_{nullptr};  // the chain the owner asked for
-    std::unique_ptr<AudioEffectChain> ownedChain_;  // window thread's handle on chain_
+    std::unique_ptr<AudioEffectChain> ownedChain_;   // window thread's handle on chain_
     // Window thread: chains taken out of the slot, freed once the audio thread has let go.
     std::vector<std::unique_ptr<AudioEffectChain>> retiredChains_;
     // What the audio thread runs (its runningChain_ and blendFrom_), published so the
@@ -167,11 +167,11 @@ private:
 
     SpscQueue<Command> commands_{256};
     std::shared_ptr<FadeTracker> fades_ = std::make_shared<FadeTracker>();
-    std::uint64_t nextFadeTicket_ = 1;  // window thread
-    bool playing_ = false;              // window thread: the state the owner asked for
+    std::uint64_t nextFadeTicket_ = 1;       // window thread
+    bool playing_ = false;                   // window thread: the state the owner asked for
     std::uint64_t transportGeneration_ = 0;  // window thread: counts play, stop and fades
-    std::uint64_t seeksPosted_ = 0;     // window thread
-    int lastSeekBytes_ = 0;             // window thread
+    std::uint64_t seeksPosted_ = 0;          // window thread
+    int lastSeekBytes_ = 0;                  // window thread
     std::atomic<std::uint64_t> seeksApplied_{0};
     std::atomic<std::uint32_t> publishedFrame_{0};
 
@@ -194,8 +194,8 @@ private:
     bool blending_ = false;
     bool skippedSilence_ = false;  // the last block was skipped as silent
     int blendFrame_ = 0;
-    const int blendFrames_;           // blend length in device frames
-    std::vector<float> blendBlock_;   // the fading chain's block, sized at construction
+    const int blendFrames_;          // blend length in device frames
+    std::vector<float> blendBlock_;  // the fading chain's block, sized at construction
 };
 
 }  // namespace quillmix

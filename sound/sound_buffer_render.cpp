@@ -111,40 +111,40 @@ void SoundBuffer::publishHeldChains() noexcept {
 
 void SoundBuffer::applyCommand(const Command& command) noexcept {
     switch (command.kind) {
-    case CommandKind::play:
-        if (fadeKind_ != FadeKind::none) finishFade();
-        if (!active_) gainsPrimed_ = false;
-        active_ = true;
-        fadeFactor_ = 1.0f;
-        break;
-    case CommandKind::stop:
-        if (fadeKind_ != FadeKind::none) finishFade();
-        active_ = false;
-        break;
-    case CommandKind::seek:
-        position_ = static_cast<std::uint64_t>(command.frame) << 32;
-        publishedFrame_.store(command.frame, std::memory_order_release);
-        // Release after the cursor: once the owner sees the seek applied, it sees its cursor.
-        seeksApplied_.fetch_add(1, std::memory_order_release);
-        break;
-    case CommandKind::fadeIn:
-    case CommandKind::fadeOut: {
-        const bool fadeIn = command.kind == CommandKind::fadeIn;
-        if (!fadeIn && !active_) {  // nothing to fade out
-            fades_->completed.store(command.fadeTicket, std::memory_order_release);
+        case CommandKind::play:
+            if (fadeKind_ != FadeKind::none) finishFade();
+            if (!active_) gainsPrimed_ = false;
+            active_ = true;
+            fadeFactor_ = 1.0f;
+            break;
+        case CommandKind::stop:
+            if (fadeKind_ != FadeKind::none) finishFade();
+            active_ = false;
+            break;
+        case CommandKind::seek:
+            position_ = static_cast<std::uint64_t>(command.frame) << 32;
+            publishedFrame_.store(command.frame, std::memory_order_release);
+            // Release after the cursor: once the owner sees the seek applied, it sees its cursor.
+            seeksApplied_.fetch_add(1, std::memory_order_release);
+            break;
+        case CommandKind::fadeIn:
+        case CommandKind::fadeOut: {
+            const bool fadeIn = command.kind == CommandKind::fadeIn;
+            if (!fadeIn && !active_) {  // nothing to fade out
+                fades_->completed.store(command.fadeTicket, std::memory_order_release);
+                break;
+            }
+            const float start = active_ ? fadeFactor_ : 0.0f;
+            if (fadeKind_ != FadeKind::none) finishFade();  // superseded where it stands
+            if (!active_) gainsPrimed_ = false;
+            active_ = true;
+            fadeKind_ = fadeIn ? FadeKind::in : FadeKind::out;
+            fadeFrame_ = 0;
+            fadeStartFactor_ = start;
+            fadeFactor_ = start;
+            fadeTicket_ = command.fadeTicket;
             break;
         }
-        const float start = active_ ? fadeFactor_ : 0.0f;
-        if (fadeKind_ != FadeKind::none) finishFade();  // superseded where it stands
-        if (!active_) gainsPrimed_ = false;
-        active_ = true;
-        fadeKind_ = fadeIn ? FadeKind::in : FadeKind::out;
-        fadeFrame_ = 0;
-        fadeStartFactor_ = start;
-        fadeFactor_ = start;
-        fadeTicket_ = command.fadeTicket;
-        break;
-    }
     }
 }
 
@@ -265,7 +265,10 @@ void SoundBuffer::mixInto(float* bus, int busChannels, int frames) noexcept {
             left *= f;
             right *= f;
         } else if (fading) {  // the fade ended inside this block
-            if (!active_) { left = 0.0f; right = 0.0f; }
+            if (!active_) {
+                left = 0.0f;
+                right = 0.0f;
+            }
         }
         float* out = bus + static_cast<std::ptrdiff_t>(n) * busChannels + base;
         out[0] += block_[2 * n] * left;

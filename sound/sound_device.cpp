@@ -8,8 +8,8 @@ namespace quillmix {
 SoundDevice::SoundDevice(Key, SoundDeviceInfo info) : info_(std::move(info)) {}
 
 std::shared_ptr<SoundDevice> SoundDevice::open(const SoundDeviceInfo& info, int periodFrames,
-                                               std::shared_ptr<DeviceVolumes> volumes,
-                                               const std::string& recordWavPath, int sampleRate) {
+                                               std::shared_ptr<DeviceVolumes> volumes, const std::string& recordWavPath,
+                                               int sampleRate) {
     if (!info.ops) return nullptr;
     SincResampler::warmUp();  // builds the kernel table here, not on the audio thread
     auto device = std::make_shared<SoundDevice>(Key{}, info);
@@ -31,8 +31,7 @@ std::shared_ptr<SoundDevice> SoundDevice::open(const SoundDeviceInfo& info, int 
 bool SoundDevice::tryOpen(const SoundStreamConfig& config, std::shared_ptr<DeviceVolumes> volumes) {
     config_ = config;
     // The mixer's blocks follow the period; a back-end may still ask for other counts.
-    mixer_ = std::make_unique<SoundMixer>(config.sampleRate, config.channels, config.periodFrames,
-                                          std::move(volumes));
+    mixer_ = std::make_unique<SoundMixer>(config.sampleRate, config.channels, config.periodFrames, std::move(volumes));
     streamOpen_ = info_.ops->open(*this, config);
     if (!streamOpen_) mixer_.reset();
     return streamOpen_;

@@ -21,18 +21,18 @@ namespace quillmix {
 class SoundDevice;
 
 struct SoundStreamConfig {
-    int sampleRate = 44100;    // frames per second
-    int channels = 2;          // 2 or 4, 16-bit interleaved
-    int periodFrames = 256;    // frames per audio-thread wake-up
-    std::string recordWavPath; // the recorder's output file; empty: record nothing
+    int sampleRate = 44100;     // frames per second
+    int channels = 2;           // 2 or 4, 16-bit interleaved
+    int periodFrames = 256;     // frames per audio-thread wake-up
+    std::string recordWavPath;  // the recorder's output file; empty: record nothing
 };
 
 struct SoundDeviceOps;
 
 // What the enumeration reports of one device.
 struct SoundDeviceInfo {
-    std::string id;            // stable across runs: back-end, host API and device name
-    std::string description;   // shown to the user
+    std::string id;           // stable across runs: back-end, host API and device name
+    std::string description;  // shown to the user
     int maxOutputChannels = 2;
     const SoundDeviceOps* ops = nullptr;
 };

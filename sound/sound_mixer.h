@@ -31,8 +31,8 @@ public:
 
 private:
     static int index(VolumeLine line) { return line == VolumeLine::speakers ? 0 : 1; }
-    std::array<std::array<std::atomic<std::uint32_t>, 2>, 2> levels_{{{kLineLevelMax, kLineLevelMax},
-                                                                      {kLineLevelMax, kLineLevelMax}}};
+    std::array<std::array<std::atomic<std::uint32_t>, 2>, 2> levels_{
+        {{kLineLevelMax, kLineLevelMax}, {kLineLevelMax, kLineLevelMax}}};
 };
 
 class SoundMixer {
@@ -89,10 +89,10 @@ private:
     std::atomic<std::uint64_t> epoch_{0};
     std::atomic<std::uint64_t> framesRendered_{0};
     std::atomic<bool> lost_{false};
-    std::vector<SoundBuffer*> parked_;       // window thread
-    std::vector<float> bus_;                 // one block, interleaved
-    std::ptrdiff_t busDirtySamples_ = 0;     // how much of bus_ the last block left non-zero
-    std::vector<float> lineGains_;           // per channel, at the end of the last block
+    std::vector<SoundBuffer*> parked_;    // window thread
+    std::vector<float> bus_;              // one block, interleaved
+    std::ptrdiff_t busDirtySamples_ = 0;  // how much of bus_ the last block left non-zero
+    std::vector<float> lineGains_;        // per channel, at the end of the last block
 };
 
 }  // namespace quillmix

@@ -19,7 +19,7 @@
 namespace quillmix {
 
 struct SoundSystemOptions {
-    int periodFrames = 256;      // frames per audio wake-up; 128 works as well
+    int periodFrames = 256;  // frames per audio wake-up; 128 works as well
     bool usePortAudio = true;
     bool forceRecorder = false;  // offer only the recorder
     std::string recordWavPath;   // the recorder's file; empty: record nothing

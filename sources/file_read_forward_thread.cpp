@@ -101,7 +101,8 @@ void FileReadForwardThread::launch(ReadAheadStart start) {
     endedAtTrackEnd_.store(false);
     thread_ = std::thread([this, start] {
         threadId_.store(currentKernelThreadId());
-        setCurrentThreadPriority(start == ReadAheadStart::fresh ? ThreadPriority::aboveNormal : ThreadPriority::belowNormal);
+        setCurrentThreadPriority(start == ReadAheadStart::fresh ? ThreadPriority::aboveNormal
+                                                                : ThreadPriority::belowNormal);
         endedAtTrackEnd_.store(runFileReadForward(deck_, reader_, ring_, start));
     });
 }

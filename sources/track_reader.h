@@ -56,8 +56,8 @@ public:
     // Window thread, read-ahead stopped. Positions at `fraction` (0 .. 1) of the track.
     void seek(double fraction);
 
-    double lengthSeconds() const;   // 0 when closed or unknown
-    std::string title() const;      // empty when there is no title tag or when closed
+    double lengthSeconds() const;  // 0 when closed or unknown
+    std::string title() const;     // empty when there is no title tag or when closed
     std::string path() const;
     bool isOpen() const { return isOpen_.load() != 0; }
     void setTrackLoaded(bool loaded) { trackLoaded_.store(loaded ? 1 : 0); }
@@ -89,8 +89,8 @@ private:
     // 64-bit: a 16-bit stereo count passes 2^31 after 3 h 23 min, which long mixes reach.
     std::atomic<std::int64_t> positionBytes_{0};  // decoder bytes delivered since the last open or seek
     std::int32_t channels_ = 2;
-    std::int32_t blockBytes_ = 0;     // decoder bytes of one chunk: kChunkFrames whole frames
-    int endChunkBytes_ = 0;           // see endChunkBytes()
+    std::int32_t blockBytes_ = 0;  // decoder bytes of one chunk: kChunkFrames whole frames
+    int endChunkBytes_ = 0;        // see endChunkBytes()
     std::int32_t sampleRate_ = 44100;
     std::int64_t totalBytes_ = 0;
     std::atomic<std::int32_t> isOpen_{0};

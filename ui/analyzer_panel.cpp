@@ -18,7 +18,8 @@ struct RadioOf {
 };
 // Graph types 2 scope, 1 octave, 0 chart; deck modes 0 .. 3.
 constexpr std::array<RadioOf, 3> kTypes{{{1017, "Scope", 2}, {1018, "Octave", 1}, {1019, "Chart", 0}}};
-constexpr std::array<RadioOf, 4> kDecks{{{1020, "Deck A", 0}, {1021, "Deck B", 1}, {1022, "Both", 2}, {1023, "Split", 3}}};
+constexpr std::array<RadioOf, 4> kDecks{
+    {{1020, "Deck A", 0}, {1021, "Deck B", 1}, {1022, "Both", 2}, {1023, "Split", 3}}};
 }  // namespace
 
 AnalyzerPanel::AnalyzerPanel(QWidget* parent, CZanAnalysis* analysis)
@@ -26,7 +27,7 @@ AnalyzerPanel::AnalyzerPanel(QWidget* parent, CZanAnalysis* analysis)
     setObjectName("analyzer");
     buildControls();
     keepKeysOnPanel(this);
-    if (analysis_) {   // nothing but the chart runs until asked for
+    if (analysis_) {  // nothing but the chart runs until asked for
         analysis_->SetOctaveEnabled(false);
         analysis_->SetScopeEnabled(false);
         analysis_->ClearOctaveLevels();
@@ -92,7 +93,7 @@ void AnalyzerPanel::showAnalysis(int deck) {
 // Each setter repaints only when its values changed, and only through update().
 void AnalyzerPanel::copyResults(int deck) {
     if (!analysis_ || deck < 0 || deck > 1) return;
-    graph_->setDeckColors(deckColor[0], deckColor[1]);   // the options may have changed them
+    graph_->setDeckColors(deckColor[0], deckColor[1]);  // the options may have changed them
     graph_->setScopeTrace(deck, analysis_->scopeTrace(deck));
     graph_->setOctaveLevels(deck, analysis_->octaveLevel(deck));
     graph_->setChart(deck, analysis_->chartMinimum(deck), analysis_->chartMaximum(deck), analysis_->chartCursor(deck));

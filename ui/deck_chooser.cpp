@@ -45,15 +45,19 @@ void DeckPanel::syncChooser() {
         return;
     }
     const QSignalBlocker quiet(chooser_);
-    if (chooser_->count() <= kTrackEntry) chooser_->addItem(path, -1);
-    else if (chooser_->itemText(kTrackEntry) != path) chooser_->setItemText(kTrackEntry, path);
+    if (chooser_->count() <= kTrackEntry)
+        chooser_->addItem(path, -1);
+    else if (chooser_->itemText(kTrackEntry) != path)
+        chooser_->setItemText(kTrackEntry, path);
     while (chooser_->count() > kTrackEntry + 1) chooser_->removeItem(kTrackEntry + 1);
     chooser_->setCurrentIndex(kTrackEntry);
 }
 
 void DeckPanel::onChooserActivated(int index) {
-    if (index == kNothingLoadedEntry) deck_.Unload();
-    else if (index == kBrowseEntry) browse();
+    if (index == kNothingLoadedEntry)
+        deck_.Unload();
+    else if (index == kBrowseEntry)
+        browse();
 }
 
 void DeckPanel::browse() {

@@ -47,7 +47,8 @@ QGroupBox* frame(QWidget* parent, int id, const QString& caption, QRect rect) {
 // arrow asks for -1, the down arrow for +1, so the up arrow moves the tempo slider up.
 class TempoSpin : public QAbstractSpinBox {
 public:
-    TempoSpin(QWidget* parent, std::function<void(int)> onDelta) : QAbstractSpinBox(parent), onDelta_(std::move(onDelta)) {
+    TempoSpin(QWidget* parent, std::function<void(int)> onDelta)
+        : QAbstractSpinBox(parent), onDelta_(std::move(onDelta)) {
         setButtonSymbols(QAbstractSpinBox::UpDownArrows);
         setFocusPolicy(Qt::NoFocus);
     }
@@ -96,7 +97,9 @@ void DeckPanel::createControls() {
     lengthText_ = placed(new QLabel("00:00:00", this), 1040, dialogRect(130, 118, 70, 9));
 
     frame(this, 1115, "", dialogRect(124, 130, 82, 52));
-    auto button = [this](int id, int x, int y) { return placed(new CZanButtonCtrl(this), id, dialogRect(x, y, 24, 22)); };
+    auto button = [this](int id, int x, int y) {
+        return placed(new CZanButtonCtrl(this), id, dialogRect(x, y, 24, 22));
+    };
     prev_ = button(1051, 128, 134);
     play_ = button(1004, 153, 134);
     next_ = button(1050, 178, 134);
@@ -109,7 +112,8 @@ void DeckPanel::createControls() {
     frame(this, 1028, "Tempo", dialogRect(209, 88, 66, 114));
     tempoText_ = placed(new QLabel("0.0 %", this), 1030, dialogRect(215, 98, 50, 10));
     tempo_ = placed(new QSlider(Qt::Vertical, this), 1029, dialogRect(217, 110, 18, 70));
-    tempoSpin_ = placed(new TempoSpin(this, [this](int delta) { stepTempo(delta); }), 1064, dialogRect(242, 132, 14, 22));
+    tempoSpin_ =
+        placed(new TempoSpin(this, [this](int delta) { stepTempo(delta); }), 1064, dialogRect(242, 132, 14, 22));
     placed(new QPushButton("Reset", this), 1065, dialogRect(215, 184, 54, 14));
 }
 
@@ -120,7 +124,7 @@ void DeckPanel::setUpControls() {
 
     const WindowHandle target = deck_.handle();
     const std::pair<CZanButtonCtrl*, ButtonKind> kinds[] = {
-        {ffwd_, ButtonKind::FastForward}, {next_, ButtonKind::NextTrack}, {rev_, ButtonKind::Reverse},
+        {ffwd_, ButtonKind::FastForward}, {next_, ButtonKind::NextTrack},     {rev_, ButtonKind::Reverse},
         {play_, ButtonKind::PlayPause},   {prev_, ButtonKind::PreviousTrack}, {rwnd_, ButtonKind::Rewind}};
     for (const auto& [button, kind] : kinds) {
         button->setKind(kind);

@@ -65,7 +65,7 @@ private:
     void syncChooser();  // the chooser shows the transport's comboTrackPath
     void onChooserActivated(int index);
     void browse();
-    void applyTempo();   // the tempo slider's position becomes the deck's tempo
+    void applyTempo();  // the tempo slider's position becomes the deck's tempo
     void stepTempo(int delta);
     void onPositionMoved(int value);
     void showTrackName();

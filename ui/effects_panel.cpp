@@ -31,7 +31,8 @@ std::string effectValueText(const EffectDescription& effect, double value) {
     const double nearest = std::round(steps);
     steps = std::abs(steps - nearest) < 1e-4 ? nearest : std::trunc(steps);
     char text[64];
-    std::snprintf(text, sizeof text, "%.1f%.*s", steps * step, static_cast<int>(effect.unit.size()), effect.unit.data());
+    std::snprintf(text, sizeof text, "%.1f%.*s", steps * step, static_cast<int>(effect.unit.size()),
+                  effect.unit.data());
     return text;
 }
 
@@ -83,7 +84,8 @@ void EffectsPanel::onEffectChosen() {
         r.maximum = e.parameters[i].maximum;
         r.value = e.parameters[i].defaultValue;
     }
-    for (int i = 0; i < 2; ++i) postMessage(mainDialogWindow, UWM_SHOW_EFFECT_PARAMETER_SLIDER, static_cast<WParam>(deck_), i);
+    for (int i = 0; i < 2; ++i)
+        postMessage(mainDialogWindow, UWM_SHOW_EFFECT_PARAMETER_SLIDER, static_cast<WParam>(deck_), i);
     if (on_) sendMessage(mixerWindow, UWM_APPLY_DECK_EFFECT, static_cast<WParam>(deck_));
     postMessage(mainDialogWindow, UWM_SHOW_EFFECT_PARAMETER_NAMES, static_cast<WParam>(deck_));
 }
@@ -117,8 +119,8 @@ void EffectsPanel::showSlider(int index) {
     QSlider* slider = sliders_[index];
     slider->setEnabled(r.enabled);
     const double span = r.maximum - r.minimum;
-    const int position = span > 0.0 ? kSliderRange - static_cast<int>((r.value - r.minimum) / span * kSliderRange)
-                                    : slider->value();
+    const int position =
+        span > 0.0 ? kSliderRange - static_cast<int>((r.value - r.minimum) / span * kSliderRange) : slider->value();
     {
         const QSignalBlocker quiet(slider);
         slider->setValue(position);

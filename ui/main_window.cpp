@@ -9,27 +9,27 @@
 #include <QStyle>
 #include <QThread>
 
-#include "app/message_catalogue.h"
-#include "app/shared_state.h"
-#include "ui/panel_placement.h"
 #include "app/command_line_info.h"
 #include "app/cpu_usage_meter.h"
+#include "app/message_catalogue.h"
 #include "app/settings_store.h"
+#include "app/shared_state.h"
 #include "app/worker_threads.h"
 #include "deck/deck.h"
+#include "engine/zan_device_list.h"
 #include "engine/zan_mixer.h"
+#include "platform/thread_priority.h"
+#include "playlist/play_list_reader.h"
+#include "playlist/zan_play_list.h"
+#include "sound/sound_system.h"
+#include "sources/track_length_loader.h"
 #include "ui/analyzer_panel.h"
 #include "ui/deck_panel.h"
 #include "ui/effects_panel.h"
 #include "ui/equalizer_panel.h"
 #include "ui/mixer_panel.h"
-#include "engine/zan_device_list.h"
-#include "sound/sound_system.h"
-#include "platform/thread_priority.h"
-#include "playlist/play_list_reader.h"
-#include "playlist/zan_play_list.h"
+#include "ui/panel_placement.h"
 #include "ui/play_list_panel.h"
-#include "sources/track_length_loader.h"
 
 namespace quillmix {
 
@@ -145,8 +145,10 @@ void CZanAudioDlg::runStartUpLoading() {
     bool done = false;
     while (!done) {
         const std::string path = services_.commandLine.next(done);
-        if (loadCommandLineTrack) loadCommandLineTrack(path);
-        else defaultCommandLineLoad(path);
+        if (loadCommandLineTrack)
+            loadCommandLineTrack(path);
+        else
+            defaultCommandLineLoad(path);
     }
 }
 
@@ -158,8 +160,15 @@ void CZanAudioDlg::placePanels() {
     ScreenMetrics metrics{available.width(), available.height() - caption, caption};
 
     MixerPanel* m = mixerPanel_;
-    const std::initializer_list<QWidget*> panels{m, m->deck(0), m->deck(1), m->equalizer(0), m->equalizer(1),
-                                                  m->effects(0), m->effects(1), m->playList(), m->analyzer()};
+    const std::initializer_list<QWidget*> panels{m,
+                                                 m->deck(0),
+                                                 m->deck(1),
+                                                 m->equalizer(0),
+                                                 m->equalizer(1),
+                                                 m->effects(0),
+                                                 m->effects(1),
+                                                 m->playList(),
+                                                 m->analyzer()};
     // A window has its frame only once shown; the sizes are those of the framed windows, or
     // panels would overlap by their frames.
     for (QWidget* w : panels)
@@ -256,8 +265,7 @@ PanelDialog* CZanAudioDlg::refreshTarget(unsigned message, WParam wParam) const 
         case UWM_SHOW_MAIN_CROSS_FADER:
         case UWM_SHOW_DECK_METER:
         case UWM_SHOW_DECK_LEVEL:
-        case UWM_SHOW_MAIN_LEVEL:
-            return mixerPanel_;
+        case UWM_SHOW_MAIN_LEVEL: return mixerPanel_;
         case UWM_SHOW_CUE_BUTTON:
         case UWM_SHOW_TIME_ENABLED:
         case UWM_SHOW_TIME_TEXT:
@@ -268,14 +276,11 @@ PanelDialog* CZanAudioDlg::refreshTarget(unsigned message, WParam wParam) const 
         case UWM_REDRAW_CIRCULAR_CHART:
         case UWM_SHOW_TEMPO_TEXT:
         case UWM_SHOW_TEMPO_SLIDER:
-        case UWM_SHOW_POSITION_SLIDER:
-            return d < 0 ? nullptr : mixerPanel_->deck(d);
+        case UWM_SHOW_POSITION_SLIDER: return d < 0 ? nullptr : mixerPanel_->deck(d);
         case UWM_SHOW_EFFECT_PARAMETER_NAMES:
         case UWM_SHOW_EFFECT_PARAMETER_VALUE:
-        case UWM_SHOW_EFFECT_PARAMETER_SLIDER:
-            return d < 0 ? nullptr : mixerPanel_->effects(d);
-        default:
-            return nullptr;
+        case UWM_SHOW_EFFECT_PARAMETER_SLIDER: return d < 0 ? nullptr : mixerPanel_->effects(d);
+        default: return nullptr;
     }
 }
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "ui/shell_services.h"
 #include "platform/messaging.h"
+#include "ui/shell_services.h"
 
 class QEventLoop;
 class QLabel;

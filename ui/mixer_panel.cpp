@@ -32,7 +32,8 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
     runOptionsDialog = [](OptionsDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
     // Shown without a nested loop: the notice arrives while decks may be mid-operation.
     mixer.engine().deviceLostNotice = [this](const std::string& text) {
-        auto* box = new QMessageBox(QMessageBox::Warning, "Quillmix", QString::fromStdString(text), QMessageBox::Ok, this);
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, "Quillmix", QString::fromStdString(text), QMessageBox::Ok, this);
         box->setObjectName("deviceLostBox");
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
@@ -96,7 +97,8 @@ void MixerPanel::onOptions() {
                                 lists.monitorDeviceText);
     showMonitorVolume();
     refreshCurveGraph();
-    for (int d = 0; d < kDeckCount; ++d) postMessage(mainDialogWindow, UWM_REDRAW_CIRCULAR_CHART, static_cast<WParam>(d));
+    for (int d = 0; d < kDeckCount; ++d)
+        postMessage(mainDialogWindow, UWM_REDRAW_CIRCULAR_CHART, static_cast<WParam>(d));
 }
 
 void MixerPanel::closeEvent(QCloseEvent* event) {
@@ -118,9 +120,12 @@ void MixerPanel::changeEvent(QEvent* event) {
     PanelDialog::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !mainWindowReady) return;
     setWindowTitle("Quillmix");
-    if (windowState() & Qt::WindowMinimized) showOtherPanels(false);
-    else if (windowState() & Qt::WindowMaximized) postMessage(mainDialogWindow, UWM_RELAYOUT_PANELS);
-    else showOtherPanels(true);
+    if (windowState() & Qt::WindowMinimized)
+        showOtherPanels(false);
+    else if (windowState() & Qt::WindowMaximized)
+        postMessage(mainDialogWindow, UWM_RELAYOUT_PANELS);
+    else
+        showOtherPanels(true);
 }
 
 void MixerPanel::showOtherPanels(bool visible) {

@@ -1,8 +1,8 @@
 // The mixer panel's controls: their places (dialog units of the 214 x 212 panel), what each
 // applies through the mixer engine, and the refresh requests that move them.
 #include <QCheckBox>
-#include <QPainter>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -180,8 +180,7 @@ void MixerPanel::connectControls() {
         deckPan_[1]->setValue(0);
     });
     connect(mainVolume_, &QSlider::valueChanged, this, [&engine](int p) { engine.SetMainVolume(levelValue(p)); });
-    connect(monitorVolume_, &QSlider::valueChanged, this,
-            [&engine](int p) { engine.SetMonitorVolume(levelValue(p)); });
+    connect(monitorVolume_, &QSlider::valueChanged, this, [&engine](int p) { engine.SetMonitorVolume(levelValue(p)); });
     connect(options_, &QPushButton::clicked, this, [this] { onOptions(); });
 }
 
@@ -196,8 +195,10 @@ void MixerPanel::connectFaders() {
     connect(cueMark_, &QSlider::valueChanged, this,
             [this](int p) { mainFader_->SetCueMark(static_cast<double>(p) / kFaderRange); });
     connect(faderCueingEnabled_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) mainFader_->StartFaderCueing();
-        else mainFader_->StopFaderCueing();
+        if (on)
+            mainFader_->StartFaderCueing();
+        else
+            mainFader_->StopFaderCueing();
     });
     mainFader_->setCueingTick([this](int position, double mark) {
         faderCueing_.SetCueMark(mark);

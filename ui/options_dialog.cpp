@@ -50,8 +50,7 @@ OptionsDialog::OptionsDialog(QWidget* parent, const CZanSoundDeviceLists& lists,
     showLists();
 }
 
-QComboBox* OptionsDialog::addDeviceGroup(int row, const char* title, int listId, int splitId, int joinId,
-                                         bool main) {
+QComboBox* OptionsDialog::addDeviceGroup(int row, const char* title, int listId, int splitId, int joinId, bool main) {
     auto* group = new QGroupBox(title, this);
     auto* grid = new QGridLayout(group);
     auto* combo = new QComboBox(group);
@@ -93,8 +92,7 @@ void OptionsDialog::addColorGroup(int deck, int row) {
         grid->addWidget(text, c, 2);
         colorSliders_[deck][c] = slider;
         colorTexts_[deck][c] = text;
-        connect(slider, &QSlider::valueChanged, this,
-                [this, deck, c](int value) { onColorChanged(deck, c, value); });
+        connect(slider, &QSlider::valueChanged, this, [this, deck, c](int value) { onColorChanged(deck, c, value); });
         const int value = static_cast<int>((deckColor[deck] >> (8 * c)) & 0xFF);
         slider->setValue(value);
         onColorChanged(deck, c, value);  // also when the slider already stood there
@@ -105,15 +103,20 @@ void OptionsDialog::addColorGroup(int deck, int row) {
 void OptionsDialog::onColorChanged(int deck, int component, int value) {
     colorTexts_[deck][component]->setText(QString::number(value));
     CZanColorSquare* square = squares_[deck];
-    if (component == 0) square->SetRed(value);
-    else if (component == 1) square->SetGreen(value);
-    else square->SetBlue(value);
+    if (component == 0)
+        square->SetRed(value);
+    else if (component == 1)
+        square->SetGreen(value);
+    else
+        square->SetBlue(value);
 }
 
 void OptionsDialog::onSelected(bool main, int index) {
     if (showing_) return;
-    if (main) ChangeSelection(lists_.mainList, index, lists_.monitorList);
-    else ChangeSelection(lists_.monitorList, index, lists_.mainList);
+    if (main)
+        ChangeSelection(lists_.mainList, index, lists_.monitorList);
+    else
+        ChangeSelection(lists_.monitorList, index, lists_.mainList);
     showLists();
 }
 

@@ -43,8 +43,8 @@ private:
 
     CZanSoundDeviceLists lists_;
     SettingsStore* settings_;
-    std::array<QComboBox*, 2> combos_{};                      // main 1027, monitor 1029
-    std::array<std::array<QSlider*, 3>, 2> colorSliders_{};   // per deck: red, green, blue
+    std::array<QComboBox*, 2> combos_{};                     // main 1027, monitor 1029
+    std::array<std::array<QSlider*, 3>, 2> colorSliders_{};  // per deck: red, green, blue
     std::array<std::array<QLabel*, 3>, 2> colorTexts_{};
     std::array<CZanColorSquare*, 2> squares_{};
     bool showing_ = false;  // combo boxes being refilled: their signals are not the user's

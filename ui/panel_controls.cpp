@@ -44,7 +44,7 @@ QLabel* addText(QWidget* panel, int controlId, QRect units) {
 QSlider* addVerticalSlider(QWidget* panel, int controlId, int minimum, int maximum, QRect units) {
     auto* slider = placed(new QSlider(Qt::Vertical, panel), controlId, units);
     slider->setRange(minimum, maximum);
-    slider->setInvertedAppearance(true);   // the minimum at the top
+    slider->setInvertedAppearance(true);  // the minimum at the top
     slider->setInvertedControls(true);
     return slider;
 }

@@ -2,7 +2,6 @@
 
 #include <QKeyEvent>
 
-
 namespace quillmix {
 
 QSize dialogUnits(int width, int height) { return QSize(width * 3 / 2, height * 13 / 8); }

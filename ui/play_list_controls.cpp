@@ -60,8 +60,8 @@ void CZanListCtrl::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void CZanListCtrl::dropEvent(QDropEvent* event) {
-    const std::vector<std::string> paths = event->mimeData()->hasUrls() ? localPaths(event->mimeData()->urls())
-                                                                        : std::vector<std::string>{};
+    const std::vector<std::string> paths =
+        event->mimeData()->hasUrls() ? localPaths(event->mimeData()->urls()) : std::vector<std::string>{};
     if (paths.empty()) {
         event->ignore();
         return;

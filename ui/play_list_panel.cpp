@@ -26,9 +26,9 @@ int duX(int x) { return dialogUnits(x, 0).width(); }
 int duY(int y) { return dialogUnits(0, y).height(); }
 
 // The panel's layout, in pixels from the bottom where the window height moves it.
-constexpr int kListBottomGap = 136;    // the list ends this far above the window's bottom
-constexpr int kButtonsFromBottom = 64; // tops of the eight buttons
-constexpr int kGroupsFromBottom = 126; // tops of the "Show" and "Find" frames
+constexpr int kListBottomGap = 136;     // the list ends this far above the window's bottom
+constexpr int kButtonsFromBottom = 64;  // tops of the eight buttons
+constexpr int kGroupsFromBottom = 126;  // tops of the "Show" and "Find" frames
 constexpr int kMinHeight = 200;
 
 struct ButtonSpec {
@@ -96,11 +96,11 @@ void PlayListPanel::connectList() {
         syncingSelection_ = false;
     };
     // Keys move the selection too; the model's selection follows what the list shows.
-    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (!syncingSelection_ && !rows_->changing()) model().SelectRow(current.isValid() ? current.row() : -1);
-            });
-    connect(list_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) { model().MarkFound(index.row()); });
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (!syncingSelection_ && !rows_->changing()) model().SelectRow(current.isValid() ? current.row() : -1);
+    });
+    connect(list_, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { model().MarkFound(index.row()); });
     connect(list_, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { model().ActivateRow(index.row()); });
     list_->onDropFiles = [this](const std::vector<std::string>& paths) { dropPaths(paths); };

@@ -69,10 +69,10 @@ public:
     static std::string trackPatterns();
     static QString addFileFilter();
 
-    static constexpr int kListId = 1006, kAddFileId = 1008, kAddFolderId = 1009, kDeleteId = 1010,
-                         kDeleteAllId = 1073, kUpId = 1007, kDownId = 1011, kSaveId = 1015, kSwapId = 1017,
-                         kProgressId = 1012, kShowBoxId = 1072, kFileNameId = 1074, kPathId = 1075, kTagId = 1076,
-                         kFindBoxId = 1077, kFindTextId = 1013, kNextId = 1078;
+    static constexpr int kListId = 1006, kAddFileId = 1008, kAddFolderId = 1009, kDeleteId = 1010, kDeleteAllId = 1073,
+                         kUpId = 1007, kDownId = 1011, kSaveId = 1015, kSwapId = 1017, kProgressId = 1012,
+                         kShowBoxId = 1072, kFileNameId = 1074, kPathId = 1075, kTagId = 1076, kFindBoxId = 1077,
+                         kFindTextId = 1013, kNextId = 1078;
     // Time one scan tick may spend inserting paths (ms); the tick comes every kFolderScanStepMs.
     static constexpr int kScanBudgetMs = 2;
 

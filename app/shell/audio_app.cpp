@@ -12,10 +12,10 @@
 #include "app/command_line_options.h"
 #include "app/shared_state.h"
 #include "app/shell/app_icon.h"
-#include "ui/main_window.h"
 #include "app/shell/process_objects.h"
 #include "app/shell/termination_signals.h"
 #include "sound/sound_system.h"
+#include "ui/main_window.h"
 
 namespace quillmix {
 

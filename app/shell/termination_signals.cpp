@@ -17,7 +17,7 @@ int signalPipe[2] = {-1, -1};
 constexpr int kSignals[] = {SIGTERM, SIGINT};
 
 void restoreDefaults() {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (int s : kSignals) sigaction(s, &action, nullptr);
@@ -38,7 +38,7 @@ TerminationSignals::TerminationSignals(std::function<void()> requestClose) : req
     if (signalPipe[0] >= 0 || pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -67,7 +67,7 @@ void BM_PaintSkinnedButton(benchmark::State& state) {
     bench::benchApplication();
     CZanButtonCtrl button;
     button.setKind(ButtonKind::PlayPause);
-    skinImage(button.imageName());   // the first paint reads the file; this measures the rest
+    skinImage(button.imageName());  // the first paint reads the file; this measures the rest
     paintLoop(state, button);
 }
 BENCHMARK(BM_PaintSkinnedButton)->Unit(benchmark::kMicrosecond);
@@ -85,8 +85,9 @@ void BM_PaintEqualizerGraph(benchmark::State& state) {
     CZanEqualizerGraph graph;
     for (int band = 0; band < CZanEqualizerGraph::kMaxBands; ++band) {
         CZanEqualizerGraph::Curve curve{};
-        for (std::size_t i = 0; i < curve.size(); ++i)   // a peak of 12 dB at the band's place
-            curve[i] = static_cast<float>(12.0 * std::exp(-std::pow((static_cast<double>(i) - 64.0 - 128.0 * band) / 40.0, 2.0)));
+        for (std::size_t i = 0; i < curve.size(); ++i)  // a peak of 12 dB at the band's place
+            curve[i] = static_cast<float>(
+                12.0 * std::exp(-std::pow((static_cast<double>(i) - 64.0 - 128.0 * band) / 40.0, 2.0)));
         graph.setBandCurve(band, curve);
     }
     graph.SetNumBands(5);

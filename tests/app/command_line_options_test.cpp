@@ -16,8 +16,8 @@ using Action = CommandLineOptions::Action;
 }  // namespace
 
 TEST(CommandLineOptionsTest, OptionsFilesAndQtOptionsAreSeparatedAndPathsMadeAbsolute) {
-    const CommandLineOptions o = parse({"a.mp3", "--device", "recorder", "-style", "fusion", "--record",
-                                        "../mix.wav", "-platform=offscreen", "/abs/b.ogg", "--", "--odd.mp3"});
+    const CommandLineOptions o = parse({"a.mp3", "--device", "recorder", "-style", "fusion", "--record", "../mix.wav",
+                                        "-platform=offscreen", "/abs/b.ogg", "--", "--odd.mp3"});
     EXPECT_EQ(o.action, Action::run);
     EXPECT_EQ(o.device, "recorder");
     EXPECT_EQ(o.recordPath, "/home/dj/mix.wav");
@@ -29,8 +29,11 @@ TEST(CommandLineOptionsTest, HelpAndVersionWinAndMistakesAreUsageErrors) {
     EXPECT_EQ(parse({"a.mp3", "--help", "--bogus"}).action, Action::help);
     EXPECT_EQ(parse({"--version"}).action, Action::version);
     EXPECT_EQ(versionText().rfind("Quillmix 1.", 0), 0u);
-    for (std::vector<const char*> wrong : {std::vector<const char*>{"--bogus"}, {"a.mp3", "--device"},
-                                           {"--record", ""}, {"-style"}, {"--record", "x.wav", "--device", "USB Card"}}) {
+    for (std::vector<const char*> wrong : {std::vector<const char*>{"--bogus"},
+                                           {"a.mp3", "--device"},
+                                           {"--record", ""},
+                                           {"-style"},
+                                           {"--record", "x.wav", "--device", "USB Card"}}) {
         const CommandLineOptions o = parse(wrong);
         EXPECT_EQ(o.action, Action::usageError) << wrong[0];
         EXPECT_FALSE(o.error.empty());

@@ -2,17 +2,16 @@
 // unwritable files that must neither crash nor leave the decks silent.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <bit>
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/settings_store.h"
 #include "support/temp_dir.h"
 
 using namespace quillmix;
-
 
 TEST(SettingsStoreTest, FirstRunStoresDefaultsExceptDeviceNames) {
     test::TempDir dir;
@@ -54,9 +53,8 @@ TEST(SettingsStoreTest, FloatsAndTextRoundTripExactly) {
 TEST(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreRepairedByWrites) {
     test::TempDir dir;
     const auto file = dir.file("Quillmix.conf");
-    for (const std::string& garbage :
-         {std::string(), std::string("\0\xff\xfe[Settings\n=\n==\nlevelDeckA=d:zz\n", 33),
-          std::string("[Settings]\nlevelDeckA=d:\ncolorDeckB=q:1\nlevelDeckB=s:\\x4\n")}) {
+    for (const std::string& garbage : {std::string(), std::string("\0\xff\xfe[Settings\n=\n==\nlevelDeckA=d:zz\n", 33),
+                                       std::string("[Settings]\nlevelDeckA=d:\ncolorDeckB=q:1\nlevelDeckB=s:\\x4\n")}) {
         { std::ofstream(file, std::ios::binary | std::ios::trunc) << garbage; }
         SettingsStore store(file);
         EXPECT_FLOAT_EQ(store.getLevel(0), 0.7f);
@@ -113,7 +111,8 @@ TEST(SettingsStoreTest, WritesOfTwoProcessesAtOnceAreAllKept) {
         ASSERT_GE(children[p], 0);
         if (children[p] == 0) {
             SettingsStore store(file);
-            for (int i = 0; i < kPerProcess; ++i) store.writeDword("p" + std::to_string(p) + "v" + std::to_string(i), i);
+            for (int i = 0; i < kPerProcess; ++i)
+                store.writeDword("p" + std::to_string(p) + "v" + std::to_string(i), i);
             _exit(0);
         }
     }
@@ -125,6 +124,7 @@ TEST(SettingsStoreTest, WritesOfTwoProcessesAtOnceAreAllKept) {
     SettingsStore store(file);
     int missing = 0;
     for (int p = 0; p < 2; ++p)
-        for (int i = 0; i < kPerProcess; ++i) missing += store.valueExists("p" + std::to_string(p) + "v" + std::to_string(i)) ? 0 : 1;
+        for (int i = 0; i < kPerProcess; ++i)
+            missing += store.valueExists("p" + std::to_string(p) + "v" + std::to_string(i)) ? 0 : 1;
     EXPECT_EQ(missing, 0);
 }

@@ -89,8 +89,11 @@ Function next(const char* name) {
 
 bool futexWaits(long operation) {
     switch (operation & FUTEX_CMD_MASK) {
-        case FUTEX_WAKE: case FUTEX_WAKE_BITSET: case FUTEX_WAKE_OP: case FUTEX_REQUEUE: case FUTEX_CMP_REQUEUE:
-            return false;
+        case FUTEX_WAKE:
+        case FUTEX_WAKE_BITSET:
+        case FUTEX_WAKE_OP:
+        case FUTEX_REQUEUE:
+        case FUTEX_CMP_REQUEUE: return false;
         default: return true;
     }
 }
@@ -98,11 +101,11 @@ bool futexWaits(long operation) {
 }  // namespace
 
 // Each forwarder: note the call, then hand it to the next definition.
-#define QM_FORWARD(kind, result, name, parameters, arguments)          \
-    extern "C" result name parameters {                                \
-        note(kind, #name);                                             \
-        static const auto real = next<result(*) parameters>(#name);    \
-        return real arguments;                                         \
+#define QM_FORWARD(kind, result, name, parameters, arguments)       \
+    extern "C" result name parameters {                             \
+        note(kind, #name);                                          \
+        static const auto real = next<result(*) parameters>(#name); \
+        return real arguments;                                      \
     }
 
 extern "C" {
@@ -179,19 +182,19 @@ int fprintf(FILE* stream, const char* format, ...) {
 
 }  // extern "C"
 
-QM_FORWARD(kLock, int, pthread_mutex_lock, (pthread_mutex_t* m), (m))
-QM_FORWARD(kLock, int, pthread_mutex_timedlock, (pthread_mutex_t* m, const struct timespec* t), (m, t))
-QM_FORWARD(kLock, int, pthread_rwlock_rdlock, (pthread_rwlock_t* l), (l))
-QM_FORWARD(kLock, int, pthread_rwlock_wrlock, (pthread_rwlock_t* l), (l))
-QM_FORWARD(kLock, int, pthread_spin_lock, (pthread_spinlock_t* l), (l))
-QM_FORWARD(kBlocking, int, pthread_cond_wait, (pthread_cond_t* c, pthread_mutex_t* m), (c, m))
-QM_FORWARD(kBlocking, int, pthread_cond_timedwait, (pthread_cond_t* c, pthread_mutex_t* m, const struct timespec* t),
+QM_FORWARD(kLock, int, pthread_mutex_lock, (pthread_mutex_t * m), (m))
+QM_FORWARD(kLock, int, pthread_mutex_timedlock, (pthread_mutex_t * m, const struct timespec* t), (m, t))
+QM_FORWARD(kLock, int, pthread_rwlock_rdlock, (pthread_rwlock_t * l), (l))
+QM_FORWARD(kLock, int, pthread_rwlock_wrlock, (pthread_rwlock_t * l), (l))
+QM_FORWARD(kLock, int, pthread_spin_lock, (pthread_spinlock_t * l), (l))
+QM_FORWARD(kBlocking, int, pthread_cond_wait, (pthread_cond_t * c, pthread_mutex_t* m), (c, m))
+QM_FORWARD(kBlocking, int, pthread_cond_timedwait, (pthread_cond_t * c, pthread_mutex_t* m, const struct timespec* t),
            (c, m, t))
 QM_FORWARD(kBlocking, int, pthread_cond_clockwait,
-           (pthread_cond_t* c, pthread_mutex_t* m, clockid_t k, const struct timespec* t), (c, m, k, t))
+           (pthread_cond_t * c, pthread_mutex_t* m, clockid_t k, const struct timespec* t), (c, m, k, t))
 QM_FORWARD(kBlocking, int, pthread_join, (pthread_t t, void** r), (t, r))
-QM_FORWARD(kBlocking, int, sem_wait, (sem_t* s), (s))
-QM_FORWARD(kBlocking, int, sem_timedwait, (sem_t* s, const struct timespec* t), (s, t))
+QM_FORWARD(kBlocking, int, sem_wait, (sem_t * s), (s))
+QM_FORWARD(kBlocking, int, sem_timedwait, (sem_t * s, const struct timespec* t), (s, t))
 QM_FORWARD(kBlocking, int, nanosleep, (const struct timespec* t, struct timespec* r), (t, r))
 QM_FORWARD(kBlocking, int, clock_nanosleep, (clockid_t c, int f, const struct timespec* t, struct timespec* r),
            (c, f, t, r))
@@ -203,15 +206,15 @@ QM_FORWARD(kBlocking, ssize_t, pread64, (int f, void* b, size_t n, off64_t o), (
 QM_FORWARD(kBlocking, ssize_t, pwrite64, (int f, const void* b, size_t n, off64_t o), (f, b, n, o))
 QM_FORWARD(kBlocking, ssize_t, readv, (int f, const struct iovec* v, int n), (f, v, n))
 QM_FORWARD(kBlocking, ssize_t, writev, (int f, const struct iovec* v, int n), (f, v, n))
-QM_FORWARD(kBlocking, int, poll, (struct pollfd* p, nfds_t n, int t), (p, n, t))
-QM_FORWARD(kBlocking, int, ppoll, (struct pollfd* p, nfds_t n, const struct timespec* t, const sigset_t* s),
+QM_FORWARD(kBlocking, int, poll, (struct pollfd * p, nfds_t n, int t), (p, n, t))
+QM_FORWARD(kBlocking, int, ppoll, (struct pollfd * p, nfds_t n, const struct timespec* t, const sigset_t* s),
            (p, n, t, s))
 QM_FORWARD(kBlocking, int, select, (int n, fd_set* r, fd_set* w, fd_set* e, struct timeval* t), (n, r, w, e, t))
 QM_FORWARD(kBlocking, int, fsync, (int f), (f))
 QM_FORWARD(kBlocking, FILE*, fopen, (const char* p, const char* m), (p, m))
 QM_FORWARD(kBlocking, size_t, fwrite, (const void* b, size_t s, size_t n, FILE* f), (b, s, n, f))
 QM_FORWARD(kBlocking, size_t, fread, (void* b, size_t s, size_t n, FILE* f), (b, s, n, f))
-QM_FORWARD(kBlocking, int, fflush, (FILE* f), (f))
-QM_FORWARD(kBlocking, int, vfprintf, (FILE* f, const char* m, va_list a), (f, m, a))
+QM_FORWARD(kBlocking, int, fflush, (FILE * f), (f))
+QM_FORWARD(kBlocking, int, vfprintf, (FILE * f, const char* m, va_list a), (f, m, a))
 QM_FORWARD(kBlocking, int, fputs, (const char* s, FILE* f), (s, f))
 QM_FORWARD(kBlocking, int, puts, (const char* s), (s))

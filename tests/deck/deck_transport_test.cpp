@@ -104,7 +104,8 @@ TEST_F(DeckTransportThreadTest, PauseWithCueReturnsToTheCuePointButAPlayListPaus
     EXPECT_EQ(deck->cuePointSeconds(), 15.0);
     EXPECT_EQ(deck->timeText(), "00:00:15");
     // The blink: 11 ticks, then the playing deck shows its position again.
-    ASSERT_TRUE(pumpUntil([&] { return deck->cueBlinkCount() == 0 && mainWindow.count(UWM_SHOW_TIME_ENABLED) >= 11; }, 6s));
+    ASSERT_TRUE(
+        pumpUntil([&] { return deck->cueBlinkCount() == 0 && mainWindow.count(UWM_SHOW_TIME_ENABLED) >= 11; }, 6s));
     EXPECT_FALSE(deck->IsShowingCueTime());
 
     deck->SetPositionFraction(0.8);
@@ -199,7 +200,7 @@ TEST_F(DeckTransportThreadTest, BackwardPlayStopsOneDirectionBeforeStartingTheOt
     ASSERT_TRUE(pumpUntil([&] { return mixer.count(UWM_RESUME_AFTER_BACKWARD) == 1; }));
     mixer.onMessage = nullptr;
     EXPECT_EQ(mixer.transportOrder(), (std::vector<unsigned>{UWM_STOP_FORWARD, UWM_PLAY_BACKWARD, UWM_STOP_BACKWARD,
-                                                              UWM_RESUME_AFTER_BACKWARD}));
+                                                             UWM_RESUME_AFTER_BACKWARD}));
     EXPECT_FALSE(deck->playingBackward());
     EXPECT_TRUE(deck->IsPlaying());
 
@@ -245,7 +246,10 @@ TEST_F(DeckTransportThreadTest, TheCueBlinkEndsWithTheTrackItWasSetOn) {
         ASSERT_TRUE(loadAndWaitReady(track));
         deck->SetCue(true);
         pumpFor(400ms);  // a tick or so into the blink
-        if (loadAnother) ASSERT_TRUE(loadAndWaitReady(track)); else deck->Unload();
+        if (loadAnother)
+            ASSERT_TRUE(loadAndWaitReady(track));
+        else
+            deck->Unload();
         pumpFor(30ms);  // the posts the stop itself made
         const int blinksBefore = mainWindow.count(UWM_SHOW_TIME_ENABLED);
         pumpFor(700ms);

@@ -100,8 +100,8 @@ TEST(DistortionEffectTest, EdgeAddsHarmonicsAndGainSetsTheLevel) {
 }
 
 TEST(GargleEffectTest, ModulatesAtItsRateWithSquareOrTriangle) {
-    for (const auto& [rate, wave] : {std::pair{20.0f, 0.0f}, std::pair{20.9f, 0.99f}, std::pair{50.0f, 1.0f},
-                                    std::pair{7.0f, 2.0f}}) {
+    for (const auto& [rate, wave] :
+         {std::pair{20.0f, 0.0f}, std::pair{20.9f, 0.99f}, std::pair{50.0f, 1.0f}, std::pair{7.0f, 2.0f}}) {
         GargleEffect gargle;
         gargle.setParameter(0, rate);
         gargle.setParameter(1, wave);

@@ -126,7 +126,8 @@ TEST(EffectStabilityTest, OutputDoesNotDependOnTheBlockSize) {
             StereoBuffer pieces = noise;
             processInBlocks(pieces, blockFrames, [&](float* b, int n) { effect->process(b, n); });
             double worst = 0.0;
-            for (std::size_t i = 0; i < whole.size(); ++i) worst = std::max(worst, double{std::fabs(whole[i] - pieces[i])});
+            for (std::size_t i = 0; i < whole.size(); ++i)
+                worst = std::max(worst, double{std::fabs(whole[i] - pieces[i])});
             EXPECT_LT(worst, 1e-5) << describeEffect(kind).name << " in blocks of " << blockFrames;
         }
     }

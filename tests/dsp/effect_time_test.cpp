@@ -148,8 +148,10 @@ TEST(ReverbEffectTest, LowHighFrequencyRatioDarkensTheTail) {
         reverb.process(signal.data(), static_cast<int>(kRate));
         const int first = static_cast<int>(0.3 * kRate), count = static_cast<int>(0.2 * kRate);
         double high = 0.0, low = 0.0;
-        for (double hz : {7000.0, 7500.0, 8000.0, 8500.0}) high += std::pow(10.0, toneLevelDb(signal, 0, first, count, hz, kRate) / 10.0);
-        for (double hz : {300.0, 400.0, 500.0, 600.0}) low += std::pow(10.0, toneLevelDb(signal, 0, first, count, hz, kRate) / 10.0);
+        for (double hz : {7000.0, 7500.0, 8000.0, 8500.0})
+            high += std::pow(10.0, toneLevelDb(signal, 0, first, count, hz, kRate) / 10.0);
+        for (double hz : {300.0, 400.0, 500.0, 600.0})
+            low += std::pow(10.0, toneLevelDb(signal, 0, first, count, hz, kRate) / 10.0);
         return 10.0 * std::log10(high / low);
     };
     EXPECT_LT(tailBalanceDb(0.1f), tailBalanceDb(0.999f) - 10.0);

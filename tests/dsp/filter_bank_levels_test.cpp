@@ -41,7 +41,8 @@ TEST(FilterBankLevelsTest, LevelsMatchTheDirectBandOutputs) {
             direct->Process(chunk, false);
             spectral->ProcessLevels(chunk, levels.data());
             for (int b = 0; b < bandCount; ++b)
-                EXPECT_NEAR(levels[b], direct->GetBandLevel(b), 0.01) << bandCount << " bands, chunk " << c << ", band " << b;
+                EXPECT_NEAR(levels[b], direct->GetBandLevel(b), 0.01)
+                    << bandCount << " bands, chunk " << c << ", band " << b;
         }
     }
 }

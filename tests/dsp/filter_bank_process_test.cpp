@@ -21,8 +21,8 @@ constexpr int kHistory = CZanFilterBank::kHistoryLength;
 
 // Band output sample j of chunk c, straight from the definition: the filter runs over the
 // whole signal, which is zero before its start.
-double referenceSample(const std::vector<float>& signal, const std::vector<float>& taps, float gain,
-                       int chunkIndex, int j) {
+double referenceSample(const std::vector<float>& signal, const std::vector<float>& taps, float gain, int chunkIndex,
+                       int j) {
     const long first = static_cast<long>(chunkIndex) * kChunk - kHistory;  // working[0]
     const int tapCount = static_cast<int>(taps.size());
     double sum = 0.0;

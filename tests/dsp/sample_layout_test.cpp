@@ -22,8 +22,7 @@ std::vector<std::int16_t> randomSamples(int n, unsigned seed) {
 TEST(SampleLayoutTest, SplitThenMergeAndDoubleReverseReproduceTheChunk) {
     const int frames = 2940;
     auto chunk = randomSamples(2 * frames, 7);
-    std::vector<std::int16_t> left(frames), right(frames), merged(2 * frames), once(2 * frames),
-        twice(2 * frames);
+    std::vector<std::int16_t> left(frames), right(frames), merged(2 * frames), once(2 * frames), twice(2 * frames);
     SplitChannels(chunk.data(), left.data(), right.data(), 2 * frames);
     MergeChannels(left.data(), right.data(), merged.data(), frames);
     EXPECT_EQ(merged, chunk);

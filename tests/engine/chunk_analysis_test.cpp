@@ -17,9 +17,7 @@ constexpr int kSamples = CZanAnalysis::kChunkSamples;
 constexpr int kFrames = CZanAnalysis::kChunkFrames;
 constexpr int kChunkBytesInRing = kSamples * 2;
 
-std::vector<std::int16_t> constantChunk(std::int16_t value) {
-    return std::vector<std::int16_t>(kSamples, value);
-}
+std::vector<std::int16_t> constantChunk(std::int16_t value) { return std::vector<std::int16_t>(kSamples, value); }
 
 // A square wave of +-32767 with a period of 588 frames (75 Hz), both channels alike.
 std::vector<std::int16_t> fullScaleSquare() {

@@ -58,8 +58,8 @@ TEST(DeviceListTest, StoredRearHalfSplitsTheDeviceAtStartUp) {
     lists.Refresh(devices({"Quad", "Stereo"}), probe(), "Quad (Rear)", "Quad (Front)");
     EXPECT_EQ(lists.mainList.Selected().text, "Quad (Rear)");
     EXPECT_EQ(lists.monitorList.Selected().text, "Quad (Front)");
-    EXPECT_EQ(texts(lists.mainList), (std::vector<std::string>{kNoSoundDeviceText, "Quad (Front)", "Quad (Rear)",
-                                                              "Stereo (Can't Split)"}));
+    EXPECT_EQ(texts(lists.mainList),
+              (std::vector<std::string>{kNoSoundDeviceText, "Quad (Front)", "Quad (Rear)", "Stereo (Can't Split)"}));
     lists.Confirm();
     EXPECT_EQ(lists.GetMainDeviceGuid(), lists.GetMonitorDeviceGuid());
 }

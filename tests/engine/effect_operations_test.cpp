@@ -84,7 +84,7 @@ TEST_F(EffectOperationsTest, NoEffectKeepsTheStoredValuesAndParametersReachBothB
 TEST_F(EffectOperationsTest, BandGainNeedsAValidBandAndTheEqualiserOn) {
     bank.SetBandGain(1, 1.15f);
     EXPECT_EQ(output.SetEqualizerBandGain(0, 1), kSoundNotInitialized);  // equaliser off
-    EXPECT_EQ(output.SetEqualizerBandGain(0, 3), kSoundUnexpected);     // 3 bands: 0..2
+    EXPECT_EQ(output.SetEqualizerBandGain(0, 3), kSoundUnexpected);      // 3 bands: 0..2
     EXPECT_EQ(output.SetEqualizerBandGain(0, -1), kSoundUnexpected);
     output.EqualizerOn(0);
     EXPECT_EQ(output.SetEqualizerBandGain(0, 1), kSoundOk);

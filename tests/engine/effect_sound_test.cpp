@@ -132,8 +132,16 @@ TEST_F(EffectSoundTest, ChainChangesOnAPlayingDeckNeitherClickNorDropOut) {
         std::function<void()> apply;
     };
     const std::vector<Change> changes = {
-        {"none -> echo", [&] { parameters = {50.0f, 100.0f}; output.SetEffect(0, "Echo"); }},
-        {"echo -> reverb", [&] { parameters = {1000.0f, 0.5f}; output.SetEffect(0, "Reverb"); }},
+        {"none -> echo",
+         [&] {
+             parameters = {50.0f, 100.0f};
+             output.SetEffect(0, "Echo");
+         }},
+        {"echo -> reverb",
+         [&] {
+             parameters = {1000.0f, 0.5f};
+             output.SetEffect(0, "Reverb");
+         }},
         {"equaliser on", [&] { output.EqualizerOn(0); }},
         {"reverb -> none", [&] { output.SetEffect(0, "No Effect"); }},
         {"equaliser off", [&] { output.EqualizerOff(0); }},
@@ -198,10 +206,16 @@ TEST(EffectSwapThreadTest, ChangesWhileTheAudioThreadRendersAreTakenUpAndFreed) 
     const char* names[] = {"Chorus", "Compressor", "Distortion", "Echo", "Flanger", "Gargle", "Reverb", "No Effect"};
     for (int i = 0; i < 120; ++i) {
         switch (i % 4) {
-        case 0: output.SetEffect(0, names[i % 8]); break;
-        case 1: (i % 8 == 1) ? output.EqualizerOn(0) : output.EqualizerOff(0); break;
-        case 2: bank.SetBandGain(i % 5, 0.9f + 0.01f * (i % 20)); output.SetEqualizerBandGain(0, i % 5); break;
-        default: parameters[i % 2] += 1.0f; output.SetEffectParameter(0, i % 2); break;
+            case 0: output.SetEffect(0, names[i % 8]); break;
+            case 1: (i % 8 == 1) ? output.EqualizerOn(0) : output.EqualizerOff(0); break;
+            case 2:
+                bank.SetBandGain(i % 5, 0.9f + 0.01f * (i % 20));
+                output.SetEqualizerBandGain(0, i % 5);
+                break;
+            default:
+                parameters[i % 2] += 1.0f;
+                output.SetEffectParameter(0, i % 2);
+                break;
         }
         const int seen = blocks.load();
         while (blocks.load() < seen + 1) std::this_thread::yield();  // let a block pass

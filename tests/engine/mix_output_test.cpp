@@ -19,7 +19,7 @@ TEST(MixOutputTest, CurveTablesFollowTheShape) {
     EXPECT_EQ(out.GetCurveValue(1, 49), 1.0);
     EXPECT_EQ(out.GetCurveValue(0, 98), 0.0);
     EXPECT_EQ(out.GetCurveValue(0, 99), 0.0);  // outside the table
-    out.SetCurve(-1.0);  // the other end: above the straight line everywhere between the ends
+    out.SetCurve(-1.0);                        // the other end: above the straight line everywhere between the ends
     for (int i = 1; i < 98; ++i) EXPECT_GT(out.GetCurveValue(1, i), i / 99.0) << i;
     const double before = out.GetCurveValue(0, 30);
     out.SetCurve(std::nan(""));  // leaves the tables as they were
@@ -133,8 +133,8 @@ TEST(MixStateTest, OpensOutputsTakesVolumesAndMonitorVolumeReachesItsDevice) {
     auto system = soundSteppedSystem();
     system->findVolumeControls("Stereo Card")->set(VolumeLine::wave, 45874, 45874);  // 70 %
     CZanMixState mix(*system);
-    EXPECT_TRUE(mix.OpenOutputDevices("stepped:quad", "Quad Card (Can Split)", "stepped:stereo",
-                                      "Stereo Card (Can't Split)"));
+    EXPECT_TRUE(
+        mix.OpenOutputDevices("stepped:quad", "Quad Card (Can Split)", "stepped:stereo", "Stereo Card (Can't Split)"));
     EXPECT_DOUBLE_EQ(mix.monitorVolume.value, 0.7);
     EXPECT_DOUBLE_EQ(mix.mainVolume.value, 1.0);
     EXPECT_TRUE(mix.monitorVolume.enabled);

@@ -55,7 +55,7 @@ TEST_F(SoundOutputTest, GainAndPanReachBothBuffersInDeviceUnits) {
     EXPECT_EQ(output.SetDeckGain(0, 0.5), kSoundOk);
     EXPECT_EQ(output.SetDeckPan(0, -0.33339f), kSoundOk);
     EXPECT_EQ(output.BackwardBuffer(0)->volume(), -2800);
-    EXPECT_EQ(output.BackwardBuffer(0)->pan(), -3333);  // toward zero
+    EXPECT_EQ(output.BackwardBuffer(0)->pan(), -3333);          // toward zero
     EXPECT_EQ(output.SetDeckGain(0, 1.5), kSoundInvalidParam);  // positive volume refused
     EXPECT_EQ(output.ForwardBuffer(0)->volume(), -2800);
     EXPECT_EQ(CZanSoundOutput::GainToVolume(0.0), -10000);

@@ -41,12 +41,17 @@ const std::map<std::string, Rule>& rules() {
         {"sound", {{"platform", "dsp"}, {"portaudio", "pa_"}, Qt::core, "sound devices; PortAudio only here"}},
         {"app", {{"platform", "dsp"}, {}, Qt::core, "shared state and services beneath every subsystem"}},
         {"sources", {{"app", "platform", "dsp"}, {}, Qt::core, "track reading knows nothing of decks or output"}},
-        {"playlist", {{"sources", "app", "platform", "dsp"}, {}, Qt::core, "the play list model asks the mixer by message"}},
+        {"playlist",
+         {{"sources", "app", "platform", "dsp"}, {}, Qt::core, "the play list model asks the mixer by message"}},
         {"deck", {{"sources", "app", "platform", "dsp"}, {}, Qt::core, "the transport talks to the mixer by message"}},
         {"engine", {plus(kCore, {}), {}, Qt::core, "the mixer hub uses every core subsystem, no window"}},
         {"ui/widgets", {plus(kCore, {}), {}, Qt::widgets, "controls paint from a few fields"}},
         {"ui", {plus(kCore, {"ui/widgets"}), {}, Qt::widgets, "windows show the core; the core never includes them"}},
-        {"app/shell", {plus(kCore, {"ui", "ui/widgets", "tools/skins"}), {}, Qt::widgets, "where the program's objects are made and wired; its icon art is the installed icons'"}},
+        {"app/shell",
+         {plus(kCore, {"ui", "ui/widgets", "tools/skins"}),
+          {},
+          Qt::widgets,
+          "where the program's objects are made and wired; its icon art is the installed icons'"}},
         {"tools/render", {plus(kCore, {}), {}, Qt::core, "the render tool runs the core headless"}},
         {"tools/skins", {{}, {}, Qt::gui, "draws the skin images; needs no window"}},
         {"tools/soak", {{}, {}, Qt::none, "the long render's checker reads WAV files only"}},
@@ -73,7 +78,7 @@ const Rule* ruleFor(const std::string& path, std::string& folder, Rule& testRule
             testRule = it->second;
             testRule.uses.insert("support");
             if (key == "tools") testRule.uses.insert("tools/render");
-            testRule.vendors.insert("samplerate");  // the resampler's reference
+            testRule.vendors.insert("samplerate");               // the resampler's reference
             if (testRule.qt == Qt::core) testRule.qt = Qt::gui;  // key events for the held keys
             return &testRule;
         }
@@ -139,9 +144,12 @@ std::vector<Violation> checkFile(const fs::path& root, const fs::path& file) {
             const bool isGui = base == "QtGui" || name == "QGuiApplication" || name == "QKeyEvent" ||
                                name == "QPainter" || name == "QImage" || name == "QPixmap" || name == "QIcon" ||
                                name == "QColor" || name == "QFont";
-            if (rule->qt == Qt::none) out.push_back({path, inc, "no Qt here"});
-            else if (isWidgets && rule->qt != Qt::widgets) out.push_back({path, inc, "Qt Widgets only in windows"});
-            else if (isGui && rule->qt == Qt::core) out.push_back({path, inc, "Qt Gui not here"});
+            if (rule->qt == Qt::none)
+                out.push_back({path, inc, "no Qt here"});
+            else if (isWidgets && rule->qt != Qt::widgets)
+                out.push_back({path, inc, "Qt Widgets only in windows"});
+            else if (isGui && rule->qt == Qt::core)
+                out.push_back({path, inc, "Qt Gui not here"});
             continue;
         }
         for (const char* vendor : {"fftw3", "libav", "libsw", "portaudio", "pa_", "samplerate"})
@@ -182,7 +190,8 @@ TEST(IncludeRules, CatchesForbiddenIncludes) {
     const fs::path dir = fs::temp_directory_path() / "quillmix_layout_probe";
     fs::create_directories(dir / "engine");
     fs::create_directories(dir / "dsp");
-    std::ofstream(dir / "engine" / "x.cpp") << "#include <QWidget>\n#include \"ui/mixer_panel.h\"\n#include \"deck/deck.h\"\n";
+    std::ofstream(dir / "engine" / "x.cpp")
+        << "#include <QWidget>\n#include \"ui/mixer_panel.h\"\n#include \"deck/deck.h\"\n";
     std::ofstream(dir / "dsp" / "y.h") << "#include <QObject>\n#include \"platform/event.h\"\n#include <thread>\n";
     EXPECT_EQ(checkFile(dir, dir / "engine" / "x.cpp").size(), 2u);
     EXPECT_EQ(checkFile(dir, dir / "dsp" / "y.h").size(), 3u);

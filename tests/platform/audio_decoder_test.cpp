@@ -1,12 +1,12 @@
 // The FFmpeg decoder layer: formats, lengths, titles, sample-accurate seeking, bad input.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <random>
-#include <unistd.h>
 
 #include "platform/audio_decoder.h"
 #include "support/sources_fixtures.h"
@@ -51,7 +51,8 @@ public:
         sourcesWriteWav16(wav, sourcesSignal(kFixtureFrames, 2, 7), 2, 44100);
         for (const std::string format : {"mp3", "ogg", "opus", "mka", "flac", "wav", "wma", "m4a"}) {
             const auto file = dir->file("tagged." + format);
-            ASSERT_TRUE(sourcesEncode(wav, file, sourcesEncoderArguments(format) + " -metadata title='Title " + format + "'"));
+            ASSERT_TRUE(
+                sourcesEncode(wav, file, sourcesEncoderArguments(format) + " -metadata title='Title " + format + "'"));
         }
     }
     static void TearDownTestSuite() {
@@ -122,12 +123,21 @@ TEST(DecoderTest, PcmVariantsKeepWidthAndChannelsAndBecome44100) {
     const auto stereo = dir.file("stereo.wav");
     sourcesWriteWav16(mono, sourcesSignal(44100, 1, 3), 1, 44100);
     sourcesWriteWav16(stereo, sourcesSignal(44100, 2, 4), 2, 44100);
-    struct Variant { std::filesystem::path source; std::string arguments; int bits; int channels; };
+    struct Variant {
+        std::filesystem::path source;
+        std::string arguments;
+        int bits;
+        int channels;
+    };
     const std::vector<Variant> variants = {
-        {mono, "-c:a pcm_u8", 8, 1},          {stereo, "-c:a pcm_u8", 8, 2},
-        {mono, "-c:a pcm_s16le", 16, 1},      {stereo, "-c:a pcm_s24le", 16, 2},
-        {stereo, "-c:a pcm_f32le", 16, 2},    {mono, "-c:a pcm_s16le -ar 48000", 16, 1},
-        {stereo, "-c:a pcm_s24le -ar 48000", 16, 2}, {stereo, "-c:a pcm_s16le -ac 6", 16, 2},
+        {mono, "-c:a pcm_u8", 8, 1},
+        {stereo, "-c:a pcm_u8", 8, 2},
+        {mono, "-c:a pcm_s16le", 16, 1},
+        {stereo, "-c:a pcm_s24le", 16, 2},
+        {stereo, "-c:a pcm_f32le", 16, 2},
+        {mono, "-c:a pcm_s16le -ar 48000", 16, 1},
+        {stereo, "-c:a pcm_s24le -ar 48000", 16, 2},
+        {stereo, "-c:a pcm_s16le -ac 6", 16, 2},
     };
     int index = 0;
     for (const Variant& v : variants) {
@@ -176,7 +186,7 @@ TEST(DecoderTest, TitleFromId3v1AloneAndEmptyWithoutTags) {
     ASSERT_TRUE(sourcesEncode(wav, bare, "-c:a libmp3lame -map_metadata -1 -id3v2_version 0"));
     const auto v1 = dir.file("v1.mp3");
     std::filesystem::copy_file(bare, v1);
-    {   // The 128-byte ID3v1 trailer: "TAG", then a 30-byte title, the rest zero.
+    {  // The 128-byte ID3v1 trailer: "TAG", then a 30-byte title, the rest zero.
         std::ofstream out(v1, std::ios::binary | std::ios::app);
         std::string tag = "TAGOld";
         tag.resize(128, '\0');
@@ -217,11 +227,12 @@ TEST(DecoderTest, BadInputFailsOrEndsCleanly) {
         std::ofstream noise(dir.file("noise.mp3"), std::ios::binary);
         for (int i = 0; i < 200000; ++i) noise.put(static_cast<char>(random()));
     }
-    {   // A WAV header that claims 2 GB of data over a few bytes.
+    {  // A WAV header that claims 2 GB of data over a few bytes.
         std::ofstream lie(dir.file("huge.wav"), std::ios::binary);
-        const unsigned char header[] = {'R', 'I', 'F', 'F', 0xF0, 0xFF, 0xFF, 0x7F, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                        16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0,
-                                        'd', 'a', 't', 'a', 0xCC, 0xFF, 0xFF, 0x7F};
+        const unsigned char header[] = {'R', 'I', 'F',  'F',  0xF0, 0xFF, 0xFF, 0x7F, 'W',  'A',  'V',
+                                        'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,    0,
+                                        2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 2,    0,    4,
+                                        0,   16,  0,    'd',  'a',  't',  'a',  0xCC, 0xFF, 0xFF, 0x7F};
         lie.write(reinterpret_cast<const char*>(header), sizeof header);
         for (int i = 0; i < 4000; ++i) lie.put(static_cast<char>(i));
     }
@@ -248,7 +259,7 @@ TEST(DecoderTest, BadInputFailsOrEndsCleanly) {
 
     // Unusual but valid names open.
     for (const std::string& name : {std::string("with spaces and 'quote'.wav"), std::string("bytes\xff\xfe.wav"),
-                                   std::string("http:not-a-url.wav")}) {
+                                    std::string("http:not-a-url.wav")}) {
         std::filesystem::copy_file(wav, dir.file(name));
         AudioDecoder decoder;
         EXPECT_EQ(decoder.open(dir.file(name).string()), kStatusOk) << name;
@@ -292,7 +303,13 @@ TEST(AudioDecoderTest, FloatNansAndInfinitiesAreTamed) {
     std::string header = "RIFF____WAVEfmt ";
     auto put32 = [&header](std::uint32_t v) { header.append(reinterpret_cast<const char*>(&v), 4); };
     auto put16 = [&header](std::uint16_t v) { header.append(reinterpret_cast<const char*>(&v), 2); };
-    put32(16); put16(3); put16(2); put32(44100); put32(44100 * 8); put16(8); put16(32);
+    put32(16);
+    put16(3);
+    put16(2);
+    put32(44100);
+    put32(44100 * 8);
+    put16(8);
+    put16(32);
     header += "data";
     put32(dataBytes);
     const std::uint32_t riff = static_cast<std::uint32_t>(header.size()) - 8 + dataBytes;

@@ -13,8 +13,10 @@ TEST(DecoderSeekIndexTest, LongOpusSeeksThroughTheIndex) {
     TempDir dir;
     for (const char* name : {"long.mka", "long.opus"}) {
         const auto file = dir.file(name);
-        const std::string command = "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:duration=240 "
-                                    "-ac 1 -c:a libopus -b:a 16k " + sourcesQuote(file);
+        const std::string command =
+            "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:duration=240 "
+            "-ac 1 -c:a libopus -b:a 16k " +
+            sourcesQuote(file);
         ASSERT_EQ(std::system(command.c_str()), 0);
         AudioDecoder decoder;
         ASSERT_EQ(decoder.open(file.string()), kStatusOk);

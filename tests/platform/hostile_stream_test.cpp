@@ -71,8 +71,7 @@ TEST(HostileStreamTest, WavRatesOutsideTheplayableRangeDoNotLoadAndMemoryStaysBo
         EXPECT_FALSE(decoder.isOpen()) << rate;
         std::vector<std::uint8_t> block(11760);
         int got = 0;
-        for (int i = 0; i < 10 && decoder.readBlock(block.data(), 11760, got) == kStatusOk; ++i) {
-        }
+        for (int i = 0; i < 10 && decoder.readBlock(block.data(), 11760, got) == kStatusOk; ++i) {}
     }
     // The range's ends still play, at 44100 Hz: a second of 1000 Hz is 44100 frames.
     for (std::uint32_t rate : {1000u, 768000u}) {

@@ -93,8 +93,8 @@ TEST(MessagingTest, PostIsQueuedAndDroppedWithItsWindow) {
     EXPECT_EQ(window->count, 1);
 
     EXPECT_TRUE(postMessage(h, WM_APP + 57, 1, 0));
-    window.reset();                 // destroyed with a message still queued
-    dispatchPendingMessages();      // must not reach freed memory
+    window.reset();             // destroyed with a message still queued
+    dispatchPendingMessages();  // must not reach freed memory
     EXPECT_FALSE(isWindow(h));
     EXPECT_FALSE(postMessage(h, WM_APP + 57, 1, 0));
     EXPECT_EQ(sendMessage(h, WM_APP + 57, 1, 0), 0);

@@ -32,8 +32,8 @@ std::vector<std::string> Relative(const std::vector<std::string>& paths, const f
 
 TEST(FolderScanTest, FindsTracksDepthFirstInNameOrder) {
     test::TempDir dir;
-    for (const char* name : {"c.mp3", "a.MP3", "sub/b.wav", "sub/deeper/z.ogg", "readme", "cover.jpg", "x.mp",
-                             ".DS_Store", "b.flac"}) {
+    for (const char* name :
+         {"c.mp3", "a.MP3", "sub/b.wav", "sub/deeper/z.ogg", "readme", "cover.jpg", "x.mp", ".DS_Store", "b.flac"}) {
         Touch(dir.file(name));
     }
     ASSERT_EQ(mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);  // would block a reader forever
@@ -43,8 +43,8 @@ TEST(FolderScanTest, FindsTracksDepthFirstInNameOrder) {
     const auto found = Relative(ScanFolderForTracks(dir.path().string() + "/", audioFileFilter), dir.path());
     // ".mp" matches because the filter is searched for the extension as a substring,
     // and a file without extension matches in the same way.
-    EXPECT_EQ(found, (std::vector<std::string>{"a.MP3", "c.mp3", "link.mp3", "readme", "sub/b.wav",
-                                               "sub/deeper/z.ogg", "x.mp"}));
+    EXPECT_EQ(found, (std::vector<std::string>{"a.MP3", "c.mp3", "link.mp3", "readme", "sub/b.wav", "sub/deeper/z.ogg",
+                                               "x.mp"}));
 }
 
 TEST(FolderScanTest, LinkLoopsEndAndEachFolderIsScannedOnce) {
@@ -83,8 +83,7 @@ TEST(FolderScanTest, InsertsInPathOrderAfterTheExistingEntriesWithSwitchedDecks)
     FolderScanQueue scan;
     scan.Begin({"/f/c.mp3", "/f/a.mp3", "/f/sub/b.wav", "/f/b.mp3"}, DeckChoice::alternate, model.EntryCount());
     EXPECT_EQ(scan.Total(), 4);
-    while (scan.InsertNext(model)) {
-    }
+    while (scan.InsertNext(model)) {}
     EXPECT_EQ(scan.Progress(), 4);
     EXPECT_FALSE(scan.Active());
     EXPECT_EQ(mixer.changes, 1);  // once, when the queue ran dry
@@ -94,8 +93,9 @@ TEST(FolderScanTest, InsertsInPathOrderAfterTheExistingEntriesWithSwitchedDecks)
     std::vector<std::pair<std::string, int>> rows;
     for (int row = 0; row < model.EntryCount(); ++row) rows.emplace_back(model.Entry(row).path, model.Entry(row).deck);
     // Decks follow queue order (c A, a B, sub/b A, b B); rows follow path order.
-    EXPECT_EQ(rows, (std::vector<std::pair<std::string, int>>{
-                        {"/zz/existing.mp3", 1}, {"/f/a.mp3", 1}, {"/f/b.mp3", 1}, {"/f/c.mp3", 0}, {"/f/sub/b.wav", 0}}));
+    EXPECT_EQ(rows,
+              (std::vector<std::pair<std::string, int>>{
+                  {"/zz/existing.mp3", 1}, {"/f/a.mp3", 1}, {"/f/b.mp3", 1}, {"/f/c.mp3", 0}, {"/f/sub/b.wav", 0}}));
     EXPECT_EQ(model.SelectedRow(), 0);
     EXPECT_TRUE(view.MatchesModel());
 }

@@ -53,7 +53,8 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     test::RecordingMixer mixer;
     SharedTrackLengthLoader loader;
     PlayListModel model(mixer, loader);
-    for (int i = 0; i < 12; ++i) model.AddEntry(i % 2, "/m/" + std::string(i % 5 == 0 ? "bad" : "ok") + std::to_string(i), -1, "");
+    for (int i = 0; i < 12; ++i)
+        model.AddEntry(i % 2, "/m/" + std::string(i % 5 == 0 ? "bad" : "ok") + std::to_string(i), -1, "");
     model.AddEntry(0, "/m/ok1", -1, "");  // the same file twice: measured once, both filled
     MixerStandIn standIn(model);
 

@@ -37,11 +37,11 @@ TEST(PlayListReaderTest, M3uExtinfVariantsCommentsAndLastLine) {
         "#EXTM3U\r\n"
         "#EXTINF:215,My Song\r\n"
         "x.mp3\r\n"
-        "#EXTINF:215\n"           // no comma: the number still counts
-        "y.mp3\r"                 // a lone CR ends a line too
-        "#EXTINF:,Song\n"         // comma first: title kept, length unknown
+        "#EXTINF:215\n"    // no comma: the number still counts
+        "y.mp3\r"          // a lone CR ends a line too
+        "#EXTINF:,Song\n"  // comma first: title kept, length unknown
         "\n"
-        "#EXTVLCOPT:skipped\n"    // comments between the info and its path
+        "#EXTVLCOPT:skipped\n"  // comments between the info and its path
         "z.mp3\n"
         "#EXTINF:abc,Song, with comma\n"  // not a number: unknown, not 0:00
         "  sub/../w.mp3  \n"
@@ -49,7 +49,7 @@ TEST(PlayListReaderTest, M3uExtinfVariantsCommentsAndLastLine) {
         "file:///abs/a%20b%C3%A9%zz.mp3\n"
         "http://host/stream\n"
         "C:\\Music\\win.mp3\n"
-        "last.mp3";               // no EXTINF, no line end
+        "last.mp3";  // no EXTINF, no line end
     const std::vector<PlayListRecord> expected = {
         Rec("/l/x.mp3", "My Song", 215),   Rec("/l/y.mp3", "", 215),
         Rec("/l/z.mp3", "Song", -1),       Rec("/l/w.mp3", "Song, with comma", -1),
@@ -62,7 +62,8 @@ TEST(PlayListReaderTest, M3uExtinfVariantsCommentsAndLastLine) {
 TEST(PlayListReaderTest, EncodingsAreReadWithoutLoss) {
     const std::string utf8Bom = "\xEF\xBB\xBF#EXTINF:1,Caf\xC3\xA9\nc.mp3\n";
     const std::string latin1 = "#EXTINF:1,Caf\xE9\nc.mp3\n";
-    const std::string utf16le = std::string("\xFF\xFE#\0E\0X\0T\0I\0N\0F\0:\0001\0,\0C\0a\0f\0\xE9\0\n\0c\0.\0m\0p\0003\0", 42);
+    const std::string utf16le =
+        std::string("\xFF\xFE#\0E\0X\0T\0I\0N\0F\0:\0001\0,\0C\0a\0f\0\xE9\0\n\0c\0.\0m\0p\0003\0", 42);
     for (const std::string& bytes : {utf8Bom, latin1, utf16le}) {
         const auto records = ParseM3u(bytes, "/l");
         ASSERT_EQ(records.size(), 1u);
@@ -74,13 +75,13 @@ TEST(PlayListReaderTest, PlsRecordsGoByNumberInAnyOrder) {
     const std::string text =
         "\n[Playlist]\n"
         "File2=b.mp3\n"
-        "File1=/abs/a.mp3\n"   // no Title line: must not swallow the next File
+        "File1=/abs/a.mp3\n"  // no Title line: must not swallow the next File
         "Length1=61\n"
         "file3 = c.mp3\n"
         "Title2=Bee\n"
         "Title3=Sea\n"
         "Length2=junk\n"
-        "Title4=orphan\n"      // no File4: no entry
+        "Title4=orphan\n"  // no File4: no entry
         "NumberOfEntries=3\nVersion=2\n";
     const std::vector<PlayListRecord> expected = {Rec("/abs/a.mp3", "", 61), Rec("/l/b.mp3", "Bee", -1),
                                                   Rec("/l/c.mp3", "Sea", -1)};
@@ -109,8 +110,7 @@ TEST(PlayListWriterTest, RoundTripsKeepNonAsciiAndAwkwardPathsAndTitles) {
     test::TempDir dir;
     const std::vector<PlayListRecord> records = {
         Rec("/música/Ünïcødé 曲.mp3", "Café — 曲", 185), Rec("/m/new\nline.mp3", "two\nlines", -1),
-        Rec("/m/ padded .mp3", "", 0),                    Rec("/m/latin\xE9.mp3", "", 7),
-        Rec("/m/50%25 #1.mp3", "=,#", 12)};
+        Rec("/m/ padded .mp3", "", 0), Rec("/m/latin\xE9.mp3", "", 7), Rec("/m/50%25 #1.mp3", "=,#", 12)};
     std::vector<PlayListRecord> expected = records;
     expected[1].title = "two lines";  // a title cannot hold a line break
     for (const char* name : {"r.m3u", "r.pls"}) {

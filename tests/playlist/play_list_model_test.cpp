@@ -63,11 +63,11 @@ TEST_F(PlayListModelTest, NextWalksTheDecksOwnEntriesAndStopsAtTheLastRow) {
     EXPECT_FALSE(model.SelectPrevious(0));  // no current entry
     EXPECT_TRUE(model.SelectNext(0));       // none current: the deck's first entry
     EXPECT_EQ(model.GetCurrentNumber(0), 1);
-    EXPECT_TRUE(model.SelectNext(0));       // passes over deck B's row 1
+    EXPECT_TRUE(model.SelectNext(0));  // passes over deck B's row 1
     EXPECT_EQ(model.GetCurrentNumber(0), 3);
     EXPECT_TRUE(model.SelectNext(0));
     EXPECT_EQ(model.GetCurrentPath(0), "/m/t4.mp3");
-    EXPECT_FALSE(model.SelectNext(0));      // current on the last row
+    EXPECT_FALSE(model.SelectNext(0));  // current on the last row
     EXPECT_EQ(model.GetCurrentNumber(0), 5);
     EXPECT_TRUE(model.SelectPrevious(0));
     EXPECT_EQ(model.GetCurrentNumber(0), 3);
@@ -76,7 +76,7 @@ TEST_F(PlayListModelTest, NextWalksTheDecksOwnEntriesAndStopsAtTheLastRow) {
     EXPECT_TRUE(model.SelectNext(1));
     EXPECT_TRUE(model.SelectNext(1));
     EXPECT_EQ(model.GetCurrentNumber(1), 4);
-    EXPECT_FALSE(model.SelectNext(1));      // no later B entry, though not the last row
+    EXPECT_FALSE(model.SelectNext(1));        // no later B entry, though not the last row
     EXPECT_EQ(model.GetCurrentNumber(0), 3);  // deck A untouched
     EXPECT_TRUE(view.MatchesModel());
 }
@@ -109,7 +109,7 @@ TEST_F(PlayListModelTest, NextTrackIsQueuedAfterTheCurrentOne) {
     EXPECT_EQ(model.GetNextTrackPath(0), "");  // the last row
     model.MakeCurrent(3);
     EXPECT_EQ(model.GetNextTrackPath(1), "");  // B's current is its last entry
-    model.AdvanceToQueued(1);                   // nothing handed over: nothing changes
+    model.AdvanceToQueued(1);                  // nothing handed over: nothing changes
     EXPECT_EQ(model.GetCurrentNumber(1), 4);
 }
 
@@ -126,17 +126,17 @@ TEST_F(PlayListModelTest, EveryHandedOverEntryBecomesCurrentWhenHeard) {
     EXPECT_EQ(model.GetCurrentNumber(0), 2);  // t1 heard
     EXPECT_TRUE(model.SelectPrevious(0));     // Prev goes back from the track heard
     EXPECT_EQ(model.GetCurrentNumber(0), 1);
-    model.AdvanceToQueued(0);                 // what was handed over before Prev is forgotten
+    model.AdvanceToQueued(0);  // what was handed over before Prev is forgotten
     EXPECT_EQ(model.GetCurrentNumber(0), 1);
 
     EXPECT_EQ(model.NextForReader(0, false), "/m/t1.mp3");
     EXPECT_EQ(model.NextForReader(0, true), "/m/t2.mp3");
-    model.HandOverFailed(0);                   // t2 does not open
+    model.HandOverFailed(0);  // t2 does not open
     EXPECT_EQ(model.RowTime(2), "???");
     EXPECT_EQ(model.RowIconIndex(2), kIconLengthFailed);
     EXPECT_EQ(model.NextForReader(0, true), "/m/t3.mp3");
     model.MarkFound(5);
-    model.DeleteSelected();                    // the list changes meanwhile
+    model.DeleteSelected();  // the list changes meanwhile
     model.AdvanceToQueued(0);
     model.AdvanceToQueued(0);
     EXPECT_EQ(model.GetCurrentPath(0), "/m/t3.mp3");
@@ -179,7 +179,7 @@ TEST_F(PlayListModelTest, FindIgnoresCaseStartsBelowTheSelectionAndNeverWraps) {
     EXPECT_EQ(model.FindNext("ärger"), 3);  // case folding beyond ASCII
     model.SetDisplayMode(DisplayMode::path);
     model.MarkFound(0);
-    EXPECT_EQ(model.FindNext("/m/"), 1);    // searches what the mode shows
+    EXPECT_EQ(model.FindNext("/m/"), 1);  // searches what the mode shows
     EXPECT_TRUE(view.MatchesModel());
 }
 
@@ -191,7 +191,7 @@ TEST_F(PlayListModelTest, DeleteAndMoveKeepRowsAndEntriesInStep) {
     EXPECT_EQ(mixer.changes, 0);
     model.SelectRow(2);
     EXPECT_FALSE(model.Entry(2).found);  // selecting alone does not highlight
-    EXPECT_EQ(model.FindNext("t"), 3);    // but find starts below it
+    EXPECT_EQ(model.FindNext("t"), 3);   // but find starts below it
     model.MarkFound(0);
     model.MoveSelectedUp();  // row 0 cannot go up, and says nothing
     EXPECT_EQ(mixer.changes, 0);

@@ -53,7 +53,7 @@ TEST(DeviceLossThreadTest, BufferDeletedUnderAStuckRenderIsParkedNotFreed) {
     device->markLost();
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(device->mixer().waitUntilQuiescent());
-    buffer.reset();                                         // the render still holds it
+    buffer.reset();  // the render still holds it
     EXPECT_LT(millisecondsSince(start), 500);
     EXPECT_EQ(destroyed, 0) << "the chain the render runs was freed under it";
 

@@ -51,8 +51,7 @@ TEST(NotificationOrderThreadTest, WokenSideAlwaysSeesTheAnnouncedChunkInTheCurso
     }
     int stale = 0;
     for (int round = 0; round < kRounds; ++round) {
-        while (!event.isSet()) {
-        }
+        while (!event.isSet()) {}
         const int announcedEnd = ((round + 1) % 120) * 11760;
         if (buffer->playCursor() != announcedEnd) ++stale;
         event.reset();

@@ -115,14 +115,17 @@ TEST(SoundBufferTest, VolumeAndPanFollowTheirDecibelLaws) {
     auto device = steppedDevice();
     auto buffer = filledBuffer(*device, std::vector<std::int16_t>(2 * 4096, 20000));
     buffer->play();
-    struct Case { int volume, pan; double left, right; };
+    struct Case {
+        int volume, pan;
+        double left, right;
+    };
     const Case cases[] = {
         {0, 0, 1.0, 1.0},
         {-2800, 0, std::pow(10, -1.4), std::pow(10, -1.4)},
         {-5600, 0, std::pow(10, -2.8), std::pow(10, -2.8)},
         {-10000, 0, 0, 0},
-        {0, 2500, std::pow(10, -1.25), 1.0},      // right of centre: left side down 25 dB
-        {0, -10000, 1.0, 0.0},                     // hard left: right side silent
+        {0, 2500, std::pow(10, -1.25), 1.0},  // right of centre: left side down 25 dB
+        {0, -10000, 1.0, 0.0},                // hard left: right side silent
         {-2800, 10000, 0.0, std::pow(10, -1.4)},
     };
     for (const auto& c : cases) {

@@ -68,7 +68,9 @@ std::vector<std::int16_t> readWav(const std::string& path, int& channels, int& r
     std::ifstream f(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(f)), {});
     if (bytes.size() < 44) return {};
-    auto u16 = [&](int at) { return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8); };
+    auto u16 = [&](int at) {
+        return static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
     channels = u16(22);
     rate = u16(24) | (u16(26) << 16);
     const std::uint32_t dataBytes = u16(40) | (static_cast<std::uint32_t>(u16(42)) << 16);

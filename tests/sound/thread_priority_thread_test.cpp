@@ -10,8 +10,8 @@
 #include <fstream>
 #include <thread>
 
-#include "sound/sound_device.h"
 #include "platform/thread_priority.h"
+#include "sound/sound_device.h"
 
 using namespace quillmix;
 using namespace std::chrono_literals;

@@ -157,7 +157,8 @@ TEST_F(ReadAheadThreadTest, NothingOpenMeansNothingWrittenAndAPromptStop) {
     mixer.attach(kDeckA, &reader, &ring);
     FileReadForwardThread thread(kDeckA, reader, ring);
     thread.start();
-    ASSERT_TRUE(pumpUntil([] { return discReadForwardEvent[kDeckA].wait(std::chrono::milliseconds(0)) == WaitResult::timeout; }));
+    ASSERT_TRUE(pumpUntil(
+        [] { return discReadForwardEvent[kDeckA].wait(std::chrono::milliseconds(0)) == WaitResult::timeout; }));
     EXPECT_EQ(ring.countFreeSlots(), kSlots);
     thread.stop();
     thread.start();  // a stop right after a start is not lost

@@ -60,8 +60,8 @@ private:
             case UWM_PLAY_FORWARD:
             case UWM_RESUME_AFTER_BACKWARD:
                 // The real mixer waits without limit; a stand-in that hung would hide the fault.
-                startedWithoutReadiness |= !pumpUntil([d] { return deckReadyToPlayEvent[d].isSet(); },
-                                                      std::chrono::seconds(10));
+                startedWithoutReadiness |=
+                    !pumpUntil([d] { return deckReadyToPlayEvent[d].isSet(); }, std::chrono::seconds(10));
                 pausingAtStart |= deck->pausing();
                 forwardPlaying = true;
                 break;

@@ -32,8 +32,7 @@ void processInBlocks(StereoBuffer& buffer, int blockFrames, const std::function<
         process(buffer.data() + 2 * start, std::min(blockFrames, frames - start));
 }
 
-double toneLevelDb(const StereoBuffer& buffer, int channel, int first, int count, double hz,
-                   double sampleRate) {
+double toneLevelDb(const StereoBuffer& buffer, int channel, int first, int count, double hz, double sampleRate) {
     double sine = 0.0, cosine = 0.0;
     for (int i = first; i < first + count; ++i) {
         const double phase = 2.0 * std::numbers::pi * hz * i / sampleRate;
@@ -62,8 +61,8 @@ std::vector<double> blockRms(const StereoBuffer& buffer, int channel, int blockF
     return levels;
 }
 
-double dominantFrequency(const std::vector<double>& sequence, double sequenceRate, double lowHz,
-                         double highHz, double stepHz) {
+double dominantFrequency(const std::vector<double>& sequence, double sequenceRate, double lowHz, double highHz,
+                         double stepHz) {
     double mean = 0.0;
     for (double v : sequence) mean += v;
     mean /= static_cast<double>(sequence.size());
@@ -94,8 +93,8 @@ bool allFinite(const StereoBuffer& buffer) {
 }
 
 int countSubnormals(const StereoBuffer& buffer) {
-    return static_cast<int>(std::count_if(buffer.begin(), buffer.end(),
-                                          [](float s) { return std::fpclassify(s) == FP_SUBNORMAL; }));
+    return static_cast<int>(
+        std::count_if(buffer.begin(), buffer.end(), [](float s) { return std::fpclassify(s) == FP_SUBNORMAL; }));
 }
 
 }  // namespace quillmix::test

@@ -14,13 +14,11 @@ StereoBuffer stereoSine(int frames, double hz, double sampleRate, float amplitud
 StereoBuffer stereoSilence(int frames);
 
 // Runs `process(block, frames)` over the whole buffer in blocks of `blockFrames`.
-void processInBlocks(StereoBuffer& buffer, int blockFrames,
-                     const std::function<void(float*, int)>& process);
+void processInBlocks(StereoBuffer& buffer, int blockFrames, const std::function<void(float*, int)>& process);
 
 // Amplitude (peak of the sinusoid) of `hz` in one channel over frames [first, first+count),
 // in dB re full scale, by correlation with a sine and a cosine.
-double toneLevelDb(const StereoBuffer& buffer, int channel, int first, int count, double hz,
-                   double sampleRate);
+double toneLevelDb(const StereoBuffer& buffer, int channel, int first, int count, double hz, double sampleRate);
 
 // RMS of one channel over frames [first, first+count), in dB re full scale (-400 if silent).
 double rmsDb(const StereoBuffer& buffer, int channel, int first, int count);
@@ -30,8 +28,8 @@ std::vector<double> blockRms(const StereoBuffer& buffer, int channel, int blockF
 
 // Frequency (Hz) in [lowHz, highHz] where the mean-removed sequence, sampled at
 // `sequenceRate`, has its strongest component (scanned in steps of `stepHz`).
-double dominantFrequency(const std::vector<double>& sequence, double sequenceRate, double lowHz,
-                         double highHz, double stepHz);
+double dominantFrequency(const std::vector<double>& sequence, double sequenceRate, double lowHz, double highHz,
+                         double stepHz);
 
 double peakMagnitude(const StereoBuffer& buffer);
 bool allFinite(const StereoBuffer& buffer);

@@ -1,7 +1,7 @@
 // Entry point of every test program but the window tests': a Qt Core application (so that
 // messaging and timers work) and a private settings folder.
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 #include <cstdlib>
 

@@ -71,7 +71,8 @@ struct Rendered {
     RenderFigures figures;
 };
 
-Rendered renderScript(const test::TempDir& dir, const std::string& script, std::function<void(RenderSession&)> check = {}) {
+Rendered renderScript(const test::TempDir& dir, const std::string& script,
+                      std::function<void(RenderSession&)> check = {}) {
     RenderOptions options;
     options.mainWav = dir.file("main.wav").string();
     options.monitorWav = dir.file("monitor.wav").string();
@@ -94,7 +95,8 @@ TEST(RenderEndToEndThreadTest, MainOutputIsTheTrackSampleForSampleAfterTheFadeIn
     test::TempDir dir;
     const auto track = test::sourcesSignal(44100 * 4, 2, 11);
     test::sourcesWriteWav16(dir.file("a.wav"), track, 2, 44100);
-    const auto r = renderScript(dir, "0 load A " + dir.file("a.wav").string() + "\n0 level A 1\n0 curve 1\n0 play A\n3 end\n");
+    const auto r =
+        renderScript(dir, "0 load A " + dir.file("a.wav").string() + "\n0 level A 1\n0 curve 1\n0 play A\n3 end\n");
     EXPECT_EQ(r.figures.underruns, 0);
     ASSERT_GE(r.main.size(), 2u * 44100 * 3 - 2 * 256);
     const long at = findPiece(r.main, track, 2 * 44100, 2 * 4410);
@@ -106,9 +108,10 @@ TEST(RenderEndToEndThreadTest, TempoRaisesThePitchAndFadersRouteTheDecks) {
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), sine(441, 6), 2, 44100);
     test::sourcesWriteWav16(dir.file("b.wav"), sine(660, 6), 2, 44100);
-    const auto r = renderScript(dir, "0 load A " + dir.file("a.wav").string() + "\n0 load B " + dir.file("b.wav").string() +
-                                   "\n0 level A 1\n0 level B 1\n0 curve 1\n0 fader main -1\n0 fader monitor 1\n"
-                                   "0 play A\n0 play B\n2 tempo A 8\n4 end\n");
+    const auto r =
+        renderScript(dir, "0 load A " + dir.file("a.wav").string() + "\n0 load B " + dir.file("b.wav").string() +
+                              "\n0 level A 1\n0 level B 1\n0 curve 1\n0 fader main -1\n0 fader monitor 1\n"
+                              "0 play A\n0 play B\n2 tempo A 8\n4 end\n");
     // Main: deck A only; monitor: deck B only. (A full tone measures about 6000; the
     // other tone's window leakage stays far below 60.)
     EXPECT_GT(toneLevel(r.main, 44100, 22050, 441), 3000);
@@ -168,8 +171,8 @@ TEST(RenderEndToEndThreadTest, QueuedMp3sFollowWithoutAGap) {
     auto all = decodeStereo(dir.file("1.mp3"));
     const auto two = decodeStereo(dir.file("2.mp3"));
     all.insert(all.end(), two.begin(), two.end());
-    const auto r = renderScript(dir, "0 load A " + dir.file("1.mp3").string() + "\n0 queue A " + dir.file("2.mp3").string() +
-                                   "\n0 level A 1\n0 curve 1\n0 play A\n16 end\n");
+    const auto r = renderScript(dir, "0 load A " + dir.file("1.mp3").string() + "\n0 queue A " +
+                                         dir.file("2.mp3").string() + "\n0 level A 1\n0 curve 1\n0 play A\n16 end\n");
     const long at = findPiece(r.main, all, 2 * 44100, 2 * 4410);
     ASSERT_GE(at, 0);
     ASSERT_GE(r.main.size(), static_cast<size_t>(at) + all.size());
@@ -180,8 +183,10 @@ TEST(RenderEndToEndThreadTest, ProgramRendersAScriptAndStopsAtAMalformedLine) {
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), sine(440, 3), 2, 44100);
     const std::string tool = std::string(QUILLMIX_TEST_TOOLS_DIR) + "/quillmix-render";
-    { std::ofstream(dir.file("ok.txt")) << "0 load A \"" << dir.file("a.wav").string() << "\"\n0 play A\n"
-                                        << "0.5 load B /no/such/file.wav\n2 end\n"; }
+    {
+        std::ofstream(dir.file("ok.txt")) << "0 load A \"" << dir.file("a.wav").string() << "\"\n0 play A\n"
+                                          << "0.5 load B /no/such/file.wav\n2 end\n";
+    }
     { std::ofstream(dir.file("bad.txt")) << "0 play A\n\n# fine\n1 play Q\n"; }
     const std::string run = tool + " --main " + dir.file("m.wav").string() + " " + dir.file("ok.txt").string() + " > " +
                             dir.file("out.txt").string() + " 2> " + dir.file("err.txt").string();
@@ -208,14 +213,15 @@ TEST(RenderEndToEndThreadTest, DeckFadedOutOfAnOutputKeepsItsPlaceAndReturnsInSt
     const auto track = test::sourcesSignal(44100 * 5, 2, 41);
     test::sourcesWriteWav16(dir.file("a.wav"), track, 2, 44100);
     // Deck A starts silent on main (the fader on B); at 2 s the fader comes over.
-    const auto r = renderScript(dir, "0 load A " + dir.file("a.wav").string() +
-                                         "\n0 level A 1\n0 curve 1\n0 fader main 1\n0 play A\n2 fader main -1\n4 end\n");
+    const auto r =
+        renderScript(dir, "0 load A " + dir.file("a.wav").string() +
+                              "\n0 level A 1\n0 curve 1\n0 fader main 1\n0 play A\n2 fader main -1\n4 end\n");
     const size_t at2 = 2 * 88200;
     EXPECT_TRUE(std::all_of(r.main.begin() + 8820, r.main.begin() + at2 - 512, [](std::int16_t v) { return v == 0; }));
     // Heard again where it would be had it never been silent: the same place of the track.
     const size_t probe = at2 + 2 * 4410;
-    const long where = findPiece(track, std::vector<std::int16_t>(r.main.begin() + probe, r.main.begin() + probe + 4410),
-                                 0, 4410);
+    const long where =
+        findPiece(track, std::vector<std::int16_t>(r.main.begin() + probe, r.main.begin() + probe + 4410), 0, 4410);
     ASSERT_GE(where, 0);
     const long playStart = findPiece(r.main, track, 2 * 44100 * 3, 2 * 4410);  // where the track began
     EXPECT_EQ(where, static_cast<long>(probe) - playStart);
@@ -266,8 +272,8 @@ TEST(RenderEndToEndThreadTest, ShortTracksBecomeCurrentWhenHeardAndBrokenEntries
     { std::ofstream(dir.file("broken.wav")) << std::string(5000, '\x5a'); }
     auto f = [&](const std::string& name) { return " " + dir.file(name).string() + "\n"; };
     const std::string script = "0 queue A" + f("0.wav") + "0 queue A" + f("1.wav") + "0 queue A" + f("2.wav") +
-                               "0 queue A" + f("broken.wav") + "0 queue A" + f("missing.wav") + "0 queue A" + f("3.wav") +
-                               "0 next A\n0 level A 1\n0 curve 1\n0 play A\n12.9 level A 1\n20 end\n";
+                               "0 queue A" + f("broken.wav") + "0 queue A" + f("missing.wav") + "0 queue A" +
+                               f("3.wav") + "0 next A\n0 level A 1\n0 curve 1\n0 play A\n12.9 level A 1\n20 end\n";
     std::string currentAt12;
     const auto main = renderInPieces(dir, script, {11}, [&](RenderSession& s, size_t) {
         currentAt12 = s.mixer().playList()->model().GetCurrentPath(0);
@@ -295,9 +301,9 @@ TEST(RenderEndToEndThreadTest, AnEntryAddedDuringTheLastSecondsOfATrackFollowsWi
     const auto two = test::sourcesSignal(44100 * 3, 2, 62);
     test::sourcesWriteWav16(dir.file("1.wav"), one, 2, 44100);
     test::sourcesWriteWav16(dir.file("2.wav"), two, 2, 44100);
-    const auto r = renderScript(dir, "0 load A " + dir.file("1.wav").string() +
-                                         "\n0 level A 1\n0 curve 1\n0 play A\n6 queue A " + dir.file("2.wav").string() +
-                                         "\n17 end\n");
+    const auto r =
+        renderScript(dir, "0 load A " + dir.file("1.wav").string() + "\n0 level A 1\n0 curve 1\n0 play A\n6 queue A " +
+                              dir.file("2.wav").string() + "\n17 end\n");
     EXPECT_TRUE(playsGaplessly(r.main, {one, two}));
 }
 
@@ -312,8 +318,8 @@ TEST(RenderEndToEndThreadTest, RestartsNearTheEndDoNotHangTheHandOver) {
         test::sourcesWriteWav16(dir.file("s" + std::to_string(i) + ".wav"), test::sourcesSignal(44100 * 3, 2, 72 + i),
                                 2, 44100);
     auto queue = [&](const std::string& name) { return "0 queue A " + dir.file(name).string() + "\n"; };
-    const std::string seekScript = queue("long.wav") + queue("s0.wav") +
-                                   "0 next A\n0 level A 1\n0 curve 1\n0 play A\n3 seek A 0.8\n25 end\n";
+    const std::string seekScript =
+        queue("long.wav") + queue("s0.wav") + "0 next A\n0 level A 1\n0 curve 1\n0 play A\n3 seek A 0.8\n25 end\n";
     const std::string nextScript = queue("s0.wav") + queue("s1.wav") + queue("s2.wav") + queue("s3.wav") +
                                    "0 next A\n0 level A 1\n0 curve 1\n0 play A\n1 next A\n1.5 next A\n"
                                    "2 prev A\n12 end\n";

@@ -23,7 +23,7 @@ namespace {
 struct AnalysisRig {
     AnalysisRig() {
         createSharedEvents();
-        deckColor = {0x000000FF, 0x00FF0000};   // red, blue
+        deckColor = {0x000000FF, 0x00FF0000};  // red, blue
         for (int d = 0; d < 2; ++d) {
             octave[d].Design(10);
             chart[d].Design(3);
@@ -46,7 +46,7 @@ bool rowLit(const QImage& image, int y) {
 
 TEST(AnalyzerPanelTest, MeasurementsFollowTheGraphTypeAndTheOnButton) {
     AnalysisRig rig;
-    rig.analysis.SetScopeEnabled(true);   // whatever ran before, the panel starts plain
+    rig.analysis.SetScopeEnabled(true);  // whatever ran before, the panel starts plain
     AnalyzerPanel panel(nullptr, &rig.analysis);
     auto* power = panel.findChild<CZanButtonCtrl*>("1101");
     ASSERT_NE(power, nullptr);
@@ -56,20 +56,20 @@ TEST(AnalyzerPanelTest, MeasurementsFollowTheGraphTypeAndTheOnButton) {
     EXPECT_FALSE(rig.analysis.scopeEnabled());
     EXPECT_FALSE(rig.analysis.octaveEnabled());
 
-    radio(panel, 1019)->click();   // Chart, then on: nothing extra
+    radio(panel, 1019)->click();  // Chart, then on: nothing extra
     power->click();
     EXPECT_TRUE(panel.isOn());
     EXPECT_FALSE(rig.analysis.scopeEnabled() || rig.analysis.octaveEnabled());
-    radio(panel, 1018)->click();   // Octave while on
+    radio(panel, 1018)->click();  // Octave while on
     EXPECT_TRUE(rig.analysis.octaveEnabled());
     EXPECT_FALSE(rig.analysis.scopeEnabled());
-    radio(panel, 1023)->click();   // the deck radios are a group of their own
+    radio(panel, 1023)->click();  // the deck radios are a group of their own
     EXPECT_TRUE(radio(panel, 1018)->isChecked());
     EXPECT_FALSE(radio(panel, 1020)->isChecked());
     EXPECT_EQ(panel.graph()->deckMode(), CZanAnalyzerGraph::Split);
-    power->click();                // off: both off
+    power->click();  // off: both off
     EXPECT_FALSE(rig.analysis.scopeEnabled() || rig.analysis.octaveEnabled());
-    radio(panel, 1017)->click();   // Scope, then on: the scope alone
+    radio(panel, 1017)->click();  // Scope, then on: the scope alone
     power->click();
     EXPECT_TRUE(rig.analysis.scopeEnabled());
     EXPECT_FALSE(rig.analysis.octaveEnabled());
@@ -82,7 +82,7 @@ TEST(AnalyzerPanelTest, GraphShowsAFinishedRunOnlyWhileOn) {
     AnalyzerPanel panel(nullptr, &rig.analysis);
     CZanAnalyzerGraph& graph = *panel.graph();
     const int quarter = graph.height() / 4;
-    radio(panel, 1017)->click();   // Scope: measured even while off
+    radio(panel, 1017)->click();  // Scope: measured even while off
     const std::vector<std::int16_t> chunk(kChunkSamples, 16384);
     rig.analysis.StoreChunk(0, chunk.data(), 5 * kChunkBytes);
     rig.analysis.RunAnalysis(0, 5, false);

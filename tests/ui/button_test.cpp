@@ -26,7 +26,7 @@ public:
         QImage image(12, 8, QImage::Format_ARGB32);
         image.fill(color);
         image.save(QDir(QString::fromStdString(dir_.path().string())).filePath(name));
-        setSkinFolder(QString::fromStdString(dir_.path().string()));   // forget what was cached
+        setSkinFolder(QString::fromStdString(dir_.path().string()));  // forget what was cached
     }
 
 private:
@@ -55,10 +55,10 @@ TEST(ButtonTest, TransportKindsPostOneBeginAndOneEndPerPress) {
         int clicks = 0;
         QObject::connect(&button, &QAbstractButton::clicked, [&clicks] { ++clicks; });
         sendMouse(button, QEvent::MouseButtonPress, {10, 10});
-        sendMouse(button, QEvent::MouseButtonPress, {10, 10});   // a second press before the release
+        sendMouse(button, QEvent::MouseButtonPress, {10, 10});  // a second press before the release
         EXPECT_TRUE(button.held());
         sendMouse(button, QEvent::MouseButtonRelease, {10, 10});
-        sendMouse(button, QEvent::MouseButtonRelease, {10, 10});   // a stray release
+        sendMouse(button, QEvent::MouseButtonRelease, {10, 10});  // a stray release
         EXPECT_EQ(deck.messages(), (std::vector<unsigned>{messages.first, messages.second}));
         EXPECT_EQ(deck.posts.front().wParam, 1u);
         EXPECT_EQ(clicks, 1);
@@ -73,7 +73,7 @@ TEST(ButtonTest, APressCutShortByDisablingStillEnds) {
     button.setKind(ButtonKind::Rewind);
     button.setTargetWindow(deck.handle());
     sendMouse(button, QEvent::MouseButtonPress, {10, 10});
-    button.setEnabled(false);   // the track ended while the button was held
+    button.setEnabled(false);  // the track ended while the button was held
     sendMouse(button, QEvent::MouseButtonRelease, {10, 10});
     EXPECT_EQ(deck.messages(), (std::vector<unsigned>{UWM_REWIND_BEGIN, UWM_REWIND_END}));
     EXPECT_FALSE(button.held());
@@ -97,7 +97,7 @@ TEST(ButtonTest, ImageFollowsKindStateAndPower) {
     play.setEnabled(false);
     EXPECT_TRUE(near(centreOf(play), Qt::red));
 
-    CZanButtonCtrl next;   // no disabled image: looks the same when disabled
+    CZanButtonCtrl next;  // no disabled image: looks the same when disabled
     next.resize(40, 30);
     next.setKind(ButtonKind::NextTrack);
     next.setEnabled(false);
@@ -107,18 +107,17 @@ TEST(ButtonTest, ImageFollowsKindStateAndPower) {
     power.resize(40, 30);
     power.setKind(ButtonKind::Power);
     EXPECT_TRUE(near(centreOf(power), Qt::cyan));
-    power.setCheckable(true);   // an on/off toggle: a click turns it on
+    power.setCheckable(true);  // an on/off toggle: a click turns it on
     sendMouse(power, QEvent::MouseButtonPress, {5, 5});
     sendMouse(power, QEvent::MouseButtonRelease, {5, 5});
     EXPECT_TRUE(power.powerOn());
     EXPECT_TRUE(near(centreOf(power), Qt::yellow));
 
-    CZanButtonCtrl save;   // its file is missing: the face colour alone
+    CZanButtonCtrl save;  // its file is missing: the face colour alone
     save.resize(40, 30);
     save.setKind(ButtonKind::Save);
     const QImage image = renderControl(save);
-    for (QPoint p : {QPoint(0, 0), QPoint(20, 15), QPoint(39, 29)})
-        EXPECT_EQ(image.pixelColor(p), faceColor(save));
+    for (QPoint p : {QPoint(0, 0), QPoint(20, 15), QPoint(39, 29)}) EXPECT_EQ(image.pixelColor(p), faceColor(save));
 }
 
 TEST(ButtonTest, TheBuildDrawsEveryImageTheButtonsUse) {
@@ -160,7 +159,7 @@ TEST(SmallControlsTest, SliderPressPostsDragBeginFirst) {
 }
 
 TEST(SmallControlsTest, TrackNameShowsItsFirst29Characters) {
-    const QString name = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCD");   // 40
+    const QString name = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCD");  // 40
     auto rendered = [](const QString& text) {
         CZanTrackNameIndicator indicator;
         indicator.resize(indicator.sizeHint().width() + 100, indicator.sizeHint().height());
@@ -169,10 +168,10 @@ TEST(SmallControlsTest, TrackNameShowsItsFirst29Characters) {
     };
     const QImage whole = rendered(name);
     EXPECT_EQ(whole, rendered(name.left(29)));
-    EXPECT_NE(whole, rendered(name.left(28)));   // so the 29th character is drawn
+    EXPECT_NE(whole, rendered(name.left(28)));  // so the 29th character is drawn
 
     CZanTrackNameIndicator indicator;
     indicator.setText(name);
     for (int i = 0; i < 11; ++i) indicator.advance();
-    EXPECT_EQ(indicator.scrollOffset(), 0);   // 40 - 29 = 11 positions, then round again
+    EXPECT_EQ(indicator.scrollOffset(), 0);  // 40 - 29 = 11 positions, then round again
 }

@@ -119,9 +119,10 @@ public:
     std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
     std::array<CZanTrackReader, 2> readers;
     std::array<CZanReadAheadRing, 2> rings;
-    CZanAudioDlg dialog{ShellServices{commandLine, cpuMeter, keyboard,
-                                      MixerServices{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}},
-                                      nullptr, false}};
+    CZanAudioDlg dialog{
+        ShellServices{commandLine, cpuMeter, keyboard,
+                      MixerServices{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}},
+                      nullptr, false}};
 };
 
 }  // namespace
@@ -254,7 +255,10 @@ TEST(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
     ASSERT_TRUE(rig.runUntil([&] { return rig.deck().playingBackward(); }));
     EXPECT_GT(DeckPanelRig::peak(rig.render(0.5)), 5000);
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
-    EXPECT_TRUE(rig.runUntil([&] { rig.render(0.05); return !rig.deck().playingBackward(); }));
+    EXPECT_TRUE(rig.runUntil([&] {
+        rig.render(0.05);
+        return !rig.deck().playingBackward();
+    }));
 }
 
 TEST(DeckPanelTest, DecksSitEitherSideOfTheMixerAtTheirTemplateSize) {

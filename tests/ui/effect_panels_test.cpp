@@ -12,11 +12,11 @@
 #include <cmath>
 
 #include "app/message_catalogue.h"
+#include "support/sound_signals.h"
 #include "ui/effects_panel.h"
 #include "ui/equalizer_panel.h"
 #include "ui/panel_sound_rig.h"
 #include "ui/widgets/zan_button_ctrl.h"
-#include "support/sound_signals.h"
 
 using namespace quillmix;
 using namespace quillmix::test;
@@ -59,7 +59,8 @@ void settle() {
 
 // Where the loudest sample after frame `from` lies.
 int loudestAfter(const std::vector<double>& x, int from) {
-    const auto it = std::max_element(x.begin() + from, x.end(), [](double a, double b) { return std::abs(a) < std::abs(b); });
+    const auto it =
+        std::max_element(x.begin() + from, x.end(), [](double a, double b) { return std::abs(a) < std::abs(b); });
     return static_cast<int>(it - x.begin());
 }
 
@@ -90,11 +91,11 @@ TEST(EqualizerPanelTest, BandSliderRaisesOrCutsItsBandOnceOn) {
     rig.render(4410);
     const double flat = amplitude / std::sqrt(2.0);
     QSlider* band3 = control<QSlider>(panel, 1030);
-    band3->setValue(EqualizerPanel::kSliderTop);   // while off: nothing changes
+    band3->setValue(EqualizerPanel::kSliderTop);  // while off: nothing changes
     rig.render(8820);
     EXPECT_NEAR(levelDb(rig.render(4410), flat), 0.0, 0.3);
 
-    control<CZanButtonCtrl>(panel, 1101)->click();   // on: the gain set while off applies
+    control<CZanButtonCtrl>(panel, 1101)->click();  // on: the gain set while off applies
     EXPECT_EQ(control<CZanButtonCtrl>(panel, 1101)->text(), "Off");
     rig.render(8820);
     EXPECT_NEAR(levelDb(rig.render(4410), flat), 15.0, 1.0);
@@ -113,12 +114,12 @@ TEST(EqualizerPanelTest, BandSliderRaisesOrCutsItsBandOnceOn) {
 
 TEST(EffectValueTextTest, ValuesReadInTheEffectsUnitAndStep) {
     auto text = [](EffectKind kind, double value) { return effectValueText(describeEffect(kind), value); };
-    EXPECT_EQ(text(EffectKind::Chorus, 25.0), "25.0%");        // on a step: not one step less
+    EXPECT_EQ(text(EffectKind::Chorus, 25.0), "25.0%");  // on a step: not one step less
     EXPECT_EQ(text(EffectKind::Chorus, 1.1), "1.1%");
-    EXPECT_EQ(text(EffectKind::Echo, 498.758), "498.7%");      // truncated to 0.01, shown to 0.1
+    EXPECT_EQ(text(EffectKind::Echo, 498.758), "498.7%");  // truncated to 0.01, shown to 0.1
     EXPECT_EQ(text(EffectKind::Distortion, -18.0), "-18.0 dB");
     EXPECT_EQ(text(EffectKind::Gargle, 20.9), "20.0 Hz");
-    EXPECT_EQ(text(EffectKind::Reverb, 1000.0), "1.0s");       // the length in seconds
+    EXPECT_EQ(text(EffectKind::Reverb, 1000.0), "1.0s");  // the length in seconds
     EXPECT_EQ(text(EffectKind::None, 3.0), "--");
 }
 
@@ -132,13 +133,14 @@ TEST(EffectsPanelTest, EchoRepeatsAtItsDelayAndNoEffectPassesTheSound) {
     QComboBox* list = control<QComboBox>(panel, 1037);
     QStringList names;
     for (int i = 0; i < list->count(); ++i) names << list->itemText(i);
-    EXPECT_EQ(names, (QStringList{"No Effect", "Chorus", "Compressor", "Distortion", "Echo", "Flanger", "Gargle", "Reverb"}));
+    EXPECT_EQ(names,
+              (QStringList{"No Effect", "Chorus", "Compressor", "Distortion", "Echo", "Flanger", "Gargle", "Reverb"}));
     EXPECT_EQ(list->currentText(), "No Effect");
     EXPECT_FALSE(control<QSlider>(panel, 1035)->isEnabled());
 
     std::vector<std::int16_t> impulse(48 * kChunkSamples, 0);
-    impulse[200] = impulse[201] = 16000;   // frame 100
-    control<CZanButtonCtrl>(panel, 1094)->click();   // before any track: no buffers yet
+    impulse[200] = impulse[201] = 16000;            // frame 100
+    control<CZanButtonCtrl>(panel, 1094)->click();  // before any track: no buffers yet
     list->setCurrentText("Echo");
     settle();
     EXPECT_EQ(control<QGroupBox>(panel, 1034)->title(), "feedback");
@@ -148,7 +150,7 @@ TEST(EffectsPanelTest, EchoRepeatsAtItsDelayAndNoEffectPassesTheSound) {
     rig.play(impulse);
     EXPECT_NEAR(loudestAfter(rig.render(44100), 1000), 100 + 22050, 3);
 
-    control<QSlider>(panel, 1039)->setValue(0);   // the top: the maximum
+    control<QSlider>(panel, 1039)->setValue(0);  // the top: the maximum
     settle();
     EXPECT_EQ(control<QLabel>(panel, 1040)->text(), "2000.0%");
     rig.play(impulse);

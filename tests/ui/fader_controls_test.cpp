@@ -44,9 +44,9 @@ TEST(CrossFaderTest, CueingStartsTheDeckTheFaderCrossesTowardsOnce) {
     fader.setValue(-200);
     fader.StartFaderCueing();
     letTimerTick();
-    fader.setValue(100);   // across the mark at 0 towards deck B
+    fader.setValue(100);  // across the mark at 0 towards deck B
     letTimerTick();
-    letTimerTick();        // resting past the mark starts nothing more
+    letTimerTick();  // resting past the mark starts nothing more
     EXPECT_EQ(deckB.messages(), (std::vector<unsigned>{UWM_FADER_START}));
     EXPECT_EQ(deckB.posts.front().wParam, 1u);
     EXPECT_TRUE(deckA.messages().empty());
@@ -63,8 +63,8 @@ TEST(CurveGraphTest, CurvesReachTheRowsOfTheMainOutputsTables) {
     auto system = soundSteppedSystem();
     CZanMixOutput output(*system);
     CZanCrossFadeCurveGraph graph;
-    graph.resize(198, 100);   // two pixels per point
-    graph.setDeckColors(0x000000FF, 0x00FF0000);   // deck A red, deck B blue
+    graph.resize(198, 100);                       // two pixels per point
+    graph.setDeckColors(0x000000FF, 0x00FF0000);  // deck A red, deck B blue
     for (double shape : {1.0, -1.0}) {
         output.SetCurve(shape);
         CZanCrossFadeCurveGraph::Curve a{}, b{};
@@ -74,7 +74,7 @@ TEST(CurveGraphTest, CurvesReachTheRowsOfTheMainOutputsTables) {
         }
         graph.setCurves(a, b);
         const QImage image = renderControl(graph);
-        for (int i : {8, 20, 60, 90}) {   // away from the centre, where B covers A
+        for (int i : {8, 20, 60, 90}) {  // away from the centre, where B covers A
             const int x = 2 * i;
             const double rowA = std::min(99.0, 100.0 - 100.0 * a[static_cast<std::size_t>(i)]);
             const double rowB = std::min(99.0, 100.0 - 100.0 * b[static_cast<std::size_t>(i)]);
@@ -106,7 +106,7 @@ TEST(MeterTest, MetersAndGraphsRepaintOnlyWhenTheirValueChanges) {
     CZanLevelMeterModel model;
     for (float db : {96.0f, 96.0f, 20.0f, 20.0f, 20.0f, 20.0f, 30.0f}) {
         model.SetValue(db);
-        meter.setLevel(model.GetLevel());   // 3, 6, 3, 0, 0, 0, 0
+        meter.setLevel(model.GetLevel());  // 3, 6, 3, 0, 0, 0, 0
         settle();
     }
     EXPECT_EQ(meterPaints.paints, 4);

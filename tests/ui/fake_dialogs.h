@@ -23,9 +23,7 @@ public:
     // What was shown or asked, as "title: text" (messages and questions) or the title.
     std::vector<std::string> asked;
 
-    QStringList openFiles(QWidget*, const QString& title, const QString&) override {
-        return take(files, title);
-    }
+    QStringList openFiles(QWidget*, const QString& title, const QString&) override { return take(files, title); }
     QString saveFile(QWidget*, const QString& title, const QString&, const QString&) override {
         return take(saveNames, title);
     }

@@ -33,7 +33,7 @@ TEST(EqualizerGraphTest, BandsDrawAtTheirGainsInTheirColours) {
     CZanEqualizerGraph graph;
     graph.resize(320, 160);
     CZanEqualizerGraph::Curve flat{}, raised{}, cut{};
-    raised.fill(10.0f);   // a quarter of the height from the top
+    raised.fill(10.0f);  // a quarter of the height from the top
     cut.fill(-10.0f);
     graph.setBandCurve(0, flat);
     graph.setBandCurve(1, raised);
@@ -41,11 +41,11 @@ TEST(EqualizerGraphTest, BandsDrawAtTheirGainsInTheirColours) {
     graph.SetNumBands(2);
     const QImage two = renderControl(graph);
     const QColor atZero = lineAt(two, 160, 80), atTen = lineAt(two, 160, 40);
-    EXPECT_GT(atZero.red(), 100);   // band 1 red at 0 dB, mid-height
+    EXPECT_GT(atZero.red(), 100);  // band 1 red at 0 dB, mid-height
     EXPECT_LT(atZero.green(), 10);
-    EXPECT_GT(atTen.red(), 100);    // band 2 orange at +10 dB
+    EXPECT_GT(atTen.red(), 100);  // band 2 orange at +10 dB
     EXPECT_GT(atTen.green(), atTen.red() / 2);
-    EXPECT_FALSE(isLit(two, 160, 120));   // band 3 (-10 dB) is beyond the band count
+    EXPECT_FALSE(isLit(two, 160, 120));  // band 3 (-10 dB) is beyond the band count
     graph.SetNumBands(3);
     EXPECT_TRUE(isLit(renderControl(graph), 160, 120));
 }
@@ -53,10 +53,10 @@ TEST(EqualizerGraphTest, BandsDrawAtTheirGainsInTheirColours) {
 TEST(AnalyzerGraphTest, SplitScopeGivesEachDeckHalfTheWidthInItsOwnFrame) {
     CZanAnalyzerGraph graph;
     graph.resize(200, 100);
-    graph.setDeckColors(0x000000FF, 0x00FF0000);   // A red, B blue
+    graph.setDeckColors(0x000000FF, 0x00FF0000);  // A red, B blue
     CZanAnalyzerGraph::ScopeTrace high{}, low{};
-    high.fill(16383.5);    // a quarter of the height from the top
-    low.fill(-16383.5);    // a quarter from the bottom
+    high.fill(16383.5);  // a quarter of the height from the top
+    low.fill(-16383.5);  // a quarter from the bottom
     graph.setScopeTrace(0, high);
     graph.setScopeTrace(1, low);
     graph.setDeckMode(CZanAnalyzerGraph::Split);
@@ -65,13 +65,13 @@ TEST(AnalyzerGraphTest, SplitScopeGivesEachDeckHalfTheWidthInItsOwnFrame) {
     EXPECT_FALSE(rowHas(image, 25, 101, 198, qRed));
     EXPECT_TRUE(rowHas(image, 75, 102, 197, qBlue));
     EXPECT_FALSE(rowHas(image, 75, 1, 98, qBlue));
-    for (int y : {10, 50, 90}) {   // frames: A at columns 0 and 99, B at 100 and 199
+    for (int y : {10, 50, 90}) {  // frames: A at columns 0 and 99, B at 100 and 199
         EXPECT_GT(qRed(image.pixel(0, y)), 150);
         EXPECT_GT(qRed(image.pixel(99, y)), 150);
         EXPECT_GT(qBlue(image.pixel(100, y)), 150);
         EXPECT_GT(qBlue(image.pixel(199, y)), 150);
     }
-    graph.setDeckMode(CZanAnalyzerGraph::Both);   // both full width, no frame
+    graph.setDeckMode(CZanAnalyzerGraph::Both);  // both full width, no frame
     const QImage both = renderControl(graph);
     EXPECT_TRUE(rowHas(both, 25, 150, 190, qRed));
     EXPECT_TRUE(rowHas(both, 75, 5, 40, qBlue));
@@ -91,5 +91,5 @@ TEST(AnalyzerGraphTest, AnOctaveLevelOf96dBFillsTheHeight) {
     EXPECT_TRUE(isLit(image, 50, 98));
     EXPECT_TRUE(isLit(image, 110, 52));
     EXPECT_FALSE(isLit(image, 110, 47));
-    EXPECT_FALSE(isLit(image, 30, 90));   // a silent band has no bar
+    EXPECT_FALSE(isLit(image, 30, 90));  // a silent band has no bar
 }

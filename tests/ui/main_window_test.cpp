@@ -13,17 +13,17 @@
 #include "app/cpu_usage_meter.h"
 #include "app/keyboard_reader.h"
 #include "app/shared_state.h"
-#include "ui/main_window.h"
-#include "ui/mixer_panel.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
+#include "playlist/zan_play_list.h"
 #include "sound/sound_system.h"
 #include "sources/read_ahead_ring.h"
 #include "sources/track_reader.h"
-#include "playlist/zan_play_list.h"
 #include "support/sound_engine_fixture.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
+#include "ui/main_window.h"
+#include "ui/mixer_panel.h"
 
 using namespace quillmix;
 

@@ -27,9 +27,9 @@
 #include "ui/analyzer_panel.h"
 #include "ui/deck_panel.h"
 #include "ui/fake_dialogs.h"
-#include "ui/play_list_panel.h"
 #include "ui/mixer_panel.h"
 #include "ui/options_dialog.h"
+#include "ui/play_list_panel.h"
 #include "ui/widget_test_support.h"
 #include "ui/widgets/zan_fader_controls.h"
 

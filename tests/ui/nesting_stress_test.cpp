@@ -54,7 +54,9 @@ void fireRandomRequest(CZanMixer& mixer, std::mt19937& random, const std::vector
         case 6: sendMessage(mixerWindow, UWM_NEXT_TRACK, d); break;
         case 7: sendMessage(mixerWindow, UWM_PREVIOUS_TRACK, d); break;
         case 8: deck.LoadTrack(tracks[random() % tracks.size()]); break;
-        case 9: if (random() % 4 == 0) deck.Unload(); break;
+        case 9:
+            if (random() % 4 == 0) deck.Unload();
+            break;
         case 10: deck.SetCue(random() % 2 == 0); break;
         default: deck.SetTempo(static_cast<double>(static_cast<int>(random() % 17) - 8)); break;
     }

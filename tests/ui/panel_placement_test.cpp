@@ -22,16 +22,16 @@ PanelSizes typicalSizes() {
 
 TEST(PanelPlacementTest, WideScreenPutsEveryPanelInItsPlace) {
     const auto steps = placePanels({1920, 1050, 30}, typicalSizes());
-    const Panel order[] = {Panel::mixer, Panel::deckA, Panel::deckB, Panel::equalizerA, Panel::equalizerB,
+    const Panel order[] = {Panel::mixer,    Panel::deckA,    Panel::deckB,    Panel::equalizerA, Panel::equalizerB,
                            Panel::effectsA, Panel::effectsB, Panel::playList, Panel::analyzer};
     for (int i = 0; i < 9; ++i) EXPECT_EQ(steps[i].panel, order[i]) << i;
     auto at = [&](int i) { return std::make_pair(steps[i].left, steps[i].top); };
-    EXPECT_EQ(at(0), std::make_pair((1920 - 321) / 2, 0));      // 799: the odd pixel truncates
-    EXPECT_EQ(at(1), std::make_pair(960 - 160 - 423, 0));       // deck A left of the mixer
-    EXPECT_EQ(at(2), std::make_pair(960 + 160, 0));             // deck B right of it
-    EXPECT_EQ(at(3), std::make_pair(960 - 211 - 210, 345));     // equaliser A outside effects A
-    EXPECT_EQ(at(4), std::make_pair(960 + 190, 345));           // equaliser B outside effects B
-    EXPECT_EQ(at(5), std::make_pair(960 - 211, 345));           // effects touch the centre line
+    EXPECT_EQ(at(0), std::make_pair((1920 - 321) / 2, 0));   // 799: the odd pixel truncates
+    EXPECT_EQ(at(1), std::make_pair(960 - 160 - 423, 0));    // deck A left of the mixer
+    EXPECT_EQ(at(2), std::make_pair(960 + 160, 0));          // deck B right of it
+    EXPECT_EQ(at(3), std::make_pair(960 - 211 - 210, 345));  // equaliser A outside effects A
+    EXPECT_EQ(at(4), std::make_pair(960 + 190, 345));        // equaliser B outside effects B
+    EXPECT_EQ(at(5), std::make_pair(960 - 211, 345));        // effects touch the centre line
     EXPECT_EQ(at(6), std::make_pair(960, 345));
     EXPECT_EQ(at(7), std::make_pair(960 - 522, 1050 + 30 - 309));  // bottom of the available area
     EXPECT_EQ(at(8), std::make_pair(960, 1050 + 30 - 300));

@@ -23,8 +23,8 @@ namespace quillmix::test {
 struct PanelSoundRig {
     PanelSoundRig() {
         createSharedEvents();
-        mixer = std::make_unique<CZanMixer>(MixerServices{*sound, nullptr, {&readers[0], &readers[1]},
-                                                          {&rings[0], &rings[1]}, nullptr, {&banks[0], &banks[1]}});
+        mixer = std::make_unique<CZanMixer>(MixerServices{
+            *sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {&banks[0], &banks[1]}});
         mixer->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
     }
     CZanSoundOutput& output() { return *mixer->engine().mix().mainOutput.output; }
@@ -42,7 +42,8 @@ struct PanelSoundRig {
     std::vector<double> render(int frames) {
         const auto out = stepSoundDevice(*output().Device(), frames);
         std::vector<double> left(static_cast<std::size_t>(frames));
-        for (int n = 0; n < frames; ++n) left[static_cast<std::size_t>(n)] = out[2 * static_cast<std::size_t>(n)] / 32768.0;
+        for (int n = 0; n < frames; ++n)
+            left[static_cast<std::size_t>(n)] = out[2 * static_cast<std::size_t>(n)] / 32768.0;
         return left;
     }
 

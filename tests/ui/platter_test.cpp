@@ -18,7 +18,7 @@ namespace {
 constexpr int kSide = 160;
 constexpr double kPi = std::numbers::pi;
 
-QPointF onCircle(double degrees, double radius = 60.0) {   // screen angle, y down
+QPointF onCircle(double degrees, double radius = 60.0) {  // screen angle, y down
     const double a = degrees * kPi / 180.0;
     return {kSide / 2 + radius * std::cos(a), kSide / 2 + radius * std::sin(a)};
 }
@@ -64,12 +64,12 @@ TEST(PlatterTest, OneMessagePerChangeOfDirection) {
     // straight below the centre and the arctangent jumps; then back, then forward again.
     sendMouse(p.graph, QEvent::MouseButtonPress, onCircle(20));
     p.dragTo(20, 160);
-    p.dragTo(160, -60);   // back through 90 and 0, past 12 o'clock (straight above)
+    p.dragTo(160, -60);  // back through 90 and 0, past 12 o'clock (straight above)
     p.dragTo(-60, -90);
     p.dragTo(-90, 10);
     sendMouse(p.graph, QEvent::MouseButtonRelease, onCircle(10));
-    EXPECT_EQ(p.deck.messages(), (std::vector<unsigned>{UWM_SCRATCH_FORWARD, UWM_SCRATCH_BACKWARD,
-                                                         UWM_SCRATCH_FORWARD, UWM_SCRATCH_RELEASE}));
+    EXPECT_EQ(p.deck.messages(), (std::vector<unsigned>{UWM_SCRATCH_FORWARD, UWM_SCRATCH_BACKWARD, UWM_SCRATCH_FORWARD,
+                                                        UWM_SCRATCH_RELEASE}));
 }
 
 TEST(PlatterTest, PointerStraightAboveOrBelowTheCentre) {
@@ -85,15 +85,15 @@ TEST(PlatterTest, RingRadiiFollowTheChartValues) {
     CZanCircularChartGraph::ChartRing minimum{}, maximum{};
     minimum.fill(-32767.0f);
     maximum.fill(32767.0f);
-    for (int i = 25; i < 50; ++i) maximum[static_cast<std::size_t>(i)] = 16384.0f;   // half scale
+    for (int i = 25; i < 50; ++i) maximum[static_cast<std::size_t>(i)] = 16384.0f;  // half scale
     p.graph.setChart(minimum, maximum, 0);
     const QImage image = renderControl(p.graph);
     const double outer = kSide / 2.0, inner = kSide / 6.0, base = kSide / 3.0;
     // Entries 0..24 run counter-clockwise from 3 o'clock through 12 to 9: the upper half.
     for (double deg : {-20.0, -60.0, -120.0, -160.0}) {
-        EXPECT_GT(brightnessAt(image, deg, outer - 2.5), 200) << deg;   // full scale reaches the edge
-        EXPECT_GT(brightnessAt(image, deg, inner + 2.5), 200) << deg;   // full-scale minima reach H/6
-        EXPECT_LT(brightnessAt(image, deg, inner - 3.0), 10) << deg;    // the bare disc inside
+        EXPECT_GT(brightnessAt(image, deg, outer - 2.5), 200) << deg;  // full scale reaches the edge
+        EXPECT_GT(brightnessAt(image, deg, inner + 2.5), 200) << deg;  // full-scale minima reach H/6
+        EXPECT_LT(brightnessAt(image, deg, inner - 3.0), 10) << deg;   // the bare disc inside
     }
     // Entries 25..49, on the lower half, end halfway out, at half brightness; the black
     // platter lies beyond.
@@ -104,11 +104,11 @@ TEST(PlatterTest, RingRadiiFollowTheChartValues) {
 
     maximum.fill(0.0f);
     minimum.fill(0.0f);
-    p.graph.setChart(minimum, maximum, 17);   // a silent deck: black segments on black
+    p.graph.setChart(minimum, maximum, 17);  // a silent deck: black segments on black
     const QImage silent = renderControl(p.graph);
     for (double deg : {20.0, -60.0, 160.0}) {
         EXPECT_LT(brightnessAt(silent, deg, outer - 2.5), 10);
         EXPECT_LT(brightnessAt(silent, deg, inner + 2.5), 10);
-        EXPECT_GT(brightnessAt(silent, deg, base), 90);   // the grey circle
+        EXPECT_GT(brightnessAt(silent, deg, base), 90);  // the grey circle
     }
 }

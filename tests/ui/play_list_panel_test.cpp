@@ -74,7 +74,9 @@ TEST_F(PlayListPanelTest, NextAndPreviousThroughTheMixerPassOverTheOtherDeck) {
     sendMessage(mixerWindow, UWM_PREVIOUS_TRACK, 0);
     EXPECT_EQ(model().GetCurrentNumber(0), 1);
     // The rows show it: the current icon on row 0, the plain one on row 2.
-    const auto icon = [&](int row) { return panel.rows().index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey(); };
+    const auto icon = [&](int row) {
+        return panel.rows().index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+    };
     EXPECT_EQ(icon(0), playListRowIcon(kIconCurrentDeckA).cacheKey());
     EXPECT_EQ(icon(2), playListRowIcon(kIconDeckA).cacheKey());
 }
@@ -112,9 +114,11 @@ TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBack
     EXPECT_TRUE(panel.findChild<QProgressBar*>("1012")->isVisibleTo(&panel));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.scanning(); }, 5000));
 
-    const std::vector<std::pair<std::string, unsigned>> expected{
-        {path("z.mp3"), 0}, {path("set/a.mp3"), 0}, {path("set/c.mp3"), 1}, {path("set/readme"), 0},
-        {path("set/sub/b.wav"), 1}};
+    const std::vector<std::pair<std::string, unsigned>> expected{{path("z.mp3"), 0},
+                                                                 {path("set/a.mp3"), 0},
+                                                                 {path("set/c.mp3"), 1},
+                                                                 {path("set/readme"), 0},
+                                                                 {path("set/sub/b.wav"), 1}};
     ASSERT_EQ(model().EntryCount(), 5);
     for (int row = 0; row < 5; ++row) {
         EXPECT_EQ(model().Entry(row).path, expected[static_cast<std::size_t>(row)].first);
@@ -127,7 +131,8 @@ TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBack
 }
 
 TEST_F(PlayListPanelTest, FindStartsBelowTheSelectionAndDoesNotWrap) {
-    for (const char* name : {"Beat One", "Intro", "Deep Beats", "Outro"}) model().AddEntry(0, path(name) + ".mp3", -1, "");
+    for (const char* name : {"Beat One", "Intro", "Deep Beats", "Outro"})
+        model().AddEntry(0, path(name) + ".mp3", -1, "");
     model().SelectRow(1);
     auto* box = panel.findChild<CZanEdit*>("1013");
     ASSERT_NE(box, nullptr);

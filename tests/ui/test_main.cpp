@@ -1,7 +1,7 @@
 // Entry point of the window tests: an offscreen widget application and a private settings
 // folder.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include <cstdlib>
 

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     }
     std::printf("rendered_seconds=%.3f\n", figures.renderedSeconds);
     std::printf("cpu_seconds=%.3f\n", figures.cpuSeconds);
-    std::printf("realtime_factor=%.1f\n", figures.wallSeconds > 0 ? figures.renderedSeconds / figures.wallSeconds : 0.0);
+    std::printf("realtime_factor=%.1f\n",
+                figures.wallSeconds > 0 ? figures.renderedSeconds / figures.wallSeconds : 0.0);
     std::printf("underruns=%d\n", figures.underruns);
     std::printf("read_ahead_timeouts=%d\n", figures.readAheadTimeouts);
     return 0;

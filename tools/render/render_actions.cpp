@@ -4,8 +4,8 @@
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
-#include "engine/chunk_analysis.h"
 #include "dsp/effect_table.h"
+#include "engine/chunk_analysis.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
 #include "tools/render/render_session.h"
@@ -13,26 +13,31 @@
 namespace quillmix::render {
 
 namespace {
-void report(const Action& a, const std::string& what) {
-    std::fprintf(stderr, "line %d: %s\n", a.line, what.c_str());
-}
+void report(const Action& a, const std::string& what) { std::fprintf(stderr, "line %d: %s\n", a.line, what.c_str()); }
 }  // namespace
 
 void RenderSession::perform(const Action& a) {
     switch (a.command) {
-        case Command::load: case Command::queue: case Command::playlist: case Command::play:
-        case Command::pause: case Command::tempo: case Command::cue: case Command::seek:
-        case Command::reverse: case Command::ffwd: case Command::rwnd: case Command::next:
-        case Command::prev:
-            performTransport(a);
-            break;
-        case Command::level: case Command::fader: case Command::curve: case Command::pan:
-        case Command::balance: case Command::volume:
-            performMix(a);
-            break;
-        default:
-            performSound(a);
-            break;
+        case Command::load:
+        case Command::queue:
+        case Command::playlist:
+        case Command::play:
+        case Command::pause:
+        case Command::tempo:
+        case Command::cue:
+        case Command::seek:
+        case Command::reverse:
+        case Command::ffwd:
+        case Command::rwnd:
+        case Command::next:
+        case Command::prev: performTransport(a); break;
+        case Command::level:
+        case Command::fader:
+        case Command::curve:
+        case Command::pan:
+        case Command::balance:
+        case Command::volume: performMix(a); break;
+        default: performSound(a); break;
     }
 }
 
@@ -75,7 +80,8 @@ void RenderSession::performTransport(const Action& a) {
             postMessage(deckWindow[d], a.on ? UWM_REVERSE_BEGIN : UWM_REVERSE_END);
             waitWhile([&] { return deck.playingBackward() != (a.on && deck.IsPlaying()); }, 5);
             break;
-        case Command::ffwd: case Command::rwnd: {
+        case Command::ffwd:
+        case Command::rwnd: {
             const bool forward = a.command == Command::ffwd;
             seekHeld_[d] = a.on;
             if (a.on) {
@@ -90,7 +96,8 @@ void RenderSession::performTransport(const Action& a) {
             }
             break;
         }
-        case Command::next: case Command::prev:
+        case Command::next:
+        case Command::prev:
             sendMessage(mixerWindow, a.command == Command::next ? UWM_NEXT_TRACK : UWM_PREVIOUS_TRACK,
                         static_cast<WParam>(d));
             waitUntilReady();
@@ -137,16 +144,12 @@ void RenderSession::performSound(const Action& a) {
             if (a.parameter2) engine.PublishEffectParameter(a.deck, 1, static_cast<float>(*a.parameter2));
             sendMessage(mixerWindow, UWM_APPLY_DECK_EFFECT, d);
             break;
-        case Command::effectOff:
-            sendMessage(mixerWindow, UWM_CLEAR_DECK_EFFECT, d);
-            break;
+        case Command::effectOff: sendMessage(mixerWindow, UWM_CLEAR_DECK_EFFECT, d); break;
         case Command::analysis:
             analysis()->SetOctaveEnabled(a.analysis == AnalysisMode::octave);
             analysis()->SetScopeEnabled(a.analysis == AnalysisMode::scope);
             break;
-        default:
-            report(a, "not available yet");
-            break;
+        default: report(a, "not available yet"); break;
     }
 }
 

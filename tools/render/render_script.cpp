@@ -56,11 +56,16 @@ struct LineParser {
         error = why;
         return false;
     }
-    bool argCount(size_t n) { return w.size() == n + 2 ? true : fail("expected " + std::to_string(n) + " argument(s)"); }
+    bool argCount(size_t n) {
+        return w.size() == n + 2 ? true : fail("expected " + std::to_string(n) + " argument(s)");
+    }
     bool deck(size_t i) {
-        if (w[i] == "A" || w[i] == "a") a.deck = 0;
-        else if (w[i] == "B" || w[i] == "b") a.deck = 1;
-        else return fail("deck must be A or B");
+        if (w[i] == "A" || w[i] == "a")
+            a.deck = 0;
+        else if (w[i] == "B" || w[i] == "b")
+            a.deck = 1;
+        else
+            return fail("deck must be A or B");
         return true;
     }
     bool number(size_t i, double lo, double hi, double& out) {
@@ -69,15 +74,21 @@ struct LineParser {
         return true;
     }
     bool onOff(size_t i) {
-        if (w[i] == "on") a.on = true;
-        else if (w[i] == "off") a.on = false;
-        else return fail("expected on or off");
+        if (w[i] == "on")
+            a.on = true;
+        else if (w[i] == "off")
+            a.on = false;
+        else
+            return fail("expected on or off");
         return true;
     }
     bool output(size_t i) {
-        if (w[i] == "main") a.output = Output::main;
-        else if (w[i] == "monitor") a.output = Output::monitor;
-        else return fail("expected main or monitor");
+        if (w[i] == "main")
+            a.output = Output::main;
+        else if (w[i] == "monitor")
+            a.output = Output::monitor;
+        else
+            return fail("expected main or monitor");
         return true;
     }
     bool deckOnly() { return argCount(1) && deck(2); }
@@ -128,36 +139,50 @@ bool LineParser::effect() {
 
 bool LineParser::analysis() {
     if (!argCount(1)) return false;
-    if (w[2] == "octave") a.analysis = AnalysisMode::octave;
-    else if (w[2] == "scope") a.analysis = AnalysisMode::scope;
-    else if (w[2] == "off") a.analysis = AnalysisMode::off;
-    else return fail("analysis octave, scope or off");
+    if (w[2] == "octave")
+        a.analysis = AnalysisMode::octave;
+    else if (w[2] == "scope")
+        a.analysis = AnalysisMode::scope;
+    else if (w[2] == "off")
+        a.analysis = AnalysisMode::off;
+    else
+        return fail("analysis octave, scope or off");
     return true;
 }
 
 bool LineParser::command() {
     static const std::map<std::string, Command> names = {
-        {"load", Command::load}, {"queue", Command::queue}, {"playlist", Command::playlist}, {"play", Command::play},
-        {"pause", Command::pause}, {"tempo", Command::tempo}, {"level", Command::level}, {"fader", Command::fader},
-        {"curve", Command::curve}, {"pan", Command::pan}, {"balance", Command::balance}, {"volume", Command::volume},
-        {"cue", Command::cue}, {"seek", Command::seek}, {"reverse", Command::reverse}, {"ffwd", Command::ffwd},
-        {"rwnd", Command::rwnd}, {"next", Command::next}, {"prev", Command::prev}, {"eq", Command::eqSwitch},
-        {"effect", Command::effect}, {"analysis", Command::analysis}, {"end", Command::end}};
+        {"load", Command::load},         {"queue", Command::queue},     {"playlist", Command::playlist},
+        {"play", Command::play},         {"pause", Command::pause},     {"tempo", Command::tempo},
+        {"level", Command::level},       {"fader", Command::fader},     {"curve", Command::curve},
+        {"pan", Command::pan},           {"balance", Command::balance}, {"volume", Command::volume},
+        {"cue", Command::cue},           {"seek", Command::seek},       {"reverse", Command::reverse},
+        {"ffwd", Command::ffwd},         {"rwnd", Command::rwnd},       {"next", Command::next},
+        {"prev", Command::prev},         {"eq", Command::eqSwitch},     {"effect", Command::effect},
+        {"analysis", Command::analysis}, {"end", Command::end}};
     auto it = names.find(w[1]);
     if (it == names.end()) return fail("unknown command " + w[1]);
     a.command = it->second;
     switch (a.command) {
-        case Command::load: case Command::queue: return deckPath();
+        case Command::load:
+        case Command::queue: return deckPath();
         case Command::playlist: return argCount(1) && (a.path = w[2], true);
-        case Command::play: case Command::pause: case Command::next: case Command::prev: return deckOnly();
+        case Command::play:
+        case Command::pause:
+        case Command::next:
+        case Command::prev: return deckOnly();
         case Command::tempo: return deckValue(-100, 100);
         case Command::level: return deckValue(0, 1);
         case Command::pan: return deckValue(-1, 1);
         case Command::seek: return deckValue(-1, 2);
         case Command::fader: return argCount(2) && output(2) && number(3, -1, 1, a.value);
         case Command::volume: return argCount(2) && output(2) && number(3, 0, 1, a.value);
-        case Command::curve: case Command::balance: return argCount(1) && number(2, -1, 1, a.value);
-        case Command::cue: case Command::reverse: case Command::ffwd: case Command::rwnd: return deckSwitch();
+        case Command::curve:
+        case Command::balance: return argCount(1) && number(2, -1, 1, a.value);
+        case Command::cue:
+        case Command::reverse:
+        case Command::ffwd:
+        case Command::rwnd: return deckSwitch();
         case Command::eqSwitch: return eq();
         case Command::effect: return effect();
         case Command::analysis: return this->analysis();

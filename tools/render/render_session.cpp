@@ -8,15 +8,15 @@
 #include <ctime>
 #include <thread>
 
-#include "app/shared_state.h"
 #include "app/settings_store.h"
+#include "app/shared_state.h"
 #include "deck/deck.h"
-#include "engine/chunk_analysis.h"
 #include "dsp/filter_bank.h"
+#include "engine/chunk_analysis.h"
 #include "engine/zan_mixer.h"
+#include "playlist/zan_play_list.h"
 #include "sound/sound_system.h"
 #include "sound/wav_file_writer.h"
-#include "playlist/zan_play_list.h"
 #include "sources/read_ahead_ring.h"
 #include "sources/track_length_loader.h"
 #include "sources/track_reader.h"

@@ -27,9 +27,9 @@ class WavFileWriter;
 namespace quillmix::render {
 
 struct RenderOptions {
-    int rate = 44100;      // device rate of both outputs
-    int period = 256;      // frames rendered per step
-    std::string mainWav;   // required
+    int rate = 44100;        // device rate of both outputs
+    int period = 256;        // frames rendered per step
+    std::string mainWav;     // required
     std::string monitorWav;  // optional
 };
 

@@ -1,8 +1,8 @@
 // quillmix-skins OUTPUT_FOLDER: draws every skin image of the buttons as a PNG file in the
 // folder. quillmix-skins --icons OUTPUT_FOLDER: draws the application icon in the theme
-// sizes, as OUTPUT_FOLDER/hicolor/<N>x<N>/apps/quillmix.png. Our own design: a rounded slate face with a light glyph; pressed faces are sunk,
-// edged and lit amber; disabled faces are flat grey; a power button glows green when on.
-// Exit status 1 when a file cannot be written.
+// sizes, as OUTPUT_FOLDER/hicolor/<N>x<N>/apps/quillmix.png. Our own design: a rounded slate face with a light glyph;
+// pressed faces are sunk, edged and lit amber; disabled faces are flat grey; a power button glows green when on. Exit
+// status 1 when a file cannot be written.
 #include <QDir>
 #include <QImage>
 #include <QLinearGradient>
@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kWidth = 96;
 constexpr int kHeight = 64;
-constexpr double kGlyphScale = 19.0;   // pixels per glyph unit
+constexpr double kGlyphScale = 19.0;  // pixels per glyph unit
 
 struct Palette {
     QColor top, bottom, edge, glyph;
@@ -28,9 +28,18 @@ struct Palette {
 Palette paletteFor(Face face, bool lit) {
     Palette p;
     switch (face) {
-        case Face::Normal: p = {QColor(0x46, 0x53, 0x66), QColor(0x23, 0x2b, 0x36), QColor(0x6a, 0x78, 0x8c), QColor(0xe8, 0xee, 0xf5)}; break;
-        case Face::Pressed: p = {QColor(0x1a, 0x20, 0x29), QColor(0x2c, 0x35, 0x42), QColor(0xf0, 0xa0, 0x30), QColor(0xff, 0xb3, 0x47)}; break;
-        case Face::Disabled: p = {QColor(0x5c, 0x60, 0x67), QColor(0x4b, 0x4f, 0x55), QColor(0x6e, 0x72, 0x79), QColor(0x8c, 0x91, 0x98)}; break;
+        case Face::Normal:
+            p = {QColor(0x46, 0x53, 0x66), QColor(0x23, 0x2b, 0x36), QColor(0x6a, 0x78, 0x8c),
+                 QColor(0xe8, 0xee, 0xf5)};
+            break;
+        case Face::Pressed:
+            p = {QColor(0x1a, 0x20, 0x29), QColor(0x2c, 0x35, 0x42), QColor(0xf0, 0xa0, 0x30),
+                 QColor(0xff, 0xb3, 0x47)};
+            break;
+        case Face::Disabled:
+            p = {QColor(0x5c, 0x60, 0x67), QColor(0x4b, 0x4f, 0x55), QColor(0x6e, 0x72, 0x79),
+                 QColor(0x8c, 0x91, 0x98)};
+            break;
     }
     if (lit) p.glyph = face == Face::Pressed ? QColor(0x4c, 0xc0, 0x5a) : QColor(0x72, 0xe8, 0x7e);
     return p;
@@ -51,7 +60,7 @@ void drawGlyph(QPainter& painter, const SkinImage& image, const Palette& p) {
     const double sink = image.face == Face::Pressed ? 1.0 : 0.0;
     painter.translate(kWidth / 2.0 + sink, kHeight / 2.0 + sink);
     painter.scale(kGlyphScale, kGlyphScale);
-    if (image.lit && image.face == Face::Normal) {   // a soft halo under a lit glyph
+    if (image.lit && image.face == Face::Normal) {  // a soft halo under a lit glyph
         QColor halo = p.glyph;
         halo.setAlpha(70);
         painter.setPen(QPen(halo, 0.42, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

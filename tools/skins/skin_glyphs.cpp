@@ -39,15 +39,23 @@ QPainterPath plus(double cx, double cy, double r) {
 
 // An arrow along the y axis pointing up (dir -1) or down (dir 1), centred on x = cx.
 QPainterPath verticalArrow(double cx, int dir) {
-    return polygon({{cx, dir * 0.7}, {cx + 0.5, dir * 0.1}, {cx + 0.18, dir * 0.1},
-                    {cx + 0.18, -dir * 0.65}, {cx - 0.18, -dir * 0.65}, {cx - 0.18, dir * 0.1},
+    return polygon({{cx, dir * 0.7},
+                    {cx + 0.5, dir * 0.1},
+                    {cx + 0.18, dir * 0.1},
+                    {cx + 0.18, -dir * 0.65},
+                    {cx - 0.18, -dir * 0.65},
+                    {cx - 0.18, dir * 0.1},
                     {cx - 0.5, dir * 0.1}});
 }
 
 // An arrow along the x axis pointing right (dir 1) or left (dir -1), on the line y = cy.
 QPainterPath horizontalArrow(double cy, int dir) {
-    return polygon({{dir * 0.8, cy}, {dir * 0.35, cy - 0.3}, {dir * 0.35, cy - 0.1},
-                    {-dir * 0.7, cy - 0.1}, {-dir * 0.7, cy + 0.1}, {dir * 0.35, cy + 0.1},
+    return polygon({{dir * 0.8, cy},
+                    {dir * 0.35, cy - 0.3},
+                    {dir * 0.35, cy - 0.1},
+                    {-dir * 0.7, cy - 0.1},
+                    {-dir * 0.7, cy + 0.1},
+                    {dir * 0.35, cy + 0.1},
                     {dir * 0.35, cy + 0.3}});
 }
 
@@ -108,7 +116,7 @@ Glyph save() {
 
 Glyph power() {
     Glyph g;
-    const QRectF ring(-0.62, -0.55, 1.24, 1.24);   // open at the top, round the bottom
+    const QRectF ring(-0.62, -0.55, 1.24, 1.24);  // open at the top, round the bottom
     g.stroke.arcMoveTo(ring, 120.0);
     g.stroke.arcTo(ring, 120.0, 300.0);
     g.stroke.moveTo(0.0, -0.75);

@@ -33,15 +33,15 @@ struct Track {
     int index = 0, deck = 0;
     double hz = 0;
     std::string path;
-    long frames = 0;        // decoded length
+    long frames = 0;  // decoded length
     long headQuiet = 0, tailQuiet = 0;
     double edgeCurvature = 0;  // largest |second difference| / peak, with silence either side
 };
 
 struct Timeline {
-    std::vector<std::pair<double, double>> tempo;     // (time, percent)
+    std::vector<std::pair<double, double>> tempo;      // (time, percent)
     std::vector<std::pair<double, double>> disturbed;  // intervals an action on the deck disturbs
-    std::vector<std::pair<double, int>> actions;      // (time, script line) of transport actions
+    std::vector<std::pair<double, int>> actions;       // (time, script line) of transport actions
     double tempoAt(double t) const {
         double v = 0;
         for (auto& [at, value] : tempo)
@@ -58,8 +58,9 @@ struct Timeline {
         std::pair<double, int> last{-1, 0};
         for (auto& a : actions)
             if (a.first <= t) last = a;
-        return last.second ? "last action line " + std::to_string(last.second) + " at " + std::to_string(last.first) + " s"
-                           : "no action before";
+        return last.second
+                   ? "last action line " + std::to_string(last.second) + " at " + std::to_string(last.first) + " s"
+                   : "no action before";
     }
 };
 
@@ -105,8 +106,10 @@ double largestCurvature(const std::vector<double>& x, size_t from, size_t to) {
 // The ffmpeg tool's decode of an m4a keeps the encoder's end padding (up to 20 ms) that the
 // declared length trims, and that the engine trims too.
 long declaredFrames(const std::string& path) {
-    const std::string command = "ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts,time_base "
-                                "-of default=noprint_wrappers=1:nokey=1 '" + path + "'";
+    const std::string command =
+        "ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts,time_base "
+        "-of default=noprint_wrappers=1:nokey=1 '" +
+        path + "'";
     FILE* pipe = popen(command.c_str(), "r");
     char text[256] = {};
     const size_t n = pipe ? std::fread(text, 1, sizeof text - 1, pipe) : 0;
@@ -174,8 +177,10 @@ Timeline readTimeline(const std::string& script, int deck) {
             tl.actions.push_back({t, number});
         }
         if (command == "ffwd" || command == "rwnd") {
-            if (arg == "on") heldSince[command] = t;
-            else tl.disturbed.push_back({heldSince[command] - 0.5, t + 1.5});
+            if (arg == "on")
+                heldSince[command] = t;
+            else
+                tl.disturbed.push_back({heldSince[command] - 0.5, t + 1.5});
             tl.actions.push_back({t, number});
         }
     }
@@ -183,7 +188,7 @@ Timeline readTimeline(const std::string& script, int deck) {
 }
 
 struct Run {
-    int label;  // track index, -1 unknown, -2 silent
+    int label;         // track index, -1 unknown, -2 silent
     long first, last;  // windows
 };
 
@@ -200,15 +205,19 @@ std::vector<Run> labelWindows(const std::vector<double>& x, const std::vector<Tr
             for (const Track& t : tracks)
                 if (t.deck == deck && std::fabs(nominal / t.hz - 1) < kMatch) label = t.index;
         }
-        if (!runs.empty() && runs.back().label == label) runs.back().last = w;
-        else runs.push_back({label, w, w});
+        if (!runs.empty() && runs.back().label == label)
+            runs.back().last = w;
+        else
+            runs.push_back({label, w, w});
     }
     // Keep runs of at least 4 windows (80 ms): a stable stretch of one track or of silence.
     std::vector<Run> stable;
     for (const Run& r : runs)
         if (r.last - r.first >= 3 || r.label == -2) {
-            if (!stable.empty() && stable.back().label == r.label) stable.back().last = r.last;
-            else stable.push_back(r);
+            if (!stable.empty() && stable.back().label == r.label)
+                stable.back().last = r.last;
+            else
+                stable.push_back(r);
         }
     return stable;
 }
@@ -232,7 +241,8 @@ double junction(const std::vector<double>& x, long a, long b, double periodFrom,
     return (lastFrom + firstTo) / 2;
 }
 
-void checkDeck(const std::vector<double>& x, const std::vector<Track>& tracks, int deck, const Timeline& tl, Figures& f) {
+void checkDeck(const std::vector<double>& x, const std::vector<Track>& tracks, int deck, const Timeline& tl,
+               Figures& f) {
     const auto runs = labelWindows(x, tracks, deck, tl);
     std::vector<int> order;
     for (const Track& t : tracks)
@@ -285,8 +295,8 @@ void checkDeck(const std::vector<double>& x, const std::vector<Track>& tracks, i
         f.worstQuietMs = std::max(f.worstQuietMs, longest * 1000 / kRate);
         f.worstQuietAllowedMs = std::max(f.worstQuietAllowedMs, allowed * 1000 / kRate);
         if (longest > allowed) {
-            std::printf("FAULT deck %c at %.3f s: t%02d -> t%02d silent for %.2f ms (allowed %.2f)\n", name, t, from.index,
-                        to.index, longest * 1000 / kRate, allowed * 1000 / kRate);
+            std::printf("FAULT deck %c at %.3f s: t%02d -> t%02d silent for %.2f ms (allowed %.2f)\n", name, t,
+                        from.index, to.index, longest * 1000 / kRate, allowed * 1000 / kRate);
             ++f.faults;
         }
         // Discontinuity: the sharpest bend against both ends meeting silence.

@@ -59,9 +59,7 @@ const QImage& skinImage(const QString& name) {
     return it.value();
 }
 
-QColor faceColor(const QWidget& control) {
-    return control.palette().color(QPalette::Button);
-}
+QColor faceColor(const QWidget& control) { return control.palette().color(QPalette::Button); }
 
 QColor colorFromBgr(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),

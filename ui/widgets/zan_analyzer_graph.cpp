@@ -94,9 +94,12 @@ void CZanAnalyzerGraph::paintEvent(QPaintEvent*) {
 // rectangle's last pixel column and row inside the area) when framed.
 void CZanAnalyzerGraph::paintDeck(QPainter& painter, int deck, double left, double areaWidth, bool framed) const {
     const DeckData& d = decks_[static_cast<std::size_t>(deck)];
-    if (type_ == Scope) paintScope(painter, d, left, areaWidth);
-    else if (type_ == Octave) paintOctave(painter, d, left, areaWidth);
-    else paintChart(painter, d, left, areaWidth);
+    if (type_ == Scope)
+        paintScope(painter, d, left, areaWidth);
+    else if (type_ == Octave)
+        paintOctave(painter, d, left, areaWidth);
+    else
+        paintChart(painter, d, left, areaWidth);
     if (!framed) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -117,7 +120,7 @@ void CZanAnalyzerGraph::paintScope(QPainter& painter, const DeckData& d, double 
 void CZanAnalyzerGraph::paintOctave(QPainter& painter, const DeckData& d, double left, double areaWidth) const {
     const double barWidth = areaWidth / kOctaveBands;
     const int h = height();
-    QLinearGradient gradient(0.0, 0.0, 0.0, h);   // silver at the top to the deck colour
+    QLinearGradient gradient(0.0, 0.0, 0.0, h);  // silver at the top to the deck colour
     gradient.setColorAt(0.0, QColor(192, 192, 192));
     gradient.setColorAt(1.0, d.color);
     painter.save();
@@ -128,7 +131,8 @@ void CZanAnalyzerGraph::paintOctave(QPainter& painter, const DeckData& d, double
         const double level = std::isfinite(d.octave[b]) ? d.octave[b] : 0.0;
         const int barHeight = std::clamp(static_cast<int>(h * level / kOctaveFullScale), 0, h);
         if (barHeight == 0) continue;
-        painter.drawRect(QRectF(left + static_cast<double>(b) * barWidth, h - barHeight, barWidth - 1.0, barHeight - 1.0));
+        painter.drawRect(
+            QRectF(left + static_cast<double>(b) * barWidth, h - barHeight, barWidth - 1.0, barHeight - 1.0));
     }
     painter.restore();
 }

@@ -33,15 +33,15 @@ public:
     static constexpr int kScopePoints = 100;
     static constexpr int kOctaveBands = 10;
     static constexpr int kChartLength = 50;
-    static constexpr double kOctaveFullScale = 96.33;   // dB that fills the height
+    static constexpr double kOctaveFullScale = 96.33;  // dB that fills the height
     using ScopeTrace = std::array<double, kScopePoints>;
     using OctaveLevels = std::array<double, kOctaveBands>;
     using ChartRing = std::array<float, kChartLength>;
 
     explicit CZanAnalyzerGraph(QWidget* parent = nullptr, int controlId = 0);
 
-    void setDeckMode(int mode);     // 0 .. 3; others ignored
-    void setGraphType(int type);    // 0 .. 2; others ignored
+    void setDeckMode(int mode);   // 0 .. 3; others ignored
+    void setGraphType(int type);  // 0 .. 2; others ignored
     int deckMode() const { return mode_; }
     int graphType() const { return type_; }
     void setDeckColors(std::uint32_t bgrA, std::uint32_t bgrB);

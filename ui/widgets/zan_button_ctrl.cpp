@@ -131,8 +131,7 @@ void CZanButtonCtrl::hideEvent(QHideEvent* event) {
 
 void CZanButtonCtrl::beginPress() {
     pressed_ = true;
-    if (const unsigned begin = pressMessages(kind_).first)
-        postIfSet(target_, begin, static_cast<WParam>(deckIndex_));
+    if (const unsigned begin = pressMessages(kind_).first) postIfSet(target_, begin, static_cast<WParam>(deckIndex_));
     update();
 }
 
@@ -140,8 +139,7 @@ void CZanButtonCtrl::beginPress() {
 void CZanButtonCtrl::endPress() {
     if (!pressed_) return;
     pressed_ = false;
-    if (const unsigned end = pressMessages(kind_).second)
-        postIfSet(target_, end, static_cast<WParam>(deckIndex_));
+    if (const unsigned end = pressMessages(kind_).second) postIfSet(target_, end, static_cast<WParam>(deckIndex_));
     update();
 }
 

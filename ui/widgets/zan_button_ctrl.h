@@ -24,8 +24,22 @@
 namespace quillmix {
 
 enum class ButtonKind {
-    None, Reverse, Rewind, FastForward, NextTrack, PlayPause, PreviousTrack, AddFile, AddFolder,
-    Delete, Save, DeckSwap, MoveUp, MoveDown, DeleteAll, Power
+    None,
+    Reverse,
+    Rewind,
+    FastForward,
+    NextTrack,
+    PlayPause,
+    PreviousTrack,
+    AddFile,
+    AddFolder,
+    Delete,
+    Save,
+    DeckSwap,
+    MoveUp,
+    MoveDown,
+    DeleteAll,
+    Power
 };
 
 class CZanButtonCtrl : public QAbstractButton {

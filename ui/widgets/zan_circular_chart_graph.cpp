@@ -93,8 +93,12 @@ void CZanCircularChartGraph::paintRing(QPainter& painter) const {
     const double cx = width() / 2.0, cy = h / 2.0;
     const AngleTable& t = angles();
     auto at = [&](double r, int j) { return QPointF(cx - r * t.cosine[j], cy + r * t.sine[j]); };
-    auto inner = [&](int entry) { return base + std::min(0.0, double(std::min(minimum_[entry], maximum_[entry]))) / scale; };
-    auto outer = [&](int entry) { return base + std::max(0.0, double(std::max(minimum_[entry], maximum_[entry]))) / scale; };
+    auto inner = [&](int entry) {
+        return base + std::min(0.0, double(std::min(minimum_[entry], maximum_[entry]))) / scale;
+    };
+    auto outer = [&](int entry) {
+        return base + std::max(0.0, double(std::max(minimum_[entry], maximum_[entry]))) / scale;
+    };
     // Aliased fills: neighbours meet without seams, and the ring costs half as much.
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -116,9 +120,7 @@ void CZanCircularChartGraph::mousePressEvent(QMouseEvent* event) {
     scratchTimer_.start(kScratchTickMs, this);
 }
 
-void CZanCircularChartGraph::mouseMoveEvent(QMouseEvent* event) {
-    lastPointer_ = event->position();
-}
+void CZanCircularChartGraph::mouseMoveEvent(QMouseEvent* event) { lastPointer_ = event->position(); }
 
 void CZanCircularChartGraph::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
@@ -126,8 +128,10 @@ void CZanCircularChartGraph::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CZanCircularChartGraph::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == scratchTimer_.timerId()) scratchTick();
-    else QWidget::timerEvent(event);
+    if (event->timerId() == scratchTimer_.timerId())
+        scratchTick();
+    else
+        QWidget::timerEvent(event);
 }
 
 void CZanCircularChartGraph::hideEvent(QHideEvent* event) {
@@ -144,7 +148,7 @@ void CZanCircularChartGraph::scratchTick() {
     const float a = pointerAngle(lastPointer_);
     float d = a - lastAngle_;
     lastAngle_ = a;
-    if (d < -kPi / 2 || d > kPi / 2) d = -d;   // the arctangent jumped across pi/2
+    if (d < -kPi / 2 || d > kPi / 2) d = -d;  // the arctangent jumped across pi/2
     if (d < 0.0f && !movingBackward_) {
         movingBackward_ = true;
         movingForward_ = false;

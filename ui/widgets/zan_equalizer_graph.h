@@ -20,7 +20,7 @@ public:
     static constexpr int kMaxBands = 5;
     static constexpr int kCurvePoints = 640;
     static constexpr double kTopDb = 20.0;
-    static constexpr double kFloorDb = -96.33;   // where a non-finite gain is drawn
+    static constexpr double kFloorDb = -96.33;  // where a non-finite gain is drawn
     using Curve = std::array<float, kCurvePoints>;
 
     explicit CZanEqualizerGraph(QWidget* parent = nullptr, int controlId = 0);

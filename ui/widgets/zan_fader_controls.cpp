@@ -157,7 +157,9 @@ void CZanLevelMeter::paintEvent(QPaintEvent*) {
     const double segment = height() / static_cast<double>(steps_);
     for (int i = 0; i < steps_; ++i) {
         const double fraction = (i + 1.0) / steps_;
-        QColor color = fraction <= 0.6 ? QColor(40, 210, 70) : fraction <= 0.9 ? QColor(240, 180, 30) : QColor(230, 40, 40);
+        QColor color = fraction <= 0.6   ? QColor(40, 210, 70)
+                       : fraction <= 0.9 ? QColor(240, 180, 30)
+                                         : QColor(230, 40, 40);
         if (i >= level_) color = color.darker(400);
         const QRectF cell(1.0, height() - (i + 1) * segment + 1.0, width() - 2.0, segment - 2.0);
         painter.fillRect(cell, color);

@@ -31,7 +31,7 @@ class CZanCrossFaderCtrl : public QSlider {
     Q_OBJECT
 public:
     static constexpr int kTimerIntervalMs = 50;
-    static constexpr int kSliderScale = 1000;   // slider units per fader unit
+    static constexpr int kSliderScale = 1000;  // slider units per fader unit
     // One cueing tick: the slider position and the cue mark in, the deck to start out.
     using CueingTick = std::function<std::optional<int>(int sliderPosition, double cueMark)>;
 
@@ -96,7 +96,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void setComponent(int index, int value);   // clamped to 0 .. 255
+    void setComponent(int index, int value);  // clamped to 0 .. 255
     std::array<int, 3> rgb_{};
 };
 

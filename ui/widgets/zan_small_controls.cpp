@@ -30,8 +30,7 @@ CZanSliderCtrl::CZanSliderCtrl(Qt::Orientation orientation, QWidget* parent, int
 }
 
 void CZanSliderCtrl::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        postIfSet(target_, UWM_POSITION_DRAG_BEGIN, static_cast<WParam>(deckIndex_));
+    if (event->button() == Qt::LeftButton) postIfSet(target_, UWM_POSITION_DRAG_BEGIN, static_cast<WParam>(deckIndex_));
     QSlider::mousePressEvent(event);
 }
 
@@ -66,8 +65,7 @@ void CZanTrackNameIndicator::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), faceColor(*this));
     painter.setPen(Qt::black);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     text_.mid(offset_, kVisibleCharacters));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text_.mid(offset_, kVisibleCharacters));
 }
 
 // ---- CZanNeedle ----

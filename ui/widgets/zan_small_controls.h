@@ -19,8 +19,7 @@ namespace quillmix {
 class CZanSliderCtrl : public QSlider {
     Q_OBJECT
 public:
-    explicit CZanSliderCtrl(Qt::Orientation orientation = Qt::Horizontal, QWidget* parent = nullptr,
-                            int controlId = 0);
+    explicit CZanSliderCtrl(Qt::Orientation orientation = Qt::Horizontal, QWidget* parent = nullptr, int controlId = 0);
 
     void setDeckIndex(int deck) { deckIndex_ = deck; }
     int deckIndex() const { return deckIndex_; }
