@@ -3,6 +3,8 @@
 // and dies under a playing stream.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -34,7 +36,7 @@ std::string findJackd() {
 
 class JackDummyServer {
 public:
-    JackDummyServer(const std::string& jackd, const std::string& name) {
+    JackDummyServer(const std::string& jackd, const std::string& name) : name_(name) {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -46,7 +48,14 @@ public:
         if (posix_spawn(&pid_, jackd.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
-    ~JackDummyServer() { stop(SIGTERM); }
+    ~JackDummyServer() {
+        stop(SIGTERM);
+        // A killed server leaves its shared memory behind, and the slots for servers are
+        // few: clear what this one left, so that later runs find room.
+        std::error_code error;
+        for (const auto& e : std::filesystem::directory_iterator("/dev/shm", error))
+            if (e.path().filename().string().find(name_) != std::string::npos) std::filesystem::remove(e.path(), error);
+    }
     // Ends the server; SIGKILL stands for a crash, with no word to its clients.
     void stop(int signal) {
         if (pid_ <= 0) return;
@@ -58,13 +67,15 @@ public:
     bool started() const { return pid_ > 0; }
 
 private:
+    std::string name_;
     pid_t pid_ = -1;
 };
 
 // The JACK device's identifier once PortAudio sees the server; each try initialises afresh.
 std::string waitForJackDevice(std::unique_ptr<SoundSystem>& system) {
     std::string id;
-    for (auto deadline = std::chrono::steady_clock::now() + 10s; id.empty() && std::chrono::steady_clock::now() < deadline;) {
+    for (auto deadline = std::chrono::steady_clock::now() + 10s;
+         id.empty() && std::chrono::steady_clock::now() < deadline;) {
         system.reset();
         system = std::make_unique<SoundSystem>();
         for (const auto& d : system->enumerate())
