@@ -161,13 +161,19 @@ TEST(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
     ASSERT_TRUE(dialog.OnInitDialog());
     Event done = Event::create(Event::Reset::manual, false);
     bool mixerAliveAtEndOfWait = false;
-    QTimer::singleShot(10, [&] { postMessage(dialog.handle(), WM_CLOSE); });
-    QTimer::singleShot(80, [&] {
+    postMessage(dialog.handle(), WM_CLOSE);  // handled inside the wait below
+    QTimer watch;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!dialog.closePending() && dialog.mixer() && std::chrono::steady_clock::now() < giveUp) return;
+        watch.stop();
         mixerAliveAtEndOfWait = dialog.mixer() != nullptr && dialog.closePending();
         done.set();
     });
+    watch.start(5);
     pumpingWait(done);
     EXPECT_TRUE(mixerAliveAtEndOfWait);
-    for (int i = 0; i < 200 && dialog.mixer(); ++i) letWindowThreadRun(1);
+    const auto closeBy = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (dialog.mixer() && std::chrono::steady_clock::now() < closeBy) letWindowThreadRun(1);
     EXPECT_EQ(dialog.mixer(), nullptr);
 }
