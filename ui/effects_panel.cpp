@@ -105,6 +105,8 @@ void EffectsPanel::publish(int index) {
     postMessage(mainDialogWindow, UWM_SHOW_EFFECT_PARAMETER_VALUE, static_cast<WParam>(deck_), index);
 }
 
+void EffectsPanel::switchOff() { powerButton_->setChecked(false); }
+
 // The caption names what a click does next: "Off" while on, "On" while off.
 void EffectsPanel::onPowerToggled(bool on) {
     on_ = on;

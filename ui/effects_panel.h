@@ -40,6 +40,8 @@ public:
     // The effect chosen in the list ("No Effect" at start).
     std::string GetEffectName() const;
     bool isOn() const { return on_; }
+    // Turns the effect off as its button would (the options' OK does).
+    void switchOff();
 
     struct ParameterRange {
         bool enabled = false;

@@ -103,6 +103,8 @@ void EqualizerPanel::SetBandGain(int band, float factor) {
     copyCurveToGraph(band);
 }
 
+void EqualizerPanel::switchOff() { powerButton_->setChecked(false); }
+
 // The caption names what a click does next: "Off" while on, "On" while off.
 void EqualizerPanel::onPowerToggled(bool on) {
     on_ = on;

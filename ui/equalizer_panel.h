@@ -42,6 +42,9 @@ public:
     // Band `band`'s gain factor (0.85 .. 1.15) into the bank, the outputs and the graph.
     void SetBandGain(int band, float factor);
     bool isOn() const { return on_; }
+    // Turns the equaliser off as its button would (the options' OK does, before the outputs
+    // reopen without chains).
+    void switchOff();
 
     CZanEqualizerGraph* graph() const { return graph_; }
 

@@ -83,15 +83,20 @@ void MixerPanel::setOptionsServices(CZanSoundDeviceLists* lists, SettingsStore* 
     soundSystem_ = system;
 }
 
-// "Show": after OK both decks unload (their buffers belong to the old outputs), the outputs
-// reopen on the chosen devices, and what shows the deck colours is redrawn. Cancel changes
+// "Show": after OK both decks unload (their buffers belong to the old outputs), their
+// equalisers and effects switch off, the outputs reopen on the chosen devices, and what
+// shows the deck colours is redrawn. Cancel changes
 // nothing.
 void MixerPanel::onOptions() {
     if (!soundDevices_ || !soundSystem_) return;
     OptionsDialog dialog(this, *soundDevices_, *soundSystem_, settings_);
     if (!runOptionsDialog || !runOptionsDialog(dialog)) return;
     *soundDevices_ = dialog.lists();
-    for (int d = 0; d < kDeckCount; ++d) mixer_.deck(d)->Unload();
+    for (int d = 0; d < kDeckCount; ++d) {
+        mixer_.deck(d)->Unload();
+        equalizers_[d]->switchOff();
+        effects_[d]->switchOff();
+    }
     const CZanSoundDeviceLists& lists = *soundDevices_;
     mixer_.engine().OpenOutputs(lists.GetMainDeviceGuid(), lists.mainDeviceText, lists.GetMonitorDeviceGuid(),
                                 lists.monitorDeviceText);

@@ -3,6 +3,8 @@
 // driven through its controls.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -26,6 +28,8 @@
 #include "support/temp_dir.h"
 #include "ui/analyzer_panel.h"
 #include "ui/deck_panel.h"
+#include "ui/effects_panel.h"
+#include "ui/equalizer_panel.h"
 #include "ui/fake_dialogs.h"
 #include "ui/mixer_panel.h"
 #include "ui/options_dialog.h"
@@ -233,13 +237,19 @@ TEST_F(MixerPanelTest, OptionsCancelChangesNothingAndOkStoresReopensAndUnloads) 
     EXPECT_EQ(mix().mainOutput.output.get(), outputBefore);
     EXPECT_TRUE(mixer->deck(0)->IsLoaded());
 
-    // OK with nothing changed still unloads both decks and reopens the outputs.
+    // OK with nothing changed still unloads both decks, switches their equalisers and
+    // effects off and reopens the outputs.
+    panel->equalizer(0)->findChild<QAbstractButton*>("1101")->setChecked(true);
+    panel->effects(1)->findChild<QAbstractButton*>("1094")->setChecked(true);
+    ASSERT_TRUE(panel->equalizer(0)->isOn() && panel->effects(1)->isOn());
     panel->runOptionsDialog = [](OptionsDialog& dialog) {
         dialog.accept();
         return dialog.result() == QDialog::Accepted;
     };
     control<QPushButton>(1101)->click();
     for (int d = 0; d < 2; ++d) EXPECT_FALSE(mixer->deck(d)->IsLoaded()) << d;
+    EXPECT_FALSE(panel->equalizer(0)->isOn());
+    EXPECT_FALSE(panel->effects(1)->isOn());
     EXPECT_NE(mix().mainOutput.output.get(), outputBefore);
 
     panel->runOptionsDialog = [&](OptionsDialog& dialog) {
