@@ -42,6 +42,10 @@ struct StreamState {
     std::unique_ptr<StreamWatchdog> watchdog;
     std::atomic<bool> closing{false};
     std::atomic<std::uint64_t> underflows{0};  // callbacks that reported an output underflow
+    // Bumped with release at the end of every callback (and of the finished callback) and
+    // read with acquire before the state is freed: the library's own "last callback has returned" is invisible to
+    // ThreadSanitizer, this order is not.
+    std::atomic<std::uint64_t> callbacksDone{0};
 };
 
 // The audio thread may be one the library started long before this stream's mixer was
@@ -131,6 +135,7 @@ int renderCallback(const void*, void* output, unsigned long frames, const PaStre
     // caught by the watchdog, one whose thread ends by the finished callback.
     if (flags & paOutputUnderflow) state->underflows.fetch_add(1, std::memory_order_relaxed);
     state->mixer.render(static_cast<std::int16_t*>(output), static_cast<int>(frames));
+    state->callbacksDone.fetch_add(1, std::memory_order_release);
     return paContinue;
 }
 
@@ -139,6 +144,7 @@ int renderCallback(const void*, void* output, unsigned long frames, const PaStre
 void streamFinished(void* userData) {
     auto* state = static_cast<StreamState*>(userData);
     if (!state->closing.load(std::memory_order_acquire)) state->watchdog->noteFinished();
+    state->callbacksDone.fetch_add(1, std::memory_order_release);
 }
 
 bool portAudioSupports(const SoundDeviceInfo& info, const SoundStreamConfig& config) {
@@ -164,7 +170,6 @@ bool openStream(SoundDevice& device, const SoundStreamConfig& config) {
     if (index == paNoDevice || config.channels > Pa_GetDeviceInfo(index)->maxOutputChannels) return false;
     const PaStreamParameters p = outputParameters(index, config.channels);
     auto state = std::make_unique<StreamState>(device);
-    mixersReady.fetch_add(1, std::memory_order_release);
     if (Pa_OpenStream(&state->stream, nullptr, &p, config.sampleRate, static_cast<unsigned long>(config.periodFrames),
                       paClipOff, renderCallback, state.get()) != paNoError)
         return false;
@@ -174,6 +179,8 @@ bool openStream(SoundDevice& device, const SoundStreamConfig& config) {
         PaAlsa_EnableRealtimeScheduling(state->stream, 1);
     state->watchdog = std::make_unique<StreamWatchdog>(device);
     Pa_SetStreamFinishedCallback(state->stream, streamFinished);
+    // Release: the callback's acquire sees the whole state, watchdog included.
+    mixersReady.fetch_add(1, std::memory_order_release);
     if (Pa_StartStream(state->stream) != paNoError) {
         state->closing.store(true, std::memory_order_release);
         state->watchdog->stop();
@@ -213,6 +220,7 @@ bool portAudioClose(SoundDevice& device) {
         return false;
     }
     closer.join();
+    state->callbacksDone.load(std::memory_order_acquire);
     delete state;
     portAudioRelease();
     return true;
