@@ -1,5 +1,4 @@
-// The deck effect chain, the band layout behind the sound output's effect operations, and
-// the equaliser panel's slider and caption arithmetic.
+// The deck effect chain and the band layout behind the sound output's effect operations.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +9,6 @@
 #include "dsp/deck_effect_state.h"
 #include "dsp/effect_distortion.h"
 #include "dsp/effect_parametric_eq.h"
-#include "dsp/equalizer_band_mapping.h"
 #include "support/effect_signals.h"
 
 using namespace quillmix;
@@ -73,19 +71,6 @@ TEST(DeckEffectChainTest, BandsRunBeforeTheEffect) {
     eq.process(eqFirst.data(), 8820);
     distortion.process(eqFirst.data(), 8820);
     for (std::size_t i = 0; i < input.size(); ++i) ASSERT_NEAR(viaChain[i], eqFirst[i], 1e-6f) << i;
-}
-
-TEST(EqualizerBandMappingTest, SliderGivesFactorAndDecibelsAndCaptionsRound) {
-    EXPECT_FLOAT_EQ(bandGainFactorFromSlider(850), 1.15f);
-    EXPECT_FLOAT_EQ(bandGainFactorFromSlider(1150), 0.85f);
-    EXPECT_FLOAT_EQ(bandGainDbFromSlider(999), 0.1f);
-    EXPECT_FLOAT_EQ(bandGainDbFromSlider(700), 15.0f) << "beyond the travel";
-    for (int p = 850; p <= 1150; p += 7)
-        EXPECT_NEAR(equalizerBandGainDb(bandGainFactorFromSlider(p)), bandGainDbFromSlider(p), 1e-3) << p;
-    const auto two = bandCentreTexts(2, {374.6, 12000.0, 1.0, 2.0, 3.0});
-    EXPECT_EQ(two[0], "375 Hz");
-    EXPECT_EQ(two[1], "12000 Hz");
-    EXPECT_EQ(two[2], "");
 }
 
 TEST(DeckEffectChainThreadTest, WindowThreadChangesWhileTheAudioThreadProcesses) {

@@ -21,8 +21,6 @@ constexpr int kSoakSeconds = 2;
 constexpr int kSoakSeconds = 10;
 #endif
 
-const EffectDescription& descriptionOf(EffectKind kind) { return describeEffect(kind); }
-
 std::vector<EffectKind> allEffects() {
     std::vector<EffectKind> kinds;
     for (const auto& d : effectDescriptions())
@@ -40,7 +38,7 @@ double outputBound(EffectKind kind, float firstParameter) {
 TEST(EffectStabilityTest, RangeEndsStayFiniteAndBoundedOnTenSecondsOfNoise) {
     const StereoBuffer noise = stereoNoise(kSoakSeconds * 44100, 11, 1.0f);
     for (EffectKind kind : allEffects()) {
-        const EffectDescription& d = descriptionOf(kind);
+        const EffectDescription& d = describeEffect(kind);
         for (int corner = 0; corner < 4; ++corner) {
             const float first = corner & 1 ? d.parameters[0].maximum : d.parameters[0].minimum;
             const float second = corner & 2 ? d.parameters[1].maximum : d.parameters[1].minimum;
@@ -74,7 +72,7 @@ TEST(EffectStabilityTest, OtherDeviceRatesAndChangesWhileRunningStayBounded) {
     for (double rate : {8000.0, 22050.0, 96000.0}) {
         const int frames = static_cast<int>(rate);
         for (EffectKind kind : allEffects()) {
-            const EffectDescription& d = descriptionOf(kind);
+            const EffectDescription& d = describeEffect(kind);
             auto effect = makeEffectProcessor(kind);
             effect->prepare(rate);
             StereoBuffer signal = stereoNoise(frames, 5, 1.0f);
@@ -131,17 +129,4 @@ TEST(EffectStabilityTest, OutputDoesNotDependOnTheBlockSize) {
             EXPECT_LT(worst, 1e-5) << describeEffect(kind).name << " in blocks of " << blockFrames;
         }
     }
-}
-
-TEST(EffectStabilityTest, SixteenBitConvenienceMatchesFloatAndSaturates) {
-    auto echo = makeEffectProcessor(EffectKind::Echo);
-    echo->setParameter(1, 1.0f);
-    echo->prepare(44100.0);
-    std::vector<std::int16_t> samples(2 * 1000, 0);
-    samples[0] = 32767;  // the first repeat, 0.5 of it, adds onto the next samples
-    for (int i = 0; i < 200; ++i) samples[2 * i + 1] = -30000;
-    processInt16(*echo, samples.data(), 1000);
-    EXPECT_EQ(samples[0], 32767);
-    EXPECT_EQ(samples[2 * 44], 16384) << "0.5 x 32767 at the 1 ms delay, rounded";
-    EXPECT_EQ(samples[2 * 100 + 1], -32768) << "-30000 plus half of it saturates";
 }
