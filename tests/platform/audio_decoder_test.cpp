@@ -1,11 +1,17 @@
-// The FFmpeg decoder layer: formats, lengths, titles, sample-accurate seeking, bad input.
+// The FFmpeg decoder layer: formats, lengths, titles, sample-accurate seeking through the
+// containers' indexes, bad input and files that are not what their names say.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <map>
+#include <future>
 #include <random>
 
 #include "platform/audio_decoder.h"
@@ -14,6 +20,7 @@
 
 using namespace quillmix;
 using namespace quillmix::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -40,6 +47,22 @@ int maxDifference(const std::uint8_t* a, const std::uint8_t* b, int samples) {
         worst = std::max(worst, std::abs(x - y));
     }
     return worst;
+}
+
+// A canonical 16-bit stereo WAV whose header claims `rate`, over `frames` frames of a tone.
+void writeWavClaimingRate(const std::filesystem::path& file, std::uint32_t rate, int frames) {
+    sourcesWriteWav16(file, sourcesSignal(frames, 2, 5), 2, 44100);
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    const std::uint32_t byteRate = rate * 4;
+    f.seekp(24);
+    f.write(reinterpret_cast<const char*>(&rate), 4);
+    f.write(reinterpret_cast<const char*>(&byteRate), 4);
+}
+
+long peakResidentKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 // One stereo 44.1 kHz fixture per format, each with a title tag, shared by the suite.
@@ -299,25 +322,12 @@ TEST(AudioDecoderTest, FloatNansAndInfinitiesAreTamed) {
     const std::vector<float> samples = {NAN, NAN, INFINITY, -INFINITY, 0.5f, -0.5f, NAN, 0.25f};
     std::vector<float> body;
     for (int i = 0; i < 4410; ++i) body.insert(body.end(), samples.begin(), samples.end());
-    const auto dataBytes = static_cast<std::uint32_t>(body.size() * sizeof(float));
-    std::string header = "RIFF____WAVEfmt ";
-    auto put32 = [&header](std::uint32_t v) { header.append(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&header](std::uint16_t v) { header.append(reinterpret_cast<const char*>(&v), 2); };
-    put32(16);
-    put16(3);
-    put16(2);
-    put32(44100);
-    put32(44100 * 8);
-    put16(8);
-    put16(32);
-    header += "data";
-    put32(dataBytes);
-    const std::uint32_t riff = static_cast<std::uint32_t>(header.size()) - 8 + dataBytes;
-    std::memcpy(header.data() + 4, &riff, 4);
-    {
-        std::ofstream out(dir.file("f.wav"), std::ios::binary);
-        out << header;
-        out.write(reinterpret_cast<const char*>(body.data()), dataBytes);
+    {  // A 16-bit WAV of the same byte count, made a float one: format 3, stereo, 8-byte frames.
+        sourcesWriteWav16(dir.file("f.wav"), std::vector<std::int16_t>(2 * body.size()), 2, 44100);
+        const std::uint16_t format[8] = {3, 2, 44100, 0, 44100 * 8 % 65536, 44100 * 8 / 65536, 8, 32};
+        std::fstream out(dir.file("f.wav"), std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(20).write(reinterpret_cast<const char*>(format), sizeof format);
+        out.seekp(44).write(reinterpret_cast<const char*>(body.data()), static_cast<std::streamsize>(4 * body.size()));
     }
     AudioDecoder decoder;
     ASSERT_EQ(decoder.open(dir.file("f.wav").string()), kStatusOk);
@@ -331,4 +341,75 @@ TEST(AudioDecoderTest, FloatNansAndInfinitiesAreTamed) {
     EXPECT_EQ(s[3], -32768);
     EXPECT_NEAR(s[4], 16384, 1);
     EXPECT_EQ(s[6], 0);
+}
+
+// Seeking in a long Opus track goes through the container's index instead of decoding
+// everything before the target: in Ogg, and in Matroska, whose clock counts milliseconds.
+TEST(DecoderSeekIndexTest, LongOpusSeeksThroughTheIndex) {
+    TempDir dir;
+    for (const char* name : {"long.mka", "long.opus"}) {
+        const auto file = dir.file(name);
+        const std::string command =
+            "ffmpeg -nostdin -loglevel error -y -f lavfi -i sine=frequency=440:duration=240 "
+            "-ac 1 -c:a libopus -b:a 16k " +
+            sourcesQuote(file);
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        AudioDecoder decoder;
+        ASSERT_EQ(decoder.open(file.string()), kStatusOk);
+        // 240 s of 20 ms packets: 12000 in all, 10800 before the target.
+        for (int repeat = 0; repeat < 2; ++repeat) {  // the second seek starts from a used demuxer
+            ASSERT_EQ(decoder.seekToSeconds(216.0 - repeat * 100), kStatusOk);
+            std::vector<std::uint8_t> block(4410 * 2);
+            int got = 0;
+            EXPECT_EQ(decoder.readBlock(block.data(), static_cast<int>(block.size()), got), kStatusOk);
+            EXPECT_GT(decoder.packetsReadSinceSeek(), 0);
+            EXPECT_LT(decoder.packetsReadSinceSeek(), 1000) << name << ": the seek decoded from the start";
+        }
+    }
+}
+
+// A play list dressed as an MP3 that leads to a FIFO, and WAV headers with absurd rates:
+// opening fails promptly, with bounded memory.
+TEST(HostileStreamTest, PlayListNamedMp3WhoseSegmentIsAFifoFailsPromptly) {
+    TempDir dir;
+    const auto fifo = dir.file("segment.ts");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(dir.file("list.mp3")) << "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:10\n"
+                                           "#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:10.0,\nsegment.ts\n#EXT-X-ENDLIST\n";
+    std::ofstream(dir.file("list.m4a")) << "ffconcat version 1.0\nfile segment.ts\n";
+    for (const char* name : {"list.mp3", "list.m4a"}) {
+        const std::string path = dir.file(name).string();
+        auto opened = std::async(std::launch::async, [path] { return AudioDecoder().open(path); });
+        const bool prompt = opened.wait_for(3s) == std::future_status::ready;
+        if (!prompt) {  // a writer end lets a reader stuck on the FIFO go, so the test can end
+            const int writer = ::open(fifo.c_str(), O_WRONLY);
+            if (writer >= 0) ::close(writer);
+        }
+        EXPECT_TRUE(prompt) << name << " blocked on the FIFO behind it";
+        EXPECT_NE(opened.get(), kStatusOk) << name;
+    }
+}
+
+TEST(HostileStreamTest, WavRatesOutsideTheplayableRangeDoNotLoadAndMemoryStaysBounded) {
+    TempDir dir;
+    const long before = peakResidentKb();
+    for (std::uint32_t rate : {1u, 999u, 768001u, 4000000000u}) {
+        const auto file = dir.file("rate" + std::to_string(rate) + ".wav");
+        writeWavClaimingRate(file, rate, 1000);
+        AudioDecoder decoder;
+        EXPECT_NE(decoder.open(file.string()), kStatusOk) << rate;
+        EXPECT_FALSE(decoder.isOpen()) << rate;
+        std::vector<std::uint8_t> block(11760);
+        int got = 0;
+        for (int i = 0; i < 10 && decoder.readBlock(block.data(), 11760, got) == kStatusOk; ++i) {}
+    }
+    // The range's ends still play, at 44100 Hz: a second of 1000 Hz is 44100 frames.
+    for (std::uint32_t rate : {1000u, 768000u}) {
+        const auto file = dir.file("edge" + std::to_string(rate) + ".wav");
+        writeWavClaimingRate(file, rate, static_cast<int>(rate));
+        AudioDecoder decoder;
+        ASSERT_EQ(decoder.open(file.string()), kStatusOk) << rate;
+        EXPECT_NEAR(decoder.durationSeconds(), 1.0, 0.01) << rate;
+    }
+    EXPECT_LT(peakResidentKb() - before, 64 * 1024) << "kB more at peak";
 }
