@@ -2,26 +2,14 @@
 // quiet probing of the ALSA and JACK libraries.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <fstream>
 #include <set>
 
 #include "sound/sound_system.h"
-#include "support/temp_dir.h"
 
 using namespace quillmix;
 
 TEST(SoundSystemTest, ProbingEveryDeviceSaysNothingOnStderrAndIdsAreUnique) {
-    test::TempDir dir;
-    const std::string captured = dir.file("stderr.txt").string();
-    std::fflush(stderr);
-    const int saved = dup(STDERR_FILENO);
-    const int file = ::open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ASSERT_GE(file, 0);
-    dup2(file, STDERR_FILENO);
-    ::close(file);
+    testing::internal::CaptureStderr();
     std::vector<SoundDeviceInfo> devices;
     {
         SoundSystem system;
@@ -31,11 +19,7 @@ TEST(SoundSystemTest, ProbingEveryDeviceSaysNothingOnStderrAndIdsAreUnique) {
             system.canOpenFourChannels(d.id);
         }
     }
-    std::fflush(stderr);
-    dup2(saved, STDERR_FILENO);
-    ::close(saved);
-    std::ifstream in(captured);
-    const std::string chatter((std::istreambuf_iterator<char>(in)), {});
+    const std::string chatter = testing::internal::GetCapturedStderr();
     EXPECT_EQ(chatter, "");
     ASSERT_FALSE(devices.empty());  // with no card at all, the recorder
     std::set<std::string> ids;
