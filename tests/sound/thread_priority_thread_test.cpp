@@ -4,10 +4,12 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include "platform/thread_priority.h"
@@ -18,16 +20,17 @@ using namespace std::chrono_literals;
 
 namespace {
 
-KernelThreadId threadNamed(const std::string& wanted) {
-    KernelThreadId found = 0;
+// Every thread of the process, by kernel id, with its name.
+std::map<KernelThreadId, std::string> threadsByName() {
+    std::map<KernelThreadId, std::string> threads;
     DIR* tasks = opendir("/proc/self/task");
     while (const dirent* entry = tasks ? readdir(tasks) : nullptr) {
         std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
         std::string name;
-        if (std::getline(comm, name) && name == wanted) found = std::atoi(entry->d_name);
+        if (std::atoi(entry->d_name) > 0 && std::getline(comm, name)) threads[std::atoi(entry->d_name)] = name;
     }
     if (tasks) closedir(tasks);
-    return found;
+    return threads;
 }
 
 }  // namespace
@@ -51,26 +54,21 @@ TEST(ThreadPriorityThreadTest, RecorderClockOutranksEveryOtherThread) {
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while ((device->mixer().framesRendered() == 0 || ready.load() < 5) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
-    const KernelThreadId audio = threadNamed("qm-audio");
-    ASSERT_NE(audio, 0) << "no audio thread";
+    const auto threads = threadsByName();
+    const auto audio = std::find_if(threads.begin(), threads.end(), [](auto& t) { return t.second == "qm-audio"; });
+    ASSERT_NE(audio, threads.end()) << "no audio thread";
     const std::string table = describeThreadPriorities();
     std::printf("%s", table.c_str());
 
-    const int audioRank = schedulingRank(audio);
-    DIR* tasks = opendir("/proc/self/task");
-    while (const dirent* entry = tasks ? readdir(tasks) : nullptr) {
-        const int tid = std::atoi(entry->d_name);
-        if (tid <= 0 || tid == audio) continue;
-        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
-        std::string name;
-        if (std::getline(comm, name) && name == "qm-audio") continue;  // another device's: a peer
+    const int audioRank = schedulingRank(audio->first);
+    for (const auto& [tid, name] : threads) {
+        if (name == "qm-audio") continue;  // itself, or another device's: a peer
         // Where the system grants no priority at all, every thread runs alike.
         if (audioRank > 0)
             EXPECT_LT(schedulingRank(tid), audioRank) << "thread " << tid << "\n" << table;
         else
             EXPECT_LE(schedulingRank(tid), audioRank) << "thread " << tid << "\n" << table;
     }
-    if (tasks) closedir(tasks);
     done = true;
     for (auto& w : workers) w.join();
     device.reset();
