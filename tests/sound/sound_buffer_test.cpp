@@ -1,15 +1,24 @@
-// Sound buffers on the hand-stepped device: what comes out, sample by sample where exact.
+// Sound buffers on the hand-stepped device: what comes out, sample by sample where exact;
+// the position notifications as a play-notify thread sees them; and a render that never
+// finishes (an audio thread stuck or gone mid-render).
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <memory>
+#include <thread>
 
 #include "sound/sound_device.h"
 #include "support/sound_signals.h"
 
 using namespace quillmix;
 using namespace quillmix::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -22,6 +31,13 @@ std::unique_ptr<SoundBuffer> filledBuffer(SoundDevice& device, const std::vector
     auto buffer = device.createBuffer({frequency, mask});
     buffer->write(0, samples.data(), static_cast<int>(samples.size()));
     return buffer;
+}
+
+// A notification at the last byte of each of the ring's 120 chunks.
+std::vector<int> chunkEnds() {
+    std::vector<int> offsets;
+    for (int i = 0; i < 120; ++i) offsets.push_back(i * 11760 + 11759);
+    return offsets;
 }
 
 // Renders `frames` frames in steps of `block` and concatenates them.
@@ -50,6 +66,32 @@ private:
     float gain_;
     int* destroyed_;
 };
+
+// Holds the render inside the buffer's effect chain until released.
+class HoldingChain : public AudioEffectChain {
+public:
+    HoldingChain(std::atomic<bool>& entered, std::atomic<bool>& release, std::atomic<int>& destroyed)
+        : entered_(entered), release_(release), destroyed_(destroyed) {}
+    ~HoldingChain() override { ++destroyed_; }
+    void process(float*, int) noexcept override {
+        entered_ = true;
+        while (!release_) std::this_thread::sleep_for(1ms);
+    }
+    void reset() noexcept override {}
+
+private:
+    std::atomic<bool>& entered_;
+    std::atomic<bool>& release_;
+    std::atomic<int>& destroyed_;
+};
+
+// Both sides on cores of their own, so the woken side really watches while the other works.
+bool pinTo(std::thread::native_handle_type thread, int cpu) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    return pthread_setaffinity_np(thread, sizeof set, &set) == 0;
+}
 
 }  // namespace
 
@@ -170,9 +212,7 @@ TEST(SoundBufferTest, NotificationsFireOncePerChunkBoundaryAtTheOffsets) {
     auto device = steppedDevice(2, 128);
     auto buffer = filledBuffer(*device, {});
     Event event = Event::create(Event::Reset::manual, false);
-    std::vector<int> offsets;
-    for (int i = 0; i < 120; ++i) offsets.push_back(i * 11760 + 11759);
-    ASSERT_EQ(buffer->setNotificationPositions(event, offsets), kSoundOk);
+    ASSERT_EQ(buffer->setNotificationPositions(event, chunkEnds()), kSoundOk);
     buffer->play();
     stepSoundDevice(*device, 2939);
     EXPECT_FALSE(event.isSet());
@@ -327,6 +367,71 @@ TEST(SoundBufferTest, CommandsPilingUpOnAnUnsteppedDeviceFailInsteadOfHanging) {
     EXPECT_EQ(buffer->playCursor(), 4 * 255);  // the last accepted seek
     stepSoundDevice(*device, 1);
     EXPECT_EQ(buffer->setPlayCursor(8), kSoundOk);
+}
+
+// The woken side always finds the announced chunk's end in the cursor.
+TEST(NotificationOrderThreadTest, WokenSideAlwaysSeesTheAnnouncedChunkInTheCursor) {
+    auto device = steppedDevice();
+    auto buffer = filledBuffer(*device, {});
+    Event event = Event::create(Event::Reset::manual, false);
+    ASSERT_EQ(buffer->setNotificationPositions(event, chunkEnds()), kSoundOk);
+    buffer->play();
+
+    // The stepping thread plays the audio thread: one chunk per round, then it waits for the
+    // woken side. The woken side spins on the event, so it looks at the cursor the moment
+    // the event is set, before anything the audio thread does after setting it.
+    constexpr int kRounds = 400;
+    std::atomic<int> acknowledged{0};
+    std::thread audio([&] {
+        for (int round = 0; round < kRounds; ++round) {
+            stepSoundDevice(*device, 2940);
+            while (acknowledged.load(std::memory_order_acquire) <= round) std::this_thread::yield();
+        }
+    });
+    if (std::thread::hardware_concurrency() >= 2) {
+        pinTo(audio.native_handle(), 0);
+        pinTo(pthread_self(), 1);
+    }
+    int stale = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        while (!event.isSet()) {}
+        const int announcedEnd = ((round + 1) % 120) * 11760;
+        if (buffer->playCursor() != announcedEnd) ++stale;
+        event.reset();
+        acknowledged.store(round + 1, std::memory_order_release);
+    }
+    audio.join();
+    cpu_set_t all;
+    CPU_ZERO(&all);
+    for (unsigned cpu = 0; cpu < std::thread::hardware_concurrency(); ++cpu) CPU_SET(cpu, &all);
+    pthread_setaffinity_np(pthread_self(), sizeof all, &all);
+    EXPECT_EQ(stale, 0) << "of " << kRounds << " wake-ups read the cursor of the chunk before";
+}
+
+// Nothing a stuck render reads is freed under it, and nothing on the window thread waits for
+// it without a bound.
+TEST(DeviceLossThreadTest, BufferDeletedUnderAStuckRenderIsParkedNotFreed) {
+    auto device = steppedDevice();
+    std::atomic<bool> entered{false}, release{false};
+    std::atomic<int> destroyed{0};
+    auto buffer = filledBuffer(*device, std::vector<std::int16_t>(2 * 2940, 1000));
+    buffer->swapEffectChain(std::make_unique<HoldingChain>(entered, release, destroyed));
+    buffer->play();
+    std::thread audio([&] { stepSoundDevice(*device, 256); });
+    while (!entered) std::this_thread::sleep_for(1ms);
+
+    device->markLost();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(device->mixer().waitUntilQuiescent());
+    buffer.reset();  // the render still holds it
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_EQ(destroyed, 0) << "the chain the render runs was freed under it";
+
+    release = true;  // the render finishes, reading the buffer it was given
+    audio.join();
+    EXPECT_EQ(device->mixer().releaseParked(), 0);
+    EXPECT_EQ(destroyed, 1);
+    device.reset();
 }
 
 #ifndef NDEBUG
