@@ -47,32 +47,6 @@ TEST(DeckEffectStateTest, ForwardLayoutMapsTheBankOntoBandsAndUnknownEffectsHave
     EXPECT_TRUE(deck.backwardLayout().empty());
 }
 
-TEST(DeckEffectChainTest, BandsRunBeforeTheEffect) {
-    // Distortion is not linear, so the order of the stages shows in the output.
-    DeckChainLayout layout;
-    layout.equalizerBandCount = 1;
-    layout.bands[0] = {1000.0f, 12.0f, 12.0f};
-    layout.effect = EffectKind::Distortion;
-    layout.effectParameters = {-6.0f, 60.0f};
-    auto chain = DeckEffectChain::build(layout, kRate);
-    ASSERT_NE(chain, nullptr);
-    EXPECT_EQ(chain->equalizerBandCount(), 1);
-    EXPECT_EQ(chain->effect(), EffectKind::Distortion);
-
-    const StereoBuffer input = stereoNoise(8820, 4, 0.3f);
-    StereoBuffer viaChain = input, eqFirst = input;
-    processInBlocks(viaChain, 2940, [&](float* b, int n) { chain->process(b, n); });
-    ParametricEq eq(1000.0f, 12.0f, 12.0f);
-    DistortionEffect distortion;
-    distortion.setParameter(0, -6.0f);
-    distortion.setParameter(1, 60.0f);
-    eq.prepare(kRate);
-    distortion.prepare(kRate);
-    eq.process(eqFirst.data(), 8820);
-    distortion.process(eqFirst.data(), 8820);
-    for (std::size_t i = 0; i < input.size(); ++i) ASSERT_NEAR(viaChain[i], eqFirst[i], 1e-6f) << i;
-}
-
 TEST(DeckEffectChainThreadTest, WindowThreadChangesWhileTheAudioThreadProcesses) {
     DeckChainLayout layout;
     layout.equalizerBandCount = 5;
@@ -99,11 +73,14 @@ TEST(DeckEffectChainThreadTest, WindowThreadChangesWhileTheAudioThreadProcesses)
     EXPECT_LT(peakMagnitude(signal), 100.0) << "bounded while every stage is being changed";
 }
 
-// The chain runs its bands in one pass and leaves flat ones out; band by band, each on the
-// whole block, gives the same output, through glides to and from 0 dB.
-TEST(DeckEffectChainTest, OnePassEqualizerMatchesBandByBand) {
+// The chain runs its bands in one pass, leaving flat ones out, then the effect: the bands
+// one by one, each on the whole block, then the effect give the same output, through glides
+// to and from 0 dB. Distortion is not linear, so the order of the stages shows.
+TEST(DeckEffectChainTest, OnePassBandsThenTheEffectMatchTheStagesOneByOne) {
     DeckChainLayout layout;
     layout.equalizerBandCount = 5;
+    layout.effect = EffectKind::Distortion;
+    layout.effectParameters = {-6.0f, 60.0f};
     const float gains[5] = {0.0f, 6.0f, -4.0f, 0.0f, 3.0f};
     const float centres[5] = {80.0f, 187.5f, 750.0f, 3000.0f, 12000.0f};
     std::array<ParametricEq, 5> reference;
@@ -112,8 +89,15 @@ TEST(DeckEffectChainTest, OnePassEqualizerMatchesBandByBand) {
         reference[b] = ParametricEq(centres[b], 24.0f, gains[b]);
         reference[b].prepare(kRate);
     }
+    DistortionEffect distortion;
+    distortion.setParameter(0, -6.0f);
+    distortion.setParameter(1, 60.0f);
+    distortion.prepare(kRate);
     auto chain = DeckEffectChain::build(layout, kRate);
-    StereoBuffer viaChain = stereoNoise(44100, 9, 0.3f), bandByBand = viaChain;
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->equalizerBandCount(), 5);
+    EXPECT_EQ(chain->effect(), EffectKind::Distortion);
+    StereoBuffer viaChain = stereoNoise(44100, 9, 0.3f), byStage = viaChain;
     const int block = 300;
     for (int start = 0, index = 0; start < 44100; start += block, ++index) {
         auto setGain = [&](int band, float db) {
@@ -124,9 +108,10 @@ TEST(DeckEffectChainTest, OnePassEqualizerMatchesBandByBand) {
         if (index == 70) setGain(0, 0.0f), setGain(3, -2.0f);
         const int n = std::min(block, 44100 - start);
         chain->process(viaChain.data() + 2 * start, n);
-        for (auto& band : reference) band.process(bandByBand.data() + 2 * start, n);
+        for (auto& band : reference) band.process(byStage.data() + 2 * start, n);
+        distortion.process(byStage.data() + 2 * start, n);
     }
-    for (std::size_t i = 0; i < viaChain.size(); ++i) ASSERT_NEAR(viaChain[i], bandByBand[i], 1e-6f) << i;
+    for (std::size_t i = 0; i < viaChain.size(); ++i) ASSERT_NEAR(viaChain[i], byStage[i], 1e-6f) << i;
 }
 
 TEST(DeckEffectChainTest, BandGlidingToZeroDecibelsDropsOutAndComesBack) {
