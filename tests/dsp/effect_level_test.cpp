@@ -146,7 +146,9 @@ TEST(ParametricEqTest, CentreGetsTheGainAndAnOctaveAwayIsUntouchedWhenNarrow) {
     }
 }
 
-TEST(ParametricEqTest, GainChangeGlidesInsteadOfJumping) {
+// A gain change glides instead of jumping; a band that has glided back to 0 dB drops out,
+// passing the samples untouched, and comes back with the next change.
+TEST(ParametricEqTest, GainChangesGlideAndAFlatBandDropsOutUntilTheNext) {
     ParametricEq eq(1000.0f, 12.0f, 0.0f);
     eq.prepare(kRate);
     StereoBuffer tone = stereoSine(kSecond, 1000.0, kRate, 0.1f);
@@ -158,6 +160,20 @@ TEST(ParametricEqTest, GainChangeGlidesInsteadOfJumping) {
     const double settled = toneLevelDb(tone, 0, kSecond / 2 + 4410, 4410, 1000.0, kRate) + 20.0;
     EXPECT_LT(early, 10.0);
     EXPECT_NEAR(settled, 15.0, 0.5);
+
+    EXPECT_FALSE(eq.bypassed());
+    eq.setGainDb(0.0f);
+    const StereoBuffer noise = stereoNoise(kSecond / 2, 5, 0.3f);
+    StereoBuffer work = noise;
+    eq.process(work.data(), kSecond / 2);  // the glide, then the ringing dies away
+    EXPECT_TRUE(eq.bypassed());
+    work = noise;
+    eq.process(work.data(), kSecond / 2);
+    EXPECT_EQ(work, noise);
+    eq.setGainDb(-6.0f);
+    EXPECT_FALSE(eq.bypassed());
+    eq.process(work.data(), kSecond / 2);
+    EXPECT_NE(work[8000], noise[8000]);
 }
 
 TEST(DistortionEffectTest, HarmonicsAboveHalfTheRateDoNotFoldBackLoudly) {
