@@ -70,28 +70,15 @@ TEST(VectorOpsTest, ReductionsMatchPlainLoopsForEveryLength) {
 }
 
 // The routines no part of the program calls (elementwise sums, constants, shifts, log10,
-// polar form) are left out; the analysis and the filter bank cover the conversions they use.
+// polar form) are left out; the analysis and the filter bank cover the conversions they use,
+// and the filter bank's direct-form comparison the part of the convolution it keeps. The
+// designs' argument checks are left out too: the bank's layout never fails them.
 TEST(VectorOpsTest, SixteenBitEdgesSaturate) {
     std::vector<std::int16_t> extremes = {-32768, 32767, -32768, 32767};
     EXPECT_EQ(VectorStdDev(extremes.data(), 4), 32767);  // 32767.5 does not fit
     std::vector<std::int16_t> a = {32767, -32768, -3, 3}, b = {32767, -32768, 0, 0}, mono(4);
     VectorAddHalving(a.data(), b.data(), mono.data(), 4);
     EXPECT_EQ(mono, (std::vector<std::int16_t>{32767, -32768, -2, 1}));
-}
-
-TEST(VectorOpsTest, ConvolutionIsTheFullLinearConvolution) {
-    for (int taps : {1, 5, 256}) {
-        const auto signal = randomFloats(300, taps), h = randomFloats(taps, taps + 7);
-        std::vector<float> result(300 + taps - 1, 99.0f);
-        Convolve(signal.data(), 300, h.data(), taps, result.data());
-        for (int n = 0; n < 300 + taps - 1; ++n) {
-            double expected = 0.0;
-            for (int k = std::max(0, n - 299); k <= std::min(n, taps - 1); ++k) {
-                expected += double(h[k]) * signal[n - k];
-            }
-            EXPECT_NEAR(result[n], expected, 1e-3 * (1 + std::abs(expected))) << taps << " " << n;
-        }
-    }
 }
 
 TEST(FirDesignTest, DesignsAreSymmetricWithUnityPassBandAndStopBands) {
@@ -117,16 +104,6 @@ TEST(FirDesignTest, DesignsAreSymmetricWithUnityPassBandAndStopBands) {
     std::vector<double> odd(45);
     FirHighpass(0.2, 45, odd.data());
     EXPECT_NEAR(gainAt(odd, 0.5), 1.0, 0.01);  // an odd-length highpass passes Nyquist too
-}
-
-TEST(FirDesignTest, BadArgumentsLeaveTheTapsAlone) {
-    std::vector<double> taps(8, 5.0);
-    EXPECT_EQ(FirLowpass(0.1, 0, taps.data()), FirStatus::badTapCount);
-    EXPECT_EQ(FirLowpass(0.5, 8, taps.data()), FirStatus::badCutOff);
-    EXPECT_EQ(FirHighpass(0.0, 8, taps.data()), FirStatus::badCutOff);
-    EXPECT_EQ(FirBandpass(0.3, 0.2, 8, taps.data()), FirStatus::badCutOff);
-    EXPECT_EQ(FirBandpass(std::nan(""), 0.2, 8, taps.data()), FirStatus::badCutOff);
-    EXPECT_EQ(taps, std::vector<double>(8, 5.0));
 }
 
 TEST(SampleLayoutTest, SplitThenMergeAndDoubleReverseReproduceTheChunk) {
