@@ -18,15 +18,11 @@ class RecordingWindow : public MessageWindow {
 public:
     MessageResult handleMessage(unsigned message, WParam w, LParam l) override {
         lastMessage = message;
-        lastW = w;
-        lastL = l;
         handledOn = std::this_thread::get_id();
         ++count;
         return static_cast<MessageResult>(w) + l;
     }
     unsigned lastMessage = 0;
-    WParam lastW = 0;
-    LParam lastL = 0;
     std::thread::id handledOn;
     int count = 0;
 };
