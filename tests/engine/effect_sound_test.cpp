@@ -91,32 +91,6 @@ TEST_F(EffectSoundTest, GargleChopsBelowWaveOneAndSwingsSmoothlyFromOne) {
     EXPECT_GT(share(render(8820)), 0.7);
 }
 
-TEST_F(EffectSoundTest, BandGainSetsTheLevelAtTheBandCentre) {
-    const double centre = bank.GetBandCentreFrequency(1);
-    ASSERT_NEAR(centre, 1191, 1);
-    writeSignal(soundSine(20 * kChunkFrames, centre, kRate, 3277));
-    ASSERT_EQ(output.EqualizerOn(0), kSoundOk);
-    startForward();
-    render(4410);
-    const double flat = soundRms(render(4410));
-    EXPECT_NEAR(20 * std::log10(flat / (0.1 / std::sqrt(2.0))), 0.0, 0.5);
-
-    auto levelWithFactor = [&](float factor) {
-        bank.SetBandGain(1, factor);
-        EXPECT_EQ(output.SetEqualizerBandGain(0, 1), kSoundOk);
-        render(8820);  // past the glide
-        return 20 * std::log10(soundRms(render(4410)) / flat);
-    };
-    EXPECT_NEAR(levelWithFactor(1.15f), 15.0, 1.0);
-    EXPECT_NEAR(levelWithFactor(0.85f), -15.0, 1.0);
-    EXPECT_NEAR(levelWithFactor(1.0f), 0.0, 0.5);
-    ASSERT_EQ(output.EqualizerOff(0), kSoundOk);
-    bank.SetBandGain(1, 1.15f);  // the equaliser is off: the sound does not change
-    EXPECT_EQ(output.SetEqualizerBandGain(0, 1), kSoundNotInitialized);
-    render(4410);
-    EXPECT_NEAR(20 * std::log10(soundRms(render(4410)) / flat), 0.0, 0.2);
-}
-
 // Each change of chain while a sine plays: the largest sample step around the change stays
 // that of the steady sound on either side of it, and no stretch of the output falls silent.
 TEST_F(EffectSoundTest, ChainChangesOnAPlayingDeckNeitherClickNorDropOut) {
