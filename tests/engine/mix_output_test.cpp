@@ -98,34 +98,25 @@ TEST(LineVolumeTest, PercentagesMapOntoTheLineBounds) {
     EXPECT_EQ(volumes->get(VolumeLine::speakers).first, 0u);
 }
 
+// The balance works from the device's speaker volume (its louder side) until the volume is
+// changed: the near side takes the volume, the far side its share.
 TEST(MixOutputTest, BalanceScalesTheFarSideOfTheSpeakersLine) {
     auto system = soundSteppedSystem();
+    auto volumes = system->findVolumeControls("Quad Card");
+    volumes->set(VolumeLine::speakers, 32767, 52428);  // 50 / 80 before the program starts
     CZanMixOutput out(*system);
     out.SetBalance(-0.5);  // closed: nothing
     EXPECT_EQ(out.balance, 0.0);
     out.OpenDevice("stepped:quad", "Quad Card (Can Split)");
-    auto volumes = system->findVolumeControls("Quad Card");
-    out.SetSpeakerVolume(0.8);
+    out.SetBalance(0.0);
+    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
     out.SetBalance(-0.5);
     EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 26214u));  // 80 / 40
     out.SetBalance(1.0);
     EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(0u, 52428u));  // 0 / 80
-    out.SetBalance(0.0);
-    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
-    // A volume change keeps the balance: the near side takes the volume, the far side its share.
     out.SetBalance(-0.5);
     out.SetSpeakerVolume(0.6);
     EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(39321u, 19660u));  // 60 / 30
-}
-
-TEST(MixOutputTest, BalanceBeforeAnyVolumeChangeStartsFromTheDevicesSpeakerVolume) {
-    auto system = soundSteppedSystem();
-    system->findVolumeControls("Quad Card")->set(VolumeLine::speakers, 32767, 52428);  // 50 / 80: balanced before
-    CZanMixOutput out(*system);
-    out.OpenDevice("stepped:quad", "Quad Card (Can Split)");
-    EXPECT_DOUBLE_EQ(out.speakerVolume, 0.8);
-    out.SetBalance(0.0);
-    EXPECT_EQ(system->findVolumeControls("Quad Card")->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
 }
 
 TEST(MixStateTest, OpensOutputsTakesVolumesAndMonitorVolumeReachesItsDevice) {
