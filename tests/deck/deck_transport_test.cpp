@@ -224,21 +224,6 @@ TEST_F(DeckTransportThreadTest, BackwardPlayStopsOneDirectionBeforeStartingTheOt
     EXPECT_TRUE(mixer.forwardPlaying);
 }
 
-TEST_F(DeckTransportThreadTest, TempoSendsTheRateAndShowsTheText) {
-    ASSERT_TRUE(loadAndWaitReady(wav("short.wav", 2.0)));
-    deck->SetTempo(8.0);
-    deck->SetTempo(-2.44);
-    ASSERT_EQ(mixer.count(UWM_SET_DECK_FREQUENCY), 2);
-    std::vector<LParam> rates;
-    for (const RecordedMessage& m : mixer.log)
-        if (m.message == UWM_SET_DECK_FREQUENCY) rates.push_back(m.lParam);
-    EXPECT_EQ(rates, (std::vector<LParam>{47628, 43023}));
-    EXPECT_EQ(deck->tempoText(), "-2.4%");
-    EXPECT_EQ(deck->tempoPercent(), -2.44);
-    letWindowThreadRun(2);
-    EXPECT_EQ(mainWindow.count(UWM_SHOW_TEMPO_TEXT), 2);
-}
-
 // The cue blink belongs to the track it was set on: an unload or another load ends it.
 TEST_F(DeckTransportThreadTest, TheCueBlinkEndsWithTheTrackItWasSetOn) {
     const std::string track = wav("ten.wav", 10.0);
