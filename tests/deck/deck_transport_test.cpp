@@ -1,6 +1,8 @@
-// Load, play and pause, cue, fast forward and rewind, and backward play of a real deck.
+// Load, play and pause, cue, fast forward and rewind, and backward play of a real deck; and
+// the texts and rate a deck derives from its position and tempo.
 #include <gtest/gtest.h>
 
+#include "deck/deck_texts.h"
 #include "deck_test_fixture.h"
 
 using namespace quillmix;
@@ -224,21 +226,6 @@ TEST_F(DeckTransportThreadTest, BackwardPlayStopsOneDirectionBeforeStartingTheOt
     EXPECT_TRUE(mixer.forwardPlaying);
 }
 
-TEST_F(DeckTransportThreadTest, TempoSendsTheRateAndShowsTheText) {
-    ASSERT_TRUE(loadAndWaitReady(wav("short.wav", 2.0)));
-    deck->SetTempo(8.0);
-    deck->SetTempo(-2.44);
-    ASSERT_EQ(mixer.count(UWM_SET_DECK_FREQUENCY), 2);
-    std::vector<LParam> rates;
-    for (const RecordedMessage& m : mixer.log)
-        if (m.message == UWM_SET_DECK_FREQUENCY) rates.push_back(m.lParam);
-    EXPECT_EQ(rates, (std::vector<LParam>{47628, 43023}));
-    EXPECT_EQ(deck->tempoText(), "-2.4%");
-    EXPECT_EQ(deck->tempoPercent(), -2.44);
-    letWindowThreadRun(2);
-    EXPECT_EQ(mainWindow.count(UWM_SHOW_TEMPO_TEXT), 2);
-}
-
 // The cue blink belongs to the track it was set on: an unload or another load ends it.
 TEST_F(DeckTransportThreadTest, TheCueBlinkEndsWithTheTrackItWasSetOn) {
     const std::string track = wav("ten.wav", 10.0);
@@ -257,4 +244,18 @@ TEST_F(DeckTransportThreadTest, TheCueBlinkEndsWithTheTrackItWasSetOn) {
         EXPECT_FALSE(deck->IsShowingCueTime());
         EXPECT_EQ(deck->cueBlinkCount(), 0);
     }
+}
+
+TEST(DeckTextsTest, TimeTruncatesAndPadsTempoRoundsTowardZeroWithinItsRangeAndRateTruncates) {
+    EXPECT_EQ(deckTimeText(3725.0), "01:02:05");
+    EXPECT_EQ(deckTimeText(59.999), "00:00:59");
+    EXPECT_EQ(deckTimeText(100 * 3600.0 + 61.5), "100:01:01");
+    EXPECT_EQ(deckTimeText(-75.0), "00:00:00");
+    EXPECT_EQ(deckTempoText(-2.44), "-2.4%");
+    EXPECT_EQ(deckTempoText(-0.05), "0.0%");
+    EXPECT_EQ(deckTempoText(2.4), "2.4%");  // the nudge keeps 2.4 from showing 2.3
+    EXPECT_EQ(deckTempoText(75.0), "50.0%");
+    EXPECT_EQ(deckTempoText(-75.0), "-50.0%");
+    EXPECT_EQ(deckPlaybackRate(8.0, 44100), 47628);
+    EXPECT_EQ(deckPlaybackRate(-2.44, 44100), 43023);  // 43023.96
 }

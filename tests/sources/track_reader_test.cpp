@@ -149,15 +149,9 @@ TEST_F(TrackReaderTest, SeekHalfwayThroughAHundredSecondTrack) {
     EXPECT_EQ(reader.positionBytes(), reader.totalBytes() / 2 + kChunkBytes);
 }
 
-TEST_F(TrackReaderTest, QueriesAndOpenFailures) {
-    EXPECT_EQ(reader.elapsedSeconds(), 0.0);
+TEST_F(TrackReaderTest, OpenFailuresLeaveTheReaderClosed) {
     EXPECT_EQ(reader.open(""), kStatusUnexpected);
     EXPECT_EQ(reader.open(dir.file("missing.wav").string()), kStatusUnexpected);
     EXPECT_FALSE(reader.isOpen());
-
-    const std::string plain = wav("plain.wav", sourcesSignal(44100, 2, 9), 2);
-    ASSERT_EQ(reader.open(plain), 0);
-    EXPECT_EQ(reader.title(), "");
-    EXPECT_EQ(reader.path(), plain);
-    EXPECT_EQ(reader.sampleRate(), 44100);
+    EXPECT_EQ(reader.elapsedSeconds(), 0.0);
 }
