@@ -8,22 +8,17 @@
 
 #include <random>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
-#include "app/keyboard_reader.h"
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/mixer_engine.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
-#include "sound/sound_system.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "support/watchdog.h"
 #include "ui/main_window.h"
+#include "ui/shell_rig.h"
 
 using namespace quillmix;
 
@@ -77,15 +72,9 @@ TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
         test::sourcesWriteWav16(dir.file(name), test::sourcesSignal(44100 * (2 + i), 2, 90 + i), 2, 44100);
         tracks.push_back(dir.file(name).string());
     }
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    HeldKeys keys;
-    KeyboardReader keyboard{keys};
-    auto sound = recorderSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    MixerServices services{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}};
-    CZanAudioDlg dialog(ShellServices{commandLine, cpuMeter, keyboard, services, nullptr, false});
+    test::ShellRig shell;
+    shell.sound = recorderSystem();
+    CZanAudioDlg dialog(shell.services());
     ASSERT_TRUE(dialog.OnInitDialog());
     CZanMixer& mixer = *dialog.mixer();
     mixer.engine().OpenOutputs("recorder", "Quillmix Recorder", "", "");

@@ -14,17 +14,14 @@
 #include "dsp/filter_bank.h"
 #include "engine/zan_mixer.h"
 #include "sound/sound_device.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
+#include "ui/shell_rig.h"
 
 namespace quillmix::test {
 
-struct PanelSoundRig {
+struct PanelSoundRig : ShellRig {
     PanelSoundRig() {
         createSharedEvents();
-        mixer = std::make_unique<CZanMixer>(MixerServices{
-            *sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {&banks[0], &banks[1]}});
+        mixer = std::make_unique<CZanMixer>(mixerServices(nullptr, {&banks[0], &banks[1]}));
         mixer->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
     }
     CZanSoundOutput& output() { return *mixer->engine().mix().mainOutput.output; }
@@ -47,9 +44,6 @@ struct PanelSoundRig {
         return left;
     }
 
-    std::unique_ptr<SoundSystem> sound = soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
     std::array<CZanFilterBank, 2> banks;
     std::unique_ptr<CZanMixer> mixer;
 };
