@@ -9,52 +9,24 @@
 
 #include <fstream>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
-#include "app/keyboard_reader.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
-#include "sound/sound_system.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/mixer_panel.h"
+#include "ui/shell_rig.h"
 
 using namespace quillmix;
 
-namespace {
-struct TestServices {
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    HeldKeys keys;
-    KeyboardReader keyboard{keys};
-    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    ShellServices services() {
-        MixerServices mixer{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}};
-        return {commandLine, cpuMeter, keyboard, mixer, nullptr, false};
-    }
-};
-}  // namespace
-
-TEST(MainWindowTest, StartUpCreatesAndPlacesPanelsAndCloseEndsTheModalLoop) {
+TEST(MainWindowTest, StartUpCreatesThePanelsAndOnlyAConfirmedCloseEndsTheModalLoop) {
     createSharedEvents();
-    TestServices shell;
+    test::ShellRig shell;
     CZanAudioDlg dialog(shell.services());
-    for (const char* arg : {"a.mp3", "missing.mp3", "b.mp3"}) shell.commandLine.ParseParam(arg, false, false);
-    std::vector<std::string> loaded;
-    dialog.loadCommandLineTrack = [&](const std::string& p) {
-        loaded.push_back(p);
-        return p != "missing.mp3";  // a failed load is passed over; the next one is tried
-    };
-    bool confirmed = false;
-    // Once running: the user closes the mixer panel and confirms.
+    int asked = 0;
+    // Once running: the user closes the mixer panel and declines, then closes it and confirms.
     QTimer::singleShot(50, [&] {
         ASSERT_NE(dialog.mixer(), nullptr);
         EXPECT_EQ(mainWindowReady, 1);
@@ -65,37 +37,24 @@ TEST(MainWindowTest, StartUpCreatesAndPlacesPanelsAndCloseEndsTheModalLoop) {
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(dialog.mixerPanel()->windowTitle(), "Quillmix");
         EXPECT_EQ(dialog.windowTitle(), "Quillmix");
-        dialog.mixerPanel()->confirmExit = [&] {
-            confirmed = true;
-            return true;
-        };
+        dialog.mixerPanel()->confirmExit = [&] { return ++asked == 2; };
+        dialog.mixerPanel()->close();
+    });
+    QTimer::singleShot(100, [&] {
+        ASSERT_NE(dialog.mixer(), nullptr);
+        ASSERT_TRUE(dialog.mixerPanel()->isVisible());
         dialog.mixerPanel()->close();
     });
     dialog.DoModal();  // returns only through the orderly close
-    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(asked, 2);
     EXPECT_EQ(dialog.mixer(), nullptr);
     EXPECT_EQ(keyboardThreadRunning.load(), 0);
     EXPECT_EQ(trackLengthLoaderRunning.load(), 0);
-    EXPECT_EQ(loaded, (std::vector<std::string>{"a.mp3", "missing.mp3", "b.mp3"}));
-}
-
-TEST(MainWindowTest, DeclinedExitKeepsRunning) {
-    createSharedEvents();
-    TestServices shell;
-    CZanAudioDlg dialog(shell.services());
-    ASSERT_TRUE(dialog.OnInitDialog());
-    dialog.mixerPanel()->confirmExit = [] { return false; };
-    dialog.mixerPanel()->close();
-    letWindowThreadRun(5);
-    ASSERT_NE(dialog.mixer(), nullptr);
-    EXPECT_TRUE(dialog.mixerPanel()->isVisible());
-    sendMessage(dialog.handle(), WM_CLOSE);
-    EXPECT_EQ(dialog.mixer(), nullptr);
 }
 
 TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
     createSharedEvents();
-    TestServices shell;
+    test::ShellRig shell;
     CZanAudioDlg dialog(shell.services());
     dialog.checkSoundLayer = [] { return std::string("No sound layer"); };
     QTimer::singleShot(50, [] {
@@ -112,7 +71,7 @@ TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
 
 TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     createSharedEvents();
-    TestServices shell;
+    test::ShellRig shell;
     CZanAudioDlg dialog(shell.services());
     ASSERT_TRUE(dialog.OnInitDialog());
     for (int i = 0; i < 120 && dialog.findChild<QLabel*>("1019")->text() == "0 %"; ++i) {
@@ -132,7 +91,7 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAre
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
     test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
-    TestServices shell;
+    test::ShellRig shell;
     { std::ofstream(dir.file("set.M3U")) << dir.file("a.wav").string() << "\n"; }
     for (const auto& name : {"a.wav", "missing.wav", "b.wav", "set.M3U"})
         shell.commandLine.ParseParam(dir.file(name).string(), false, false);
@@ -156,7 +115,7 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAre
 // them.
 TEST(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
     createSharedEvents();
-    TestServices shell;
+    test::ShellRig shell;
     CZanAudioDlg dialog(shell.services());
     ASSERT_TRUE(dialog.OnInitDialog());
     Event done = Event::create(Event::Reset::manual, false);
