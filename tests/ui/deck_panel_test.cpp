@@ -12,24 +12,18 @@
 #include <fstream>
 #include <functional>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
-#include "app/keyboard_reader.h"
-#include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
 #include "sound/sound_device.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/deck_panel.h"
 #include "ui/fake_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/mixer_panel.h"
+#include "ui/shell_rig.h"
 #include "ui/widget_test_support.h"
 #include "ui/widgets/zan_button_ctrl.h"
 #include "ui/widgets/zan_small_controls.h"
@@ -49,7 +43,7 @@ void writeTone(const std::filesystem::path& file, double seconds) {
     test::sourcesWriteWav16(file, samples, 2, 44100);
 }
 
-class DeckPanelRig {
+class DeckPanelRig : public test::ShellRig {
 public:
     DeckPanelRig() {
         createSharedEvents();
@@ -112,17 +106,7 @@ public:
 
     test::TempDir dir;
     test::FakeDialogs dialogs;
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    HeldKeys keys;
-    KeyboardReader keyboard{keys};
-    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    CZanAudioDlg dialog{
-        ShellServices{commandLine, cpuMeter, keyboard,
-                      MixerServices{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}},
-                      nullptr, false}};
+    CZanAudioDlg dialog{services()};
 };
 
 }  // namespace
@@ -170,13 +154,8 @@ TEST(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsT
     EXPECT_EQ(list.Entry(1).path, b.toStdString());
     EXPECT_EQ(list.Entry(2).path, junk.toStdString());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Entry(i).deck, 0);
-    // The name is the file's without folder and extension; 29 of its characters are drawn.
-    auto& name = rig.control<CZanTrackNameIndicator>("1090");
-    EXPECT_EQ(name.text(), name40);
-    CZanTrackNameIndicator first29;
-    first29.resize(name.size());
-    first29.setText(name40.left(29));
-    EXPECT_EQ(test::renderControl(name), test::renderControl(first29));
+    // The name is the file's without folder and extension (the control draws 29 of its characters).
+    EXPECT_EQ(rig.control<CZanTrackNameIndicator>("1090").text(), name40);
 
     rig.browse({});  // Cancel
     EXPECT_EQ(rig.chooser().currentText(), first);
