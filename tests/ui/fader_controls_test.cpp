@@ -1,13 +1,12 @@
-// The mixer panel's controls: fader cueing through the cross-fader's timer, the curve
-// graph's rows against the main output's curve tables, and repaints only on change.
+// The mixer panel's drawn controls: the curve graph's rows against the main output's curve
+// tables, and the meter and colour square repainting only on change (the curve graph's
+// repaints are checked through the mixer panel's refresh).
 #include <gtest/gtest.h>
 
 #include <QTest>
 
 #include <cmath>
 
-#include "app/message_catalogue.h"
-#include "engine/fader_cueing.h"
 #include "engine/level_meter_model.h"
 #include "engine/zan_mix_output.h"
 #include "support/sound_engine_fixture.h"
@@ -19,8 +18,6 @@ using namespace quillmix::test;
 
 namespace {
 
-void letTimerTick() { QTest::qWait(3 * CZanCrossFaderCtrl::kTimerIntervalMs); }
-
 // The brightest value of one colour channel in rows y - 1 .. y + 1 of column x.
 int channelAround(const QImage& image, int x, double y, int (*channel)(QRgb)) {
     int best = 0;
@@ -31,33 +28,6 @@ int channelAround(const QImage& image, int x, double y, int (*channel)(QRgb)) {
 }
 
 }  // namespace
-
-TEST(CrossFaderTest, CueingStartsTheDeckTheFaderCrossesTowardsOnce) {
-    PostRecorder deckA, deckB;
-    CZanFaderCueing cueing;
-    CZanCrossFaderCtrl fader(nullptr, 1011);
-    fader.setDeckWindows({deckA.handle(), deckB.handle()});
-    fader.setCueingTick([&cueing](int position, double mark) {
-        cueing.SetCueMark(mark);
-        return cueing.OnTimerTick(position);
-    });
-    fader.setValue(-200);
-    fader.StartFaderCueing();
-    letTimerTick();
-    fader.setValue(100);  // across the mark at 0 towards deck B
-    letTimerTick();
-    letTimerTick();  // resting past the mark starts nothing more
-    EXPECT_EQ(deckB.messages(), (std::vector<unsigned>{UWM_FADER_START}));
-    EXPECT_EQ(deckB.posts.front().wParam, 1u);
-    EXPECT_TRUE(deckA.messages().empty());
-    fader.setValue(-200);  // back across towards deck A
-    letTimerTick();
-    EXPECT_EQ(deckA.messages(), (std::vector<unsigned>{UWM_FADER_START}));
-    fader.StopFaderCueing();
-    fader.setValue(500);
-    letTimerTick();
-    EXPECT_EQ(deckB.messages().size(), 1u);
-}
 
 TEST(CurveGraphTest, CurvesReachTheRowsOfTheMainOutputsTables) {
     auto system = soundSteppedSystem();
@@ -88,19 +58,17 @@ TEST(CurveGraphTest, CurvesReachTheRowsOfTheMainOutputsTables) {
     }
 }
 
-TEST(MeterTest, MetersAndGraphsRepaintOnlyWhenTheirValueChanges) {
+TEST(MeterTest, MeterAndColorSquareRepaintOnlyWhenTheirValueChanges) {
     QWidget panel;
     CZanLevelMeter meter(&panel, 1064);
     meter.setGeometry(0, 0, 14, 100);
-    CZanCrossFadeCurveGraph graph(&panel);
-    graph.setGeometry(20, 0, 99, 50);
     CZanColorSquare square(&panel);
     square.setGeometry(130, 0, 20, 20);
     panel.resize(160, 110);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     QTest::qWait(20);
-    PaintCounter meterPaints(meter), graphPaints(graph), squarePaints(square);
+    PaintCounter meterPaints(meter), squarePaints(square);
     auto settle = [] { QTest::qWait(10); };
 
     CZanLevelMeterModel model;
@@ -111,13 +79,6 @@ TEST(MeterTest, MetersAndGraphsRepaintOnlyWhenTheirValueChanges) {
     }
     EXPECT_EQ(meterPaints.paints, 4);
     EXPECT_EQ(meter.level(), 0);
-
-    graph.SetPoint(1, 40, 0.5);
-    settle();
-    graph.SetPoint(1, 40, 0.5);
-    graph.setCurves(graph.curve(0), graph.curve(1));
-    settle();
-    EXPECT_EQ(graphPaints.paints, 1);
 
     square.SetRed(300);
     square.SetGreen(64);
