@@ -1,12 +1,12 @@
-// Panel placement as a function of the screen, checked against hand-worked layouts.
+// Panel placement as a function of the screen: which edges touch, on a wide screen and on one
+// narrower and lower than the panels, where edges go negative and nothing is clamped.
 #include <gtest/gtest.h>
 
 #include "ui/panel_placement.h"
 
 using namespace quillmix;
 
-namespace {
-PanelSizes typicalSizes() {
+TEST(PanelPlacementTest, PanelsTouchAtTheCentreLineTheTopAndTheBottomOnAnyScreen) {
     PanelSizes s;
     s.mixerAtCreation = {321, 345};
     s.deck[0] = s.deck[1] = {423, 345};
@@ -16,35 +16,29 @@ PanelSizes typicalSizes() {
     s.effects[1] = {190, 160};
     s.playList = {522, 309};
     s.analyzer = {500, 300};
-    return s;
-}
-}  // namespace
-
-TEST(PanelPlacementTest, WideScreenPutsEveryPanelInItsPlace) {
-    const auto steps = placePanels({1920, 1050, 30}, typicalSizes());
-    const Panel order[] = {Panel::mixer,    Panel::deckA,    Panel::deckB,    Panel::equalizerA, Panel::equalizerB,
-                           Panel::effectsA, Panel::effectsB, Panel::playList, Panel::analyzer};
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(steps[i].panel, order[i]) << i;
-    auto at = [&](int i) { return std::make_pair(steps[i].left, steps[i].top); };
-    EXPECT_EQ(at(0), std::make_pair((1920 - 321) / 2, 0));   // 799: the odd pixel truncates
-    EXPECT_EQ(at(1), std::make_pair(960 - 160 - 423, 0));    // deck A left of the mixer
-    EXPECT_EQ(at(2), std::make_pair(960 + 160, 0));          // deck B right of it
-    EXPECT_EQ(at(3), std::make_pair(960 - 211 - 210, 345));  // equaliser A outside effects A
-    EXPECT_EQ(at(4), std::make_pair(960 + 190, 345));        // equaliser B outside effects B
-    EXPECT_EQ(at(5), std::make_pair(960 - 211, 345));        // effects touch the centre line
-    EXPECT_EQ(at(6), std::make_pair(960, 345));
-    EXPECT_EQ(at(7), std::make_pair(960 - 522, 1050 + 30 - 309));  // bottom of the available area
-    EXPECT_EQ(at(8), std::make_pair(960, 1050 + 30 - 300));
-    EXPECT_EQ(steps[0].size.width, 321);
-}
-
-TEST(PanelPlacementTest, NarrowScreenGivesNegativeLeftEdges) {
-    const auto steps = placePanels({801, 570, 20}, typicalSizes());
-    EXPECT_EQ(steps[0].left, (801 - 321) / 2);
-    EXPECT_EQ(steps[1].left, 400 - 160 - 423);  // -183: placed there all the same
-    EXPECT_LT(steps[3].left, 0);
-    EXPECT_EQ(steps[7].left, 400 - 522);
-    EXPECT_EQ(steps[7].top, 570 + 20 - 309);
-    // A screen lower than the play list puts it above the top.
-    EXPECT_LT(placePanels({640, 200, 20}, typicalSizes())[7].top, 0);
+    for (const ScreenMetrics screen : {ScreenMetrics{1920, 1050, 30}, ScreenMetrics{801, 200, 20}}) {
+        const auto steps = placePanels(screen, s);
+        const auto at = [&](Panel p) { return steps[static_cast<std::size_t>(p)]; };
+        for (int i = 0; i < 9; ++i) EXPECT_EQ(steps[i].panel, static_cast<Panel>(i)) << "placed in this order";
+        const auto right = [&](Panel p) { return at(p).left + at(p).size.width; };
+        const auto bottom = [&](Panel p) { return at(p).top + at(p).size.height; };
+        const int centre = screen.fullScreenWidth / 2, floor = screen.fullScreenHeight + screen.captionHeight;
+        SCOPED_TRACE(screen.fullScreenWidth);
+        // Halves truncate, so the mixer's edges may be one pixel off.
+        EXPECT_NEAR(at(Panel::mixer).left + right(Panel::mixer), 2 * centre, 1);
+        EXPECT_NEAR(right(Panel::deckA), at(Panel::mixer).left, 1);
+        EXPECT_NEAR(at(Panel::deckB).left, right(Panel::mixer), 1);
+        for (Panel p : {Panel::mixer, Panel::deckA, Panel::deckB}) EXPECT_EQ(at(p).top, 0);
+        EXPECT_EQ(right(Panel::effectsA), centre);
+        EXPECT_EQ(at(Panel::effectsB).left, centre);
+        EXPECT_EQ(right(Panel::equalizerA), at(Panel::effectsA).left);
+        EXPECT_EQ(at(Panel::equalizerB).left, right(Panel::effectsB));
+        for (Panel p : {Panel::equalizerA, Panel::effectsA}) EXPECT_EQ(at(p).top, bottom(Panel::deckA));
+        for (Panel p : {Panel::equalizerB, Panel::effectsB}) EXPECT_EQ(at(p).top, bottom(Panel::deckB));
+        EXPECT_EQ(right(Panel::playList), centre);
+        EXPECT_EQ(at(Panel::analyzer).left, centre);
+        EXPECT_EQ(bottom(Panel::playList), floor);
+        EXPECT_EQ(bottom(Panel::analyzer), floor);
+        EXPECT_EQ(at(Panel::analyzer).size.width, 500);
+    }
 }
