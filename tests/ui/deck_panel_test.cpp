@@ -46,7 +46,6 @@ void writeTone(const std::filesystem::path& file, double seconds) {
 class DeckPanelRig : public test::ShellRig {
 public:
     DeckPanelRig() {
-        createSharedEvents();
         EXPECT_TRUE(dialog.OnInitDialog());
         dialog.mixer()->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
         CZanMixState& mix = dialog.mixer()->engine().mix();

@@ -21,10 +21,18 @@
 
 using namespace quillmix;
 
-TEST(MainWindowTest, StartUpCreatesThePanelsAndOnlyAConfirmedCloseEndsTheModalLoop) {
-    createSharedEvents();
-    test::ShellRig shell;
-    CZanAudioDlg dialog(shell.services());
+namespace {
+// The main window on the rig's services; closed at the end if a test left it open.
+class MainWindowTest : public ::testing::Test, public test::ShellRig {
+protected:
+    ~MainWindowTest() override {
+        if (dialog.mixer()) sendMessage(dialog.handle(), WM_CLOSE);
+    }
+    CZanAudioDlg dialog{services()};
+};
+}  // namespace
+
+TEST_F(MainWindowTest, StartUpCreatesThePanelsAndOnlyAConfirmedCloseEndsTheModalLoop) {
     int asked = 0;
     // Once running: the user closes the mixer panel and declines, then closes it and confirms.
     QTimer::singleShot(50, [&] {
@@ -52,10 +60,7 @@ TEST(MainWindowTest, StartUpCreatesThePanelsAndOnlyAConfirmedCloseEndsTheModalLo
     EXPECT_EQ(trackLengthLoaderRunning.load(), 0);
 }
 
-TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
-    createSharedEvents();
-    test::ShellRig shell;
-    CZanAudioDlg dialog(shell.services());
+TEST_F(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
     dialog.checkSoundLayer = [] { return std::string("No sound layer"); };
     QTimer::singleShot(50, [] {
         // The message box is the only window left; acknowledge it.
@@ -69,10 +74,7 @@ TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
     EXPECT_EQ(dialog.mixer(), nullptr);
 }
 
-TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
-    createSharedEvents();
-    test::ShellRig shell;
-    CZanAudioDlg dialog(shell.services());
+TEST_F(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     ASSERT_TRUE(dialog.OnInitDialog());
     for (int i = 0; i < 120 && dialog.findChild<QLabel*>("1019")->text() == "0 %"; ++i) {
         // Busy the processor a little so the figure moves off zero at some sample.
@@ -83,19 +85,15 @@ TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     const std::string text = dialog.cpuUsageText();
     EXPECT_EQ(dialog.findChild<QLabel*>("1019")->text().toStdString(), text);
     EXPECT_EQ(dialog.findChild<QProgressBar*>("1018")->value(), static_cast<int>(dialog.cpuUsagePercent()));
-    sendMessage(dialog.handle(), WM_CLOSE);
 }
 
-TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAreRead) {
-    createSharedEvents();
+TEST_F(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAreRead) {
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
     test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
-    test::ShellRig shell;
     { std::ofstream(dir.file("set.M3U")) << dir.file("a.wav").string() << "\n"; }
     for (const auto& name : {"a.wav", "missing.wav", "b.wav", "set.M3U"})
-        shell.commandLine.ParseParam(dir.file(name).string(), false, false);
-    CZanAudioDlg dialog(shell.services());
+        commandLine.ParseParam(dir.file(name).string(), false, false);
     ASSERT_TRUE(dialog.OnInitDialog());
     // Both loaded in turn (the second replaces the first); the missing one is passed over.
     EXPECT_EQ(dialog.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
@@ -107,16 +105,12 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAre
     EXPECT_EQ(list.Entry(1).deck, 0);
     EXPECT_EQ(list.Entry(2).path, dir.file("a.wav").string());
     EXPECT_EQ(list.GetCurrentNumber(0), 2);  // the entry of the track deck A holds
-    sendMessage(dialog.handle(), WM_CLOSE);
 }
 
 // A close that arrives inside a wait (here a wait of the window thread for a worker's event)
 // runs only once that wait has returned: the mixer and decks outlive every frame that uses
 // them.
-TEST(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
-    createSharedEvents();
-    test::ShellRig shell;
-    CZanAudioDlg dialog(shell.services());
+TEST_F(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
     ASSERT_TRUE(dialog.OnInitDialog());
     Event done = Event::create(Event::Reset::manual, false);
     bool mixerAliveAtEndOfWait = false;

@@ -41,7 +41,6 @@ namespace {
 class MixerPanelTest : public ::testing::Test, public test::ShellRig {
 protected:
     void SetUp() override {
-        createSharedEvents();
         deckColor = {0x00FFABCD, 0x00ABCDFF};
         mixer = std::make_unique<CZanMixer>(mixerServices(&settings));
         panel = std::make_unique<MixerPanel>(nullptr, *mixer);

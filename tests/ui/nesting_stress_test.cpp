@@ -64,7 +64,6 @@ void fireRandomRequest(CZanMixer& mixer, std::mt19937& random, const std::vector
 // render tests of the same cases run under it.
 TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
     const test::Watchdog watchdog("random requests during waits", std::chrono::seconds(90));
-    createSharedEvents();
     test::TempDir dir;
     std::vector<std::string> tracks;
     for (int i = 0; i < 4; ++i) {

@@ -20,7 +20,6 @@ namespace quillmix::test {
 
 struct PanelSoundRig : ShellRig {
     PanelSoundRig() {
-        createSharedEvents();
         mixer = std::make_unique<CZanMixer>(mixerServices(nullptr, {&banks[0], &banks[1]}));
         mixer->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
     }

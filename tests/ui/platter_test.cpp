@@ -24,7 +24,7 @@ QPointF onCircle(double degrees, double radius = 60.0) {  // screen angle, y dow
 }
 
 struct Platter {
-    PostRecorder deck;
+    MessageRecorder deck;
     CZanCircularChartGraph graph{nullptr, 1101};
     Platter() {
         graph.resize(kSide, kSide);
@@ -54,8 +54,8 @@ TEST(PlatterTest, PressAndReleaseWithoutMovingPostsOnlyTheRelease) {
     sendMouse(p.graph, QEvent::MouseButtonPress, onCircle(30));
     QTest::qWait(100);
     sendMouse(p.graph, QEvent::MouseButtonRelease, onCircle(30));
-    EXPECT_EQ(p.deck.messages(), (std::vector<unsigned>{UWM_SCRATCH_RELEASE}));
-    EXPECT_EQ(p.deck.posts.front().wParam, 1u);
+    EXPECT_EQ(postedTo(p.deck), (std::vector<unsigned>{UWM_SCRATCH_RELEASE}));
+    EXPECT_EQ(p.deck.log.front().wParam, 1u);
 }
 
 TEST(PlatterTest, OneMessagePerChangeOfDirection) {
@@ -68,8 +68,8 @@ TEST(PlatterTest, OneMessagePerChangeOfDirection) {
     p.dragTo(-60, -90);
     p.dragTo(-90, 10);
     sendMouse(p.graph, QEvent::MouseButtonRelease, onCircle(10));
-    EXPECT_EQ(p.deck.messages(), (std::vector<unsigned>{UWM_SCRATCH_FORWARD, UWM_SCRATCH_BACKWARD, UWM_SCRATCH_FORWARD,
-                                                        UWM_SCRATCH_RELEASE}));
+    EXPECT_EQ(postedTo(p.deck), (std::vector<unsigned>{UWM_SCRATCH_FORWARD, UWM_SCRATCH_BACKWARD, UWM_SCRATCH_FORWARD,
+                                                       UWM_SCRATCH_RELEASE}));
     EXPECT_FALSE(std::isnan(p.graph.pointerAngle({kSide / 2, kSide / 2})));  // the centre itself has an angle
 }
 

@@ -33,8 +33,6 @@ namespace {
 
 class PlayListPanelTest : public ::testing::Test, public test::ShellRig {
 protected:
-    PlayListPanelTest() { createSharedEvents(); }
-
     PlayListModel& model() { return panel.model(); }
     void click(int id) {
         auto* button = panel.findChild<QAbstractButton*>(QString::number(id));

@@ -1,13 +1,15 @@
 #pragma once
-// What the window tests make the main window and the mixer with: the shell's services, the
-// decks' track readers and rings, and a sound system of hand-stepped devices (a test may put
-// another in its place before anything is made from it).
+// What the window tests make the main window and the mixer with, as the program does: the
+// shared events first, the shell's services, the decks' track readers and rings, and a sound
+// system of hand-stepped devices (a test may put another in its place before anything is
+// made from it).
 #include <array>
 #include <memory>
 
 #include "app/command_line_info.h"
 #include "app/cpu_usage_meter.h"
 #include "app/keyboard_reader.h"
+#include "app/shared_state.h"
 #include "sound/sound_system.h"
 #include "sources/read_ahead_ring.h"
 #include "sources/track_reader.h"
@@ -17,6 +19,7 @@
 namespace quillmix::test {
 
 struct ShellRig {
+    ShellRig() { createSharedEvents(); }
     CZanCommandLineInfo commandLine;
     CpuUsageMeter cpuMeter;
     HeldKeys keys;
