@@ -10,13 +10,13 @@
 
 #include <cmath>
 #include <fstream>
-#include <functional>
 
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
 #include "sound/sound_device.h"
+#include "support/message_recorder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/deck_panel.h"
@@ -67,10 +67,6 @@ public:
     QComboBox& chooser() { return control<QComboBox>("1038"); }
     QString time() { return control<QLabel>("1003").text(); }
 
-    bool runUntil(const std::function<bool()>& done, int ms = 5000) {
-        for (int i = 0; i < ms / 5 && !done(); ++i) letWindowThreadRun(5);
-        return done();
-    }
     // Picks "Browse..." and answers the dialog with `files` (empty: Cancel).
     void browse(QStringList files) {
         dialogs.files.push_back(files);
@@ -80,7 +76,7 @@ public:
     }
     void loadTone() {
         browse({QString::fromStdString(dir.file("tone.wav").string())});
-        ASSERT_TRUE(runUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
+        ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
     }
     // Renders the main output for `seconds`, answering the mixer's notifications between periods.
     std::vector<std::int16_t> render(double seconds) {
@@ -119,7 +115,7 @@ TEST(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
     rig.control<QCheckBox>("1113").click();  // cue at the start
     EXPECT_TRUE(rig.deck().IsCueOn());
     play.click();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck().IsPlaying(); }));
+    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck().IsPlaying(); }));
     EXPECT_GT(DeckPanelRig::peak(rig.render(1.0)), 5000);
     play.click();  // pause: back to the cue point
     EXPECT_FALSE(rig.deck().IsPlaying());
@@ -225,15 +221,15 @@ TEST(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
     EXPECT_DOUBLE_EQ(rig.deck().positionFraction() * 12.0, moved) << "went on after the release";
 
     rig.control<CZanButtonCtrl>("1004").click();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck().IsPlaying(); }));
+    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck().IsPlaying(); }));
     rig.render(1.5);
     auto& rev = rig.control<CZanButtonCtrl>("1054");
-    ASSERT_TRUE(rig.runUntil([&] { return rev.isEnabled(); }));
+    ASSERT_TRUE(test::pumpUntil([&] { return rev.isEnabled(); }));
     test::sendMouse(rev, QEvent::MouseButtonPress, QPointF(5, 5));
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck().playingBackward(); }));
+    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck().playingBackward(); }));
     EXPECT_GT(DeckPanelRig::peak(rig.render(0.5)), 5000);
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
-    EXPECT_TRUE(rig.runUntil([&] {
+    EXPECT_TRUE(test::pumpUntil([&] {
         rig.render(0.05);
         return !rig.deck().playingBackward();
     }));

@@ -13,6 +13,7 @@
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
+#include "support/message_recorder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
@@ -126,7 +127,5 @@ TEST_F(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
     watch.start(5);
     pumpingWait(done);
     EXPECT_TRUE(mixerAliveAtEndOfWait);
-    const auto closeBy = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (dialog.mixer() && std::chrono::steady_clock::now() < closeBy) letWindowThreadRun(1);
-    EXPECT_EQ(dialog.mixer(), nullptr);
+    EXPECT_TRUE(test::pumpUntil([&] { return dialog.mixer() == nullptr; }, std::chrono::seconds(10)));
 }
