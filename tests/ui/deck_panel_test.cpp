@@ -17,6 +17,7 @@
 #include "playlist/zan_play_list.h"
 #include "sound/sound_device.h"
 #include "support/message_recorder.h"
+#include "support/sound_signals.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/deck_panel.h"
@@ -36,11 +37,7 @@ constexpr int kPeriod = 512;
 
 // A 440 Hz tone, long enough that the transport buttons come on (121 chunks buffered).
 void writeTone(const std::filesystem::path& file, double seconds) {
-    const int frames = static_cast<int>(seconds * 44100);
-    std::vector<std::int16_t> samples(2 * static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i)
-        samples[2 * i] = samples[2 * i + 1] = static_cast<std::int16_t>(10000 * std::sin(2 * M_PI * 440 * i / 44100.0));
-    test::sourcesWriteWav16(file, samples, 2, 44100);
+    test::sourcesWriteWav16(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000), 2, 44100);
 }
 
 class DeckPanelRig : public test::ShellRig {
