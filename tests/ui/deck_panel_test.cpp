@@ -40,9 +40,9 @@ void writeTone(const std::filesystem::path& file, double seconds) {
     test::sourcesWriteWav16(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000), 2, 44100);
 }
 
-class DeckPanelRig : public test::ShellRig {
-public:
-    DeckPanelRig() {
+class DeckPanelTest : public ::testing::Test, public test::ShellRig {
+protected:
+    DeckPanelTest() {
         EXPECT_TRUE(dialog.OnInitDialog());
         dialog.mixer()->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
         CZanMixState& mix = dialog.mixer()->engine().mix();
@@ -51,7 +51,7 @@ public:
         mix.SetMainVolume(1.0);
         writeTone(dir.file("tone.wav"), 12.0);
     }
-    ~DeckPanelRig() { sendMessage(dialog.handle(), WM_CLOSE); }
+    ~DeckPanelTest() override { sendMessage(dialog.handle(), WM_CLOSE); }
 
     DeckPanel& panel() { return *dialog.mixerPanel()->deck(0); }
     CZanDeck2& deck() { return *dialog.mixer()->deck(0); }
@@ -103,142 +103,136 @@ public:
 
 }  // namespace
 
-TEST(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
-    DeckPanelRig rig;
-    auto& play = rig.control<CZanButtonCtrl>("1004");
+TEST_F(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
+    auto& play = control<CZanButtonCtrl>("1004");
     EXPECT_EQ(play.imageName(), "playPauseDisabled.png");  // created disabled
-    rig.loadTone();
+    loadTone();
     EXPECT_EQ(play.imageName(), "playPause.png");
-    rig.control<QCheckBox>("1113").click();  // cue at the start
-    EXPECT_TRUE(rig.deck().IsCueOn());
+    control<QCheckBox>("1113").click();  // cue at the start
+    EXPECT_TRUE(deck().IsCueOn());
     play.click();
-    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck().IsPlaying(); }));
-    EXPECT_GT(DeckPanelRig::peak(rig.render(1.0)), 5000);
+    ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
+    EXPECT_GT(peak(render(1.0)), 5000);
     play.click();  // pause: back to the cue point
-    EXPECT_FALSE(rig.deck().IsPlaying());
+    EXPECT_FALSE(deck().IsPlaying());
     letWindowThreadRun(5);
-    EXPECT_EQ(rig.control<CZanSliderCtrl>("1039").value(), 0);
-    EXPECT_EQ(rig.time(), "00:00:00");
-    const auto after = rig.render(0.5);
-    EXPECT_EQ(DeckPanelRig::peak(after, after.size() / 2), 0);  // silent once faded out
+    EXPECT_EQ(control<CZanSliderCtrl>("1039").value(), 0);
+    EXPECT_EQ(time(), "00:00:00");
+    const auto after = render(0.5);
+    EXPECT_EQ(peak(after, after.size() / 2), 0);  // silent once faded out
 }
 
-TEST(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsTheChooserTrue) {
-    DeckPanelRig rig;
-    const QString junk = QString::fromStdString(rig.dir.file("junk.mp3").string());
+TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsTheChooserTrue) {
+    const QString junk = QString::fromStdString(dir.file("junk.mp3").string());
     std::ofstream(junk.toStdString()) << "not audio";
-    rig.browse({junk});
-    EXPECT_EQ(rig.dialogs.asked.back(), "Quillmix: File Not Recognized");
-    EXPECT_EQ(rig.chooser().currentText(), "Nothing Loaded");
-    EXPECT_EQ(rig.chooser().count(), 2);
+    browse({junk});
+    EXPECT_EQ(dialogs.asked.back(), "Quillmix: File Not Recognized");
+    EXPECT_EQ(chooser().currentText(), "Nothing Loaded");
+    EXPECT_EQ(chooser().count(), 2);
 
     const QString name40 = QString(40, 'n');
-    writeTone(rig.dir.file(name40.toStdString() + ".wav"), 1.0);
-    writeTone(rig.dir.file("b.wav"), 1.0);
-    const QString first = QString::fromStdString(rig.dir.file(name40.toStdString() + ".wav").string());
-    const QString b = QString::fromStdString(rig.dir.file("b.wav").string());
-    rig.browse({first, b, junk});
-    EXPECT_EQ(rig.deck().GetCurrentTrackPath(), first.toStdString());
-    EXPECT_EQ(rig.chooser().currentText(), first);
-    const auto& list = rig.dialog.mixer()->playList()->model();
+    writeTone(dir.file(name40.toStdString() + ".wav"), 1.0);
+    writeTone(dir.file("b.wav"), 1.0);
+    const QString first = QString::fromStdString(dir.file(name40.toStdString() + ".wav").string());
+    const QString b = QString::fromStdString(dir.file("b.wav").string());
+    browse({first, b, junk});
+    EXPECT_EQ(deck().GetCurrentTrackPath(), first.toStdString());
+    EXPECT_EQ(chooser().currentText(), first);
+    const auto& list = dialog.mixer()->playList()->model();
     ASSERT_EQ(list.EntryCount(), 3);
     EXPECT_EQ(list.Entry(0).path, first.toStdString());
     EXPECT_EQ(list.Entry(1).path, b.toStdString());
     EXPECT_EQ(list.Entry(2).path, junk.toStdString());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Entry(i).deck, 0);
     // The name is the file's without folder and extension (the control draws 29 of its characters).
-    EXPECT_EQ(rig.control<CZanTrackNameIndicator>("1090").text(), name40);
+    EXPECT_EQ(control<CZanTrackNameIndicator>("1090").text(), name40);
 
-    rig.browse({});  // Cancel
-    EXPECT_EQ(rig.chooser().currentText(), first);
-    EXPECT_EQ(rig.deck().GetCurrentTrackPath(), first.toStdString());
-    rig.chooser().setCurrentIndex(0);
-    emit rig.chooser().activated(0);
-    rig.browse({});
-    EXPECT_EQ(rig.chooser().currentIndex(), 0);
-    EXPECT_FALSE(rig.deck().IsLoaded());
+    browse({});  // Cancel
+    EXPECT_EQ(chooser().currentText(), first);
+    EXPECT_EQ(deck().GetCurrentTrackPath(), first.toStdString());
+    chooser().setCurrentIndex(0);
+    emit chooser().activated(0);
+    browse({});
+    EXPECT_EQ(chooser().currentIndex(), 0);
+    EXPECT_FALSE(deck().IsLoaded());
 }
 
-TEST(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
-    DeckPanelRig rig;
-    rig.loadTone();
-    auto& slider = rig.control<CZanSliderCtrl>("1039");
+TEST_F(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
+    loadTone();
+    auto& slider = control<CZanSliderCtrl>("1039");
     test::sendMouse(slider, QEvent::MouseButtonPress, QPointF(3, slider.height() / 2.0));
     letWindowThreadRun(2);
-    ASSERT_TRUE(rig.deck().seeking());
+    ASSERT_TRUE(deck().seeking());
     test::sendMouse(slider, QEvent::MouseMove, QPointF(slider.width() / 2.0, slider.height() / 2.0));
     letWindowThreadRun(2);
     const double dragged = slider.value() / 65535.0;
     EXPECT_NEAR(dragged, 0.5, 0.1);
-    EXPECT_EQ(rig.time().toStdString(), rig.deck().timeText());
-    EXPECT_NEAR(rig.deck().positionFraction(), dragged, 1e-9);
-    const QString shown = rig.time();
+    EXPECT_EQ(time().toStdString(), deck().timeText());
+    EXPECT_NEAR(deck().positionFraction(), dragged, 1e-9);
+    const QString shown = time();
     EXPECT_NE(shown, "00:00:00");
     test::sendMouse(slider, QEvent::MouseButtonRelease, QPointF(slider.width() / 2.0, slider.height() / 2.0));
     letWindowThreadRun(5);
-    EXPECT_NEAR(rig.deck().positionFraction(), dragged, 1e-9);
-    EXPECT_FALSE(rig.deck().seeking());
-    EXPECT_NEAR(rig.deck().positionSeconds(), dragged * 12.0, 1e-6);
+    EXPECT_NEAR(deck().positionFraction(), dragged, 1e-9);
+    EXPECT_FALSE(deck().seeking());
+    EXPECT_NEAR(deck().positionSeconds(), dragged * 12.0, 1e-6);
 }
 
-TEST(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
-    DeckPanelRig rig;
-    auto& slider = rig.control<QSlider>("1029");
-    auto& spin = rig.control<QAbstractSpinBox>("1064");
+TEST_F(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
+    auto& slider = control<QSlider>("1029");
+    auto& spin = control<QAbstractSpinBox>("1064");
     spin.stepDown();  // a positive delta: towards the slider's maximum, slower
     EXPECT_EQ(slider.value(), 10);
-    EXPECT_DOUBLE_EQ(rig.deck().tempoPercent(), -0.08);
+    EXPECT_DOUBLE_EQ(deck().tempoPercent(), -0.08);
     spin.stepUp();
     spin.stepUp();
     EXPECT_EQ(slider.value(), -10);
-    EXPECT_DOUBLE_EQ(rig.deck().tempoPercent(), 0.08);
+    EXPECT_DOUBLE_EQ(deck().tempoPercent(), 0.08);
     for (int i = 0; i < 13; ++i) spin.stepUp();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), -140);
-    EXPECT_EQ(rig.control<QLabel>("1030").text(), "1.1%");
-    rig.control<QPushButton>("1065").click();
+    EXPECT_EQ(control<QLabel>("1030").text(), "1.1%");
+    control<QPushButton>("1065").click();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), 0);
-    EXPECT_EQ(rig.deck().tempoPercent(), 0.0);
-    EXPECT_EQ(rig.control<QLabel>("1030").text(), "0.0%");
+    EXPECT_EQ(deck().tempoPercent(), 0.0);
+    EXPECT_EQ(control<QLabel>("1030").text(), "0.0%");
 }
 
-TEST(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
-    DeckPanelRig rig;
-    rig.loadTone();
-    auto& ffwd = rig.control<CZanButtonCtrl>("1052");
+TEST_F(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
+    loadTone();
+    auto& ffwd = control<CZanButtonCtrl>("1052");
     test::sendMouse(ffwd, QEvent::MouseButtonPress, QPointF(5, 5));
     letWindowThreadRun(700);  // about three 200 ms steps of one second each
     test::sendMouse(ffwd, QEvent::MouseButtonRelease, QPointF(5, 5));
     letWindowThreadRun(5);
-    const double moved = rig.deck().positionFraction() * 12.0;
+    const double moved = deck().positionFraction() * 12.0;
     EXPECT_GE(moved, 2.0);
     EXPECT_LE(moved, 4.0);
     letWindowThreadRun(450);
-    EXPECT_DOUBLE_EQ(rig.deck().positionFraction() * 12.0, moved) << "went on after the release";
+    EXPECT_DOUBLE_EQ(deck().positionFraction() * 12.0, moved) << "went on after the release";
 
-    rig.control<CZanButtonCtrl>("1004").click();
-    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck().IsPlaying(); }));
-    rig.render(1.5);
-    auto& rev = rig.control<CZanButtonCtrl>("1054");
+    control<CZanButtonCtrl>("1004").click();
+    ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
+    render(1.5);
+    auto& rev = control<CZanButtonCtrl>("1054");
     ASSERT_TRUE(test::pumpUntil([&] { return rev.isEnabled(); }));
     test::sendMouse(rev, QEvent::MouseButtonPress, QPointF(5, 5));
-    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck().playingBackward(); }));
-    EXPECT_GT(DeckPanelRig::peak(rig.render(0.5)), 5000);
+    ASSERT_TRUE(test::pumpUntil([&] { return deck().playingBackward(); }));
+    EXPECT_GT(peak(render(0.5)), 5000);
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
     EXPECT_TRUE(test::pumpUntil([&] {
-        rig.render(0.05);
-        return !rig.deck().playingBackward();
+        render(0.05);
+        return !deck().playingBackward();
     }));
 }
 
-TEST(DeckPanelTest, DecksSitEitherSideOfTheMixerAtTheirTemplateSize) {
-    DeckPanelRig rig;
-    const QRect mixer = rig.dialog.mixerPanel()->frameGeometry();
-    const QRect a = rig.dialog.mixerPanel()->deck(0)->frameGeometry();
-    const QRect b = rig.dialog.mixerPanel()->deck(1)->frameGeometry();
-    EXPECT_EQ(rig.dialog.mixerPanel()->deck(0)->size(), dialogUnits(282, 212));
-    EXPECT_EQ(rig.dialog.mixerPanel()->deck(1)->size(), dialogUnits(282, 212));
+TEST_F(DeckPanelTest, DecksSitEitherSideOfTheMixerAtTheirTemplateSize) {
+    const QRect mixer = dialog.mixerPanel()->frameGeometry();
+    const QRect a = dialog.mixerPanel()->deck(0)->frameGeometry();
+    const QRect b = dialog.mixerPanel()->deck(1)->frameGeometry();
+    EXPECT_EQ(dialog.mixerPanel()->deck(0)->size(), dialogUnits(282, 212));
+    EXPECT_EQ(dialog.mixerPanel()->deck(1)->size(), dialogUnits(282, 212));
     // Framed windows touch: placed by the sizes of their frames, not of their insides.
     EXPECT_EQ(a.top(), mixer.top());
     EXPECT_EQ(b.top(), mixer.top());
