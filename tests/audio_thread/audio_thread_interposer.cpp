@@ -108,31 +108,25 @@ bool futexWaits(long operation) {
         return real arguments;                                      \
     }
 
+// The allocators hand over to the C library's own entry points: looking the next definition
+// up would itself allocate.
+#define QM_ALLOCATOR(name, parameters, call) \
+    extern "C" void* name parameters {       \
+        note(kAllocation, #name);            \
+        return call;                         \
+    }
+
+QM_ALLOCATOR(malloc, (size_t size), __libc_malloc(size))
+QM_ALLOCATOR(calloc, (size_t count, size_t size), __libc_calloc(count, size))
+QM_ALLOCATOR(realloc, (void* pointer, size_t size), __libc_realloc(pointer, size))
+QM_ALLOCATOR(aligned_alloc, (size_t alignment, size_t size), __libc_memalign(alignment, size))
+QM_ALLOCATOR(memalign, (size_t alignment, size_t size), __libc_memalign(alignment, size))
+
 extern "C" {
 
-void* malloc(size_t size) {
-    note(kAllocation, "malloc");
-    return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-    note(kAllocation, "calloc");
-    return __libc_calloc(count, size);
-}
-void* realloc(void* pointer, size_t size) {
-    note(kAllocation, "realloc");
-    return __libc_realloc(pointer, size);
-}
 void free(void* pointer) {
     if (pointer) note(kFree, "free");
     __libc_free(pointer);
-}
-void* aligned_alloc(size_t alignment, size_t size) {
-    note(kAllocation, "aligned_alloc");
-    return __libc_memalign(alignment, size);
-}
-void* memalign(size_t alignment, size_t size) {
-    note(kAllocation, "memalign");
-    return __libc_memalign(alignment, size);
 }
 int posix_memalign(void** out, size_t alignment, size_t size) {
     note(kAllocation, "posix_memalign");

@@ -77,7 +77,6 @@ const Rule* ruleFor(const std::string& path, std::string& folder, Rule& testRule
             if (!test) return &it->second;
             testRule = it->second;
             testRule.uses.insert("support");
-            if (key == "tools") testRule.uses.insert("tools/render");
             testRule.vendors.insert("samplerate");               // the resampler's reference
             if (testRule.qt == Qt::core) testRule.qt = Qt::gui;  // key events for the held keys
             return &testRule;

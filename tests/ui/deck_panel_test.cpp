@@ -10,26 +10,21 @@
 
 #include <cmath>
 #include <fstream>
-#include <functional>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
-#include "app/keyboard_reader.h"
-#include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
 #include "sound/sound_device.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
+#include "support/message_recorder.h"
+#include "support/sound_signals.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/deck_panel.h"
 #include "ui/fake_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/mixer_panel.h"
+#include "ui/shell_rig.h"
 #include "ui/widget_test_support.h"
 #include "ui/widgets/zan_button_ctrl.h"
 #include "ui/widgets/zan_small_controls.h"
@@ -42,17 +37,12 @@ constexpr int kPeriod = 512;
 
 // A 440 Hz tone, long enough that the transport buttons come on (121 chunks buffered).
 void writeTone(const std::filesystem::path& file, double seconds) {
-    const int frames = static_cast<int>(seconds * 44100);
-    std::vector<std::int16_t> samples(2 * static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i)
-        samples[2 * i] = samples[2 * i + 1] = static_cast<std::int16_t>(10000 * std::sin(2 * M_PI * 440 * i / 44100.0));
-    test::sourcesWriteWav16(file, samples, 2, 44100);
+    test::sourcesWriteWav16(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000), 2, 44100);
 }
 
-class DeckPanelRig {
-public:
-    DeckPanelRig() {
-        createSharedEvents();
+class DeckPanelTest : public ::testing::Test, public test::ShellRig {
+protected:
+    DeckPanelTest() {
         EXPECT_TRUE(dialog.OnInitDialog());
         dialog.mixer()->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
         CZanMixState& mix = dialog.mixer()->engine().mix();
@@ -61,7 +51,7 @@ public:
         mix.SetMainVolume(1.0);
         writeTone(dir.file("tone.wav"), 12.0);
     }
-    ~DeckPanelRig() { sendMessage(dialog.handle(), WM_CLOSE); }
+    ~DeckPanelTest() override { sendMessage(dialog.handle(), WM_CLOSE); }
 
     DeckPanel& panel() { return *dialog.mixerPanel()->deck(0); }
     CZanDeck2& deck() { return *dialog.mixer()->deck(0); }
@@ -74,10 +64,6 @@ public:
     QComboBox& chooser() { return control<QComboBox>("1038"); }
     QString time() { return control<QLabel>("1003").text(); }
 
-    bool runUntil(const std::function<bool()>& done, int ms = 5000) {
-        for (int i = 0; i < ms / 5 && !done(); ++i) letWindowThreadRun(5);
-        return done();
-    }
     // Picks "Browse..." and answers the dialog with `files` (empty: Cancel).
     void browse(QStringList files) {
         dialogs.files.push_back(files);
@@ -87,7 +73,7 @@ public:
     }
     void loadTone() {
         browse({QString::fromStdString(dir.file("tone.wav").string())});
-        ASSERT_TRUE(runUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
+        ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
     }
     // Renders the main output for `seconds`, answering the mixer's notifications between periods.
     std::vector<std::int16_t> render(double seconds) {
@@ -112,162 +98,141 @@ public:
 
     test::TempDir dir;
     test::FakeDialogs dialogs;
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    HeldKeys keys;
-    KeyboardReader keyboard{keys};
-    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    CZanAudioDlg dialog{
-        ShellServices{commandLine, cpuMeter, keyboard,
-                      MixerServices{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}},
-                      nullptr, false}};
+    CZanAudioDlg dialog{services()};
 };
 
 }  // namespace
 
-TEST(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
-    DeckPanelRig rig;
-    auto& play = rig.control<CZanButtonCtrl>("1004");
+TEST_F(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
+    auto& play = control<CZanButtonCtrl>("1004");
     EXPECT_EQ(play.imageName(), "playPauseDisabled.png");  // created disabled
-    rig.loadTone();
+    loadTone();
     EXPECT_EQ(play.imageName(), "playPause.png");
-    rig.control<QCheckBox>("1113").click();  // cue at the start
-    EXPECT_TRUE(rig.deck().IsCueOn());
+    control<QCheckBox>("1113").click();  // cue at the start
+    EXPECT_TRUE(deck().IsCueOn());
     play.click();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck().IsPlaying(); }));
-    EXPECT_GT(DeckPanelRig::peak(rig.render(1.0)), 5000);
+    ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
+    EXPECT_GT(peak(render(1.0)), 5000);
     play.click();  // pause: back to the cue point
-    EXPECT_FALSE(rig.deck().IsPlaying());
+    EXPECT_FALSE(deck().IsPlaying());
     letWindowThreadRun(5);
-    EXPECT_EQ(rig.control<CZanSliderCtrl>("1039").value(), 0);
-    EXPECT_EQ(rig.time(), "00:00:00");
-    const auto after = rig.render(0.5);
-    EXPECT_EQ(DeckPanelRig::peak(after, after.size() / 2), 0);  // silent once faded out
+    EXPECT_EQ(control<CZanSliderCtrl>("1039").value(), 0);
+    EXPECT_EQ(time(), "00:00:00");
+    const auto after = render(0.5);
+    EXPECT_EQ(peak(after, after.size() / 2), 0);  // silent once faded out
 }
 
-TEST(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsTheChooserTrue) {
-    DeckPanelRig rig;
-    const QString junk = QString::fromStdString(rig.dir.file("junk.mp3").string());
+TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsTheChooserTrue) {
+    const QString junk = QString::fromStdString(dir.file("junk.mp3").string());
     std::ofstream(junk.toStdString()) << "not audio";
-    rig.browse({junk});
-    EXPECT_EQ(rig.dialogs.asked.back(), "Quillmix: File Not Recognized");
-    EXPECT_EQ(rig.chooser().currentText(), "Nothing Loaded");
-    EXPECT_EQ(rig.chooser().count(), 2);
+    browse({junk});
+    EXPECT_EQ(dialogs.asked.back(), "Quillmix: File Not Recognized");
+    EXPECT_EQ(chooser().currentText(), "Nothing Loaded");
+    EXPECT_EQ(chooser().count(), 2);
 
     const QString name40 = QString(40, 'n');
-    writeTone(rig.dir.file(name40.toStdString() + ".wav"), 1.0);
-    writeTone(rig.dir.file("b.wav"), 1.0);
-    const QString first = QString::fromStdString(rig.dir.file(name40.toStdString() + ".wav").string());
-    const QString b = QString::fromStdString(rig.dir.file("b.wav").string());
-    rig.browse({first, b, junk});
-    EXPECT_EQ(rig.deck().GetCurrentTrackPath(), first.toStdString());
-    EXPECT_EQ(rig.chooser().currentText(), first);
-    const auto& list = rig.dialog.mixer()->playList()->model();
+    writeTone(dir.file(name40.toStdString() + ".wav"), 1.0);
+    writeTone(dir.file("b.wav"), 1.0);
+    const QString first = QString::fromStdString(dir.file(name40.toStdString() + ".wav").string());
+    const QString b = QString::fromStdString(dir.file("b.wav").string());
+    browse({first, b, junk});
+    EXPECT_EQ(deck().GetCurrentTrackPath(), first.toStdString());
+    EXPECT_EQ(chooser().currentText(), first);
+    const auto& list = dialog.mixer()->playList()->model();
     ASSERT_EQ(list.EntryCount(), 3);
     EXPECT_EQ(list.Entry(0).path, first.toStdString());
     EXPECT_EQ(list.Entry(1).path, b.toStdString());
     EXPECT_EQ(list.Entry(2).path, junk.toStdString());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Entry(i).deck, 0);
-    // The name is the file's without folder and extension; 29 of its characters are drawn.
-    auto& name = rig.control<CZanTrackNameIndicator>("1090");
-    EXPECT_EQ(name.text(), name40);
-    CZanTrackNameIndicator first29;
-    first29.resize(name.size());
-    first29.setText(name40.left(29));
-    EXPECT_EQ(test::renderControl(name), test::renderControl(first29));
+    // The name is the file's without folder and extension (the control draws 29 of its characters).
+    EXPECT_EQ(control<CZanTrackNameIndicator>("1090").text(), name40);
 
-    rig.browse({});  // Cancel
-    EXPECT_EQ(rig.chooser().currentText(), first);
-    EXPECT_EQ(rig.deck().GetCurrentTrackPath(), first.toStdString());
-    rig.chooser().setCurrentIndex(0);
-    emit rig.chooser().activated(0);
-    rig.browse({});
-    EXPECT_EQ(rig.chooser().currentIndex(), 0);
-    EXPECT_FALSE(rig.deck().IsLoaded());
+    browse({});  // Cancel
+    EXPECT_EQ(chooser().currentText(), first);
+    EXPECT_EQ(deck().GetCurrentTrackPath(), first.toStdString());
+    chooser().setCurrentIndex(0);
+    emit chooser().activated(0);
+    browse({});
+    EXPECT_EQ(chooser().currentIndex(), 0);
+    EXPECT_FALSE(deck().IsLoaded());
 }
 
-TEST(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
-    DeckPanelRig rig;
-    rig.loadTone();
-    auto& slider = rig.control<CZanSliderCtrl>("1039");
+TEST_F(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
+    loadTone();
+    auto& slider = control<CZanSliderCtrl>("1039");
     test::sendMouse(slider, QEvent::MouseButtonPress, QPointF(3, slider.height() / 2.0));
     letWindowThreadRun(2);
-    ASSERT_TRUE(rig.deck().seeking());
+    ASSERT_TRUE(deck().seeking());
     test::sendMouse(slider, QEvent::MouseMove, QPointF(slider.width() / 2.0, slider.height() / 2.0));
     letWindowThreadRun(2);
     const double dragged = slider.value() / 65535.0;
     EXPECT_NEAR(dragged, 0.5, 0.1);
-    EXPECT_EQ(rig.time().toStdString(), rig.deck().timeText());
-    EXPECT_NEAR(rig.deck().positionFraction(), dragged, 1e-9);
-    const QString shown = rig.time();
+    EXPECT_EQ(time().toStdString(), deck().timeText());
+    EXPECT_NEAR(deck().positionFraction(), dragged, 1e-9);
+    const QString shown = time();
     EXPECT_NE(shown, "00:00:00");
     test::sendMouse(slider, QEvent::MouseButtonRelease, QPointF(slider.width() / 2.0, slider.height() / 2.0));
     letWindowThreadRun(5);
-    EXPECT_NEAR(rig.deck().positionFraction(), dragged, 1e-9);
-    EXPECT_FALSE(rig.deck().seeking());
-    EXPECT_NEAR(rig.deck().positionSeconds(), dragged * 12.0, 1e-6);
+    EXPECT_NEAR(deck().positionFraction(), dragged, 1e-9);
+    EXPECT_FALSE(deck().seeking());
+    EXPECT_NEAR(deck().positionSeconds(), dragged * 12.0, 1e-6);
 }
 
-TEST(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
-    DeckPanelRig rig;
-    auto& slider = rig.control<QSlider>("1029");
-    auto& spin = rig.control<QAbstractSpinBox>("1064");
+TEST_F(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
+    auto& slider = control<QSlider>("1029");
+    auto& spin = control<QAbstractSpinBox>("1064");
     spin.stepDown();  // a positive delta: towards the slider's maximum, slower
     EXPECT_EQ(slider.value(), 10);
-    EXPECT_DOUBLE_EQ(rig.deck().tempoPercent(), -0.08);
+    EXPECT_DOUBLE_EQ(deck().tempoPercent(), -0.08);
     spin.stepUp();
     spin.stepUp();
     EXPECT_EQ(slider.value(), -10);
-    EXPECT_DOUBLE_EQ(rig.deck().tempoPercent(), 0.08);
+    EXPECT_DOUBLE_EQ(deck().tempoPercent(), 0.08);
     for (int i = 0; i < 13; ++i) spin.stepUp();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), -140);
-    EXPECT_EQ(rig.control<QLabel>("1030").text(), "1.1%");
-    rig.control<QPushButton>("1065").click();
+    EXPECT_EQ(control<QLabel>("1030").text(), "1.1%");
+    control<QPushButton>("1065").click();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), 0);
-    EXPECT_EQ(rig.deck().tempoPercent(), 0.0);
-    EXPECT_EQ(rig.control<QLabel>("1030").text(), "0.0%");
+    EXPECT_EQ(deck().tempoPercent(), 0.0);
+    EXPECT_EQ(control<QLabel>("1030").text(), "0.0%");
 }
 
-TEST(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
-    DeckPanelRig rig;
-    rig.loadTone();
-    auto& ffwd = rig.control<CZanButtonCtrl>("1052");
+TEST_F(DeckPanelTest, FfwdMovesOnlyWhileHeldAndHoldingRevPlaysThePastBackward) {
+    loadTone();
+    auto& ffwd = control<CZanButtonCtrl>("1052");
     test::sendMouse(ffwd, QEvent::MouseButtonPress, QPointF(5, 5));
     letWindowThreadRun(700);  // about three 200 ms steps of one second each
     test::sendMouse(ffwd, QEvent::MouseButtonRelease, QPointF(5, 5));
     letWindowThreadRun(5);
-    const double moved = rig.deck().positionFraction() * 12.0;
+    const double moved = deck().positionFraction() * 12.0;
     EXPECT_GE(moved, 2.0);
     EXPECT_LE(moved, 4.0);
     letWindowThreadRun(450);
-    EXPECT_DOUBLE_EQ(rig.deck().positionFraction() * 12.0, moved) << "went on after the release";
+    EXPECT_DOUBLE_EQ(deck().positionFraction() * 12.0, moved) << "went on after the release";
 
-    rig.control<CZanButtonCtrl>("1004").click();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck().IsPlaying(); }));
-    rig.render(1.5);
-    auto& rev = rig.control<CZanButtonCtrl>("1054");
-    ASSERT_TRUE(rig.runUntil([&] { return rev.isEnabled(); }));
+    control<CZanButtonCtrl>("1004").click();
+    ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
+    render(1.5);
+    auto& rev = control<CZanButtonCtrl>("1054");
+    ASSERT_TRUE(test::pumpUntil([&] { return rev.isEnabled(); }));
     test::sendMouse(rev, QEvent::MouseButtonPress, QPointF(5, 5));
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck().playingBackward(); }));
-    EXPECT_GT(DeckPanelRig::peak(rig.render(0.5)), 5000);
+    ASSERT_TRUE(test::pumpUntil([&] { return deck().playingBackward(); }));
+    EXPECT_GT(peak(render(0.5)), 5000);
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
-    EXPECT_TRUE(rig.runUntil([&] {
-        rig.render(0.05);
-        return !rig.deck().playingBackward();
+    EXPECT_TRUE(test::pumpUntil([&] {
+        render(0.05);
+        return !deck().playingBackward();
     }));
 }
 
-TEST(DeckPanelTest, DecksSitEitherSideOfTheMixerAtTheirTemplateSize) {
-    DeckPanelRig rig;
-    const QRect mixer = rig.dialog.mixerPanel()->frameGeometry();
-    const QRect a = rig.dialog.mixerPanel()->deck(0)->frameGeometry();
-    const QRect b = rig.dialog.mixerPanel()->deck(1)->frameGeometry();
-    EXPECT_EQ(rig.dialog.mixerPanel()->deck(0)->size(), dialogUnits(282, 212));
-    EXPECT_EQ(rig.dialog.mixerPanel()->deck(1)->size(), dialogUnits(282, 212));
+TEST_F(DeckPanelTest, DecksSitEitherSideOfTheMixerAtTheirTemplateSize) {
+    const QRect mixer = dialog.mixerPanel()->frameGeometry();
+    const QRect a = dialog.mixerPanel()->deck(0)->frameGeometry();
+    const QRect b = dialog.mixerPanel()->deck(1)->frameGeometry();
+    EXPECT_EQ(dialog.mixerPanel()->deck(0)->size(), dialogUnits(282, 212));
+    EXPECT_EQ(dialog.mixerPanel()->deck(1)->size(), dialogUnits(282, 212));
     // Framed windows touch: placed by the sizes of their frames, not of their insides.
     EXPECT_EQ(a.top(), mixer.top());
     EXPECT_EQ(b.top(), mixer.top());

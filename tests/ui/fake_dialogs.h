@@ -32,25 +32,17 @@ public:
         asked.push_back((title + ": " + text).toStdString());
     }
     bool askOkCancel(QWidget*, const QString& title, const QString& text) override {
-        asked.push_back((title + ": " + text).toStdString());
-        if (okCancel.empty()) return true;
-        const bool answer = okCancel.front();
-        okCancel.pop_front();
-        return answer;
+        return take(okCancel, title + ": " + text, true);
     }
     std::optional<DeckChoice> selectDeck(QWidget*) override {
-        asked.push_back("Select Deck");
-        if (decks.empty()) return DeckChoice::deckA;
-        const auto answer = decks.front();
-        decks.pop_front();
-        return answer;
+        return take(decks, "Select Deck", std::optional<DeckChoice>(DeckChoice::deckA));
     }
 
 private:
     template <typename T>
-    T take(std::deque<T>& answers, const QString& title) {
-        asked.push_back(title.toStdString());
-        if (answers.empty()) return T();
+    T take(std::deque<T>& answers, const QString& question, T otherwise = T()) {
+        asked.push_back(question.toStdString());
+        if (answers.empty()) return otherwise;
         T answer = answers.front();
         answers.pop_front();
         return answer;

@@ -1,4 +1,6 @@
-// The hidden main window: start-up, the refresh it answers, and the close that ends it.
+// The hidden main window: start-up, the refresh it answers, and the close that ends it; and
+// where it places the panels, as a function of the screen: which edges touch, on a wide
+// screen and on one narrower and lower than the panels (edges negative, nothing clamped).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,52 +11,34 @@
 
 #include <fstream>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
-#include "app/keyboard_reader.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
-#include "sound/sound_system.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
+#include "support/message_recorder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/mixer_panel.h"
+#include "ui/panel_placement.h"
+#include "ui/shell_rig.h"
 
 using namespace quillmix;
 
 namespace {
-struct TestServices {
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    HeldKeys keys;
-    KeyboardReader keyboard{keys};
-    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    ShellServices services() {
-        MixerServices mixer{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}};
-        return {commandLine, cpuMeter, keyboard, mixer, nullptr, false};
+// The main window on the rig's services; closed at the end if a test left it open.
+class MainWindowTest : public ::testing::Test, public test::ShellRig {
+protected:
+    ~MainWindowTest() override {
+        if (dialog.mixer()) sendMessage(dialog.handle(), WM_CLOSE);
     }
+    CZanAudioDlg dialog{services()};
 };
 }  // namespace
 
-TEST(MainWindowTest, StartUpCreatesAndPlacesPanelsAndCloseEndsTheModalLoop) {
-    createSharedEvents();
-    TestServices shell;
-    CZanAudioDlg dialog(shell.services());
-    for (const char* arg : {"a.mp3", "missing.mp3", "b.mp3"}) shell.commandLine.ParseParam(arg, false, false);
-    std::vector<std::string> loaded;
-    dialog.loadCommandLineTrack = [&](const std::string& p) {
-        loaded.push_back(p);
-        return p != "missing.mp3";  // a failed load is passed over; the next one is tried
-    };
-    bool confirmed = false;
-    // Once running: the user closes the mixer panel and confirms.
+TEST_F(MainWindowTest, StartUpCreatesThePanelsAndOnlyAConfirmedCloseEndsTheModalLoop) {
+    int asked = 0;
+    // Once running: the user closes the mixer panel and declines, then closes it and confirms.
     QTimer::singleShot(50, [&] {
         ASSERT_NE(dialog.mixer(), nullptr);
         EXPECT_EQ(mainWindowReady, 1);
@@ -65,38 +49,22 @@ TEST(MainWindowTest, StartUpCreatesAndPlacesPanelsAndCloseEndsTheModalLoop) {
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(dialog.mixerPanel()->windowTitle(), "Quillmix");
         EXPECT_EQ(dialog.windowTitle(), "Quillmix");
-        dialog.mixerPanel()->confirmExit = [&] {
-            confirmed = true;
-            return true;
-        };
+        dialog.mixerPanel()->confirmExit = [&] { return ++asked == 2; };
+        dialog.mixerPanel()->close();
+    });
+    QTimer::singleShot(100, [&] {
+        ASSERT_NE(dialog.mixer(), nullptr);
+        ASSERT_TRUE(dialog.mixerPanel()->isVisible());
         dialog.mixerPanel()->close();
     });
     dialog.DoModal();  // returns only through the orderly close
-    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(asked, 2);
     EXPECT_EQ(dialog.mixer(), nullptr);
     EXPECT_EQ(keyboardThreadRunning.load(), 0);
     EXPECT_EQ(trackLengthLoaderRunning.load(), 0);
-    EXPECT_EQ(loaded, (std::vector<std::string>{"a.mp3", "missing.mp3", "b.mp3"}));
 }
 
-TEST(MainWindowTest, DeclinedExitKeepsRunning) {
-    createSharedEvents();
-    TestServices shell;
-    CZanAudioDlg dialog(shell.services());
-    ASSERT_TRUE(dialog.OnInitDialog());
-    dialog.mixerPanel()->confirmExit = [] { return false; };
-    dialog.mixerPanel()->close();
-    letWindowThreadRun(5);
-    ASSERT_NE(dialog.mixer(), nullptr);
-    EXPECT_TRUE(dialog.mixerPanel()->isVisible());
-    sendMessage(dialog.handle(), WM_CLOSE);
-    EXPECT_EQ(dialog.mixer(), nullptr);
-}
-
-TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
-    createSharedEvents();
-    TestServices shell;
-    CZanAudioDlg dialog(shell.services());
+TEST_F(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
     dialog.checkSoundLayer = [] { return std::string("No sound layer"); };
     QTimer::singleShot(50, [] {
         // The message box is the only window left; acknowledge it.
@@ -110,10 +78,7 @@ TEST(MainWindowTest, FailedSoundLayerCheckEndsStartUpWithoutPanels) {
     EXPECT_EQ(dialog.mixer(), nullptr);
 }
 
-TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
-    createSharedEvents();
-    TestServices shell;
-    CZanAudioDlg dialog(shell.services());
+TEST_F(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     ASSERT_TRUE(dialog.OnInitDialog());
     for (int i = 0; i < 120 && dialog.findChild<QLabel*>("1019")->text() == "0 %"; ++i) {
         // Busy the processor a little so the figure moves off zero at some sample.
@@ -124,19 +89,15 @@ TEST(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     const std::string text = dialog.cpuUsageText();
     EXPECT_EQ(dialog.findChild<QLabel*>("1019")->text().toStdString(), text);
     EXPECT_EQ(dialog.findChild<QProgressBar*>("1018")->value(), static_cast<int>(dialog.cpuUsagePercent()));
-    sendMessage(dialog.handle(), WM_CLOSE);
 }
 
-TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAreRead) {
-    createSharedEvents();
+TEST_F(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAreRead) {
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
     test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
-    TestServices shell;
     { std::ofstream(dir.file("set.M3U")) << dir.file("a.wav").string() << "\n"; }
     for (const auto& name : {"a.wav", "missing.wav", "b.wav", "set.M3U"})
-        shell.commandLine.ParseParam(dir.file(name).string(), false, false);
-    CZanAudioDlg dialog(shell.services());
+        commandLine.ParseParam(dir.file(name).string(), false, false);
     ASSERT_TRUE(dialog.OnInitDialog());
     // Both loaded in turn (the second replaces the first); the missing one is passed over.
     EXPECT_EQ(dialog.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
@@ -148,16 +109,12 @@ TEST(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAre
     EXPECT_EQ(list.Entry(1).deck, 0);
     EXPECT_EQ(list.Entry(2).path, dir.file("a.wav").string());
     EXPECT_EQ(list.GetCurrentNumber(0), 2);  // the entry of the track deck A holds
-    sendMessage(dialog.handle(), WM_CLOSE);
 }
 
 // A close that arrives inside a wait (here a wait of the window thread for a worker's event)
 // runs only once that wait has returned: the mixer and decks outlive every frame that uses
 // them.
-TEST(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
-    createSharedEvents();
-    TestServices shell;
-    CZanAudioDlg dialog(shell.services());
+TEST_F(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
     ASSERT_TRUE(dialog.OnInitDialog());
     Event done = Event::create(Event::Reset::manual, false);
     bool mixerAliveAtEndOfWait = false;
@@ -173,7 +130,42 @@ TEST(MainWindowTest, CloseInsideAWaitRunsWhenTheWaitHasReturned) {
     watch.start(5);
     pumpingWait(done);
     EXPECT_TRUE(mixerAliveAtEndOfWait);
-    const auto closeBy = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (dialog.mixer() && std::chrono::steady_clock::now() < closeBy) letWindowThreadRun(1);
-    EXPECT_EQ(dialog.mixer(), nullptr);
+    EXPECT_TRUE(test::pumpUntil([&] { return dialog.mixer() == nullptr; }, std::chrono::seconds(10)));
+}
+
+TEST(PanelPlacementTest, PanelsTouchAtTheCentreLineTheTopAndTheBottomOnAnyScreen) {
+    PanelSizes s;
+    s.mixerAtCreation = {321, 345};
+    s.deck[0] = s.deck[1] = {423, 345};
+    s.equalizer[0] = {210, 179};
+    s.equalizer[1] = {200, 170};
+    s.effects[0] = {211, 179};
+    s.effects[1] = {190, 160};
+    s.playList = {522, 309};
+    s.analyzer = {500, 300};
+    for (const ScreenMetrics screen : {ScreenMetrics{1920, 1050, 30}, ScreenMetrics{801, 200, 20}}) {
+        const auto steps = placePanels(screen, s);
+        const auto at = [&](Panel p) { return steps[static_cast<std::size_t>(p)]; };
+        for (int i = 0; i < 9; ++i) EXPECT_EQ(steps[i].panel, static_cast<Panel>(i)) << "placed in this order";
+        const auto right = [&](Panel p) { return at(p).left + at(p).size.width; };
+        const auto bottom = [&](Panel p) { return at(p).top + at(p).size.height; };
+        const int centre = screen.fullScreenWidth / 2, floor = screen.fullScreenHeight + screen.captionHeight;
+        SCOPED_TRACE(screen.fullScreenWidth);
+        // Halves truncate, so the mixer's edges may be one pixel off.
+        EXPECT_NEAR(at(Panel::mixer).left + right(Panel::mixer), 2 * centre, 1);
+        EXPECT_NEAR(right(Panel::deckA), at(Panel::mixer).left, 1);
+        EXPECT_NEAR(at(Panel::deckB).left, right(Panel::mixer), 1);
+        for (Panel p : {Panel::mixer, Panel::deckA, Panel::deckB}) EXPECT_EQ(at(p).top, 0);
+        EXPECT_EQ(right(Panel::effectsA), centre);
+        EXPECT_EQ(at(Panel::effectsB).left, centre);
+        EXPECT_EQ(right(Panel::equalizerA), at(Panel::effectsA).left);
+        EXPECT_EQ(at(Panel::equalizerB).left, right(Panel::effectsB));
+        for (Panel p : {Panel::equalizerA, Panel::effectsA}) EXPECT_EQ(at(p).top, bottom(Panel::deckA));
+        for (Panel p : {Panel::equalizerB, Panel::effectsB}) EXPECT_EQ(at(p).top, bottom(Panel::deckB));
+        EXPECT_EQ(right(Panel::playList), centre);
+        EXPECT_EQ(at(Panel::analyzer).left, centre);
+        EXPECT_EQ(bottom(Panel::playList), floor);
+        EXPECT_EQ(bottom(Panel::analyzer), floor);
+        EXPECT_EQ(at(Panel::analyzer).size.width, 500);
+    }
 }

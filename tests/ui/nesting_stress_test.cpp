@@ -8,22 +8,18 @@
 
 #include <random>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
-#include "app/keyboard_reader.h"
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
 #include "engine/mixer_engine.h"
 #include "engine/zan_mixer.h"
 #include "playlist/zan_play_list.h"
-#include "sound/sound_system.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
+#include "support/message_recorder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "support/watchdog.h"
 #include "ui/main_window.h"
+#include "ui/shell_rig.h"
 
 using namespace quillmix;
 
@@ -69,7 +65,6 @@ void fireRandomRequest(CZanMixer& mixer, std::mt19937& random, const std::vector
 // render tests of the same cases run under it.
 TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
     const test::Watchdog watchdog("random requests during waits", std::chrono::seconds(90));
-    createSharedEvents();
     test::TempDir dir;
     std::vector<std::string> tracks;
     for (int i = 0; i < 4; ++i) {
@@ -77,15 +72,9 @@ TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
         test::sourcesWriteWav16(dir.file(name), test::sourcesSignal(44100 * (2 + i), 2, 90 + i), 2, 44100);
         tracks.push_back(dir.file(name).string());
     }
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    HeldKeys keys;
-    KeyboardReader keyboard{keys};
-    auto sound = recorderSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    MixerServices services{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}};
-    CZanAudioDlg dialog(ShellServices{commandLine, cpuMeter, keyboard, services, nullptr, false});
+    test::ShellRig shell;
+    shell.sound = recorderSystem();
+    CZanAudioDlg dialog(shell.services());
     ASSERT_TRUE(dialog.OnInitDialog());
     CZanMixer& mixer = *dialog.mixer();
     mixer.engine().OpenOutputs("recorder", "Quillmix Recorder", "", "");
@@ -106,13 +95,11 @@ TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
         requests.setInterval(static_cast<int>(2 + random() % 30));
     });
     requests.start(5);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
-    while (std::chrono::steady_clock::now() < end) letWindowThreadRun(1);
+    test::pumpFor(std::chrono::seconds(4));
     // The close comes from a timer too, most likely inside one of the requests' waits.
     QTimer::singleShot(3, [&] { postMessage(dialog.handle(), WM_CLOSE); });
-    const auto closeBy = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (dialog.mixer() && std::chrono::steady_clock::now() < closeBy) letWindowThreadRun(1);
+    const bool closed = test::pumpUntil([&] { return dialog.mixer() == nullptr; }, std::chrono::seconds(30));
     requests.stop();
     EXPECT_GT(fired, 100);
-    EXPECT_EQ(dialog.mixer(), nullptr) << "the close never ran";
+    EXPECT_TRUE(closed) << "the close never ran";
 }

@@ -19,25 +19,20 @@
 #include "engine/zan_mixer.h"
 #include "fake_dialogs.h"
 #include "playlist/zan_play_list.h"
-#include "sound/sound_system.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
 #include "support/temp_dir.h"
 #include "ui/deck_selector.h"
 #include "ui/play_list_controls.h"
 #include "ui/play_list_panel.h"
 #include "ui/play_list_rows.h"
+#include "ui/shell_rig.h"
 #include "ui/widgets/zan_button_ctrl.h"
 
 using namespace quillmix;
 
 namespace {
 
-class PlayListPanelTest : public ::testing::Test {
+class PlayListPanelTest : public ::testing::Test, public test::ShellRig {
 protected:
-    PlayListPanelTest() { createSharedEvents(); }
-
     PlayListModel& model() { return panel.model(); }
     void click(int id) {
         auto* button = panel.findChild<QAbstractButton*>(QString::number(id));
@@ -51,26 +46,20 @@ protected:
     }
     QString shown(int row, int column = 0) { return panel.rows().index(row, column).data().toString(); }
 
-    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    CZanMixer mixer{MixerServices{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}}};
+    CZanMixer mixer{mixerServices()};
     PlayListPanel panel{nullptr, *mixer.playList()};
     test::FakeDialogs dialogs;
     test::TempDir dir;
 };
 
-TEST_F(PlayListPanelTest, NextAndPreviousThroughTheMixerPassOverTheOtherDeck) {
+// Which entry Next and Previous pick is the model's rule; here they arrive through the mixer.
+TEST_F(PlayListPanelTest, NextAndPreviousThroughTheMixerMoveTheCurrentIconOnTheRows) {
     model().AddEntry(0, path("a1.mp3"), -1, "");
     model().AddEntry(1, path("b1.mp3"), -1, "");
     model().AddEntry(0, path("a2.mp3"), -1, "");
-    sendMessage(mixerWindow, UWM_NEXT_TRACK, 0);  // no current entry: the deck's first
-    EXPECT_EQ(model().GetCurrentNumber(0), 1);
-    sendMessage(mixerWindow, UWM_NEXT_TRACK, 0);  // deck B's entry is passed over
+    sendMessage(mixerWindow, UWM_NEXT_TRACK, 0);
+    sendMessage(mixerWindow, UWM_NEXT_TRACK, 0);
     EXPECT_EQ(model().GetCurrentNumber(0), 3);
-    sendMessage(mixerWindow, UWM_NEXT_TRACK, 0);  // the last row: nothing happens
-    EXPECT_EQ(model().GetCurrentNumber(0), 3);
-    EXPECT_EQ(model().GetCurrentNumber(1), -1);
     sendMessage(mixerWindow, UWM_PREVIOUS_TRACK, 0);
     EXPECT_EQ(model().GetCurrentNumber(0), 1);
     // The rows show it: the current icon on row 0, the plain one on row 2.
@@ -84,7 +73,6 @@ TEST_F(PlayListPanelTest, NextAndPreviousThroughTheMixerPassOverTheOtherDeck) {
 TEST_F(PlayListPanelTest, MeasuredLengthsAndFailuresReachTheRowsAsTheyArrive) {
     model().AddEntry(0, path("good.mp3"), -1, "");
     model().AddEntry(1, path("bad.mp3"), -1, "");
-    EXPECT_EQ(shown(0, 1), "");
     QSignalSpy changed(&panel.rows(), &QAbstractItemModel::dataChanged);
     const auto loaded = [&](const std::string& file, double seconds) {
         trackLengthLoadPath = path(file);
@@ -99,8 +87,6 @@ TEST_F(PlayListPanelTest, MeasuredLengthsAndFailuresReachTheRowsAsTheyArrive) {
     EXPECT_EQ(changed[1][0].toModelIndex().row(), 1);
     EXPECT_EQ(shown(0, 1), "2:05");
     EXPECT_EQ(shown(1, 1), "???");
-    EXPECT_EQ(panel.rows().index(1, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
-              playListRowIcon(kIconLengthFailed).cacheKey());
 }
 
 TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBackAtTheEnd) {
@@ -114,16 +100,12 @@ TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBack
     EXPECT_TRUE(panel.findChild<QProgressBar*>("1012")->isVisibleTo(&panel));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.scanning(); }, 5000));
 
-    const std::vector<std::pair<std::string, unsigned>> expected{{path("z.mp3"), 0},
-                                                                 {path("set/a.mp3"), 0},
-                                                                 {path("set/c.mp3"), 1},
-                                                                 {path("set/readme"), 0},
-                                                                 {path("set/sub/b.wav"), 1}};
+    // Which files, in which order, on which deck: the scan's own rules; here the chosen
+    // folder and deck reach it and the rows follow.
     ASSERT_EQ(model().EntryCount(), 5);
-    for (int row = 0; row < 5; ++row) {
-        EXPECT_EQ(model().Entry(row).path, expected[static_cast<std::size_t>(row)].first);
-        EXPECT_EQ(model().Entry(row).deck, expected[static_cast<std::size_t>(row)].second);
-    }
+    EXPECT_EQ(model().Entry(0).path, path("z.mp3"));
+    EXPECT_EQ(model().Entry(2).path, path("set/c.mp3"));
+    EXPECT_EQ(model().Entry(2).deck, 1u);
     EXPECT_EQ(panel.rows().rowCount(), 5);
     for (int id : {1008, 1009, 1010, 1073, 1007, 1011, 1015, 1017})
         EXPECT_TRUE(panel.findChild<QWidget*>(QString::number(id))->isVisibleTo(&panel)) << id;
@@ -143,8 +125,6 @@ TEST_F(PlayListPanelTest, FindStartsBelowTheSelectionAndDoesNotWrap) {
     EXPECT_EQ(shown(2), "Deep Beats");
     click(PlayListPanel::kNextId);  // nothing below: stays, "Beat One" above is not reached
     EXPECT_EQ(model().SelectedRow(), 2);
-    EXPECT_TRUE(model().Entry(2).found);
-    EXPECT_FALSE(model().Entry(0).found);
 }
 
 TEST_F(PlayListPanelTest, MovesKeepTheMarksAndDeletingTheQueuedEntryQueuesTheNextOne) {
@@ -171,29 +151,24 @@ TEST_F(PlayListPanelTest, MovesKeepTheMarksAndDeletingTheQueuedEntryQueuesTheNex
     EXPECT_EQ(shown(2), "a3");
 }
 
+// Both formats' round trips are the file tests'; here one goes through the panel's buttons.
 TEST_F(PlayListPanelTest, SavedListReadsBackAndAFailedSaveSaysSoAndKeepsTheList) {
-    for (const char* format : {"m3u", "pls"}) {
-        model().DeleteAll();
-        model().AddEntry(0, path("one.mp3"), 185.0, "First");
-        model().AddEntry(1, path("two.ogg"), 61.0, "");
-        const std::string list = path(std::string("set.") + format);
-        dialogs.saveNames.push_back(QString::fromStdString(list));
-        click(PlayListPanel::kSaveId);
-        EXPECT_EQ(panel.windowTitle().toStdString(), list);
-        dialogs.okCancel.push_back(true);
-        click(PlayListPanel::kDeleteAllId);
-        EXPECT_EQ(dialogs.asked.back(), "Play List: Are You Sure?");
-        ASSERT_EQ(model().EntryCount(), 0);
-        dialogs.files.push_back({QString::fromStdString(list)});
-        click(PlayListPanel::kAddFileId);
-        ASSERT_EQ(model().EntryCount(), 2) << format;
-        EXPECT_EQ(model().Entry(0).path, path("one.mp3"));
-        EXPECT_EQ(model().Entry(0).title, "First");
-        EXPECT_EQ(model().Entry(0).length, 185.0);
-        EXPECT_EQ(model().Entry(1).path, path("two.ogg"));
-        EXPECT_EQ(model().Entry(1).length, 61.0);
-        EXPECT_EQ(shown(0, 1), "3:05");
-    }
+    model().AddEntry(0, path("one.mp3"), 185.0, "First");
+    model().AddEntry(1, path("two.ogg"), 61.0, "");
+    const std::string list = path("set.pls");
+    dialogs.saveNames.push_back(QString::fromStdString(list));
+    click(PlayListPanel::kSaveId);
+    EXPECT_EQ(panel.windowTitle().toStdString(), list);
+    dialogs.okCancel.push_back(true);
+    click(PlayListPanel::kDeleteAllId);
+    EXPECT_EQ(dialogs.asked.back(), "Play List: Are You Sure?");
+    ASSERT_EQ(model().EntryCount(), 0);
+    dialogs.files.push_back({QString::fromStdString(list)});
+    click(PlayListPanel::kAddFileId);
+    ASSERT_EQ(model().EntryCount(), 2);
+    EXPECT_EQ(model().Entry(0).title, "First");
+    EXPECT_EQ(model().Entry(1).path, path("two.ogg"));
+    EXPECT_EQ(shown(0, 1), "3:05");
     dialogs.saveNames.push_back(QString::fromStdString(path("missing/folder/set.m3u")));
     click(PlayListPanel::kSaveId);
     EXPECT_EQ(dialogs.asked.back(), "Play List: File Write Error");

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the widget tests: a window that records what the controls post, synthetic
-// mouse events, rendering a control into an image, and counting a control's paints.
+// Helpers of the widget tests: what the controls posted, synthetic mouse events, rendering a
+// control into an image, and counting a control's paints.
 #include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
@@ -12,28 +12,17 @@
 #include <vector>
 
 #include "platform/messaging.h"
+#include "support/message_recorder.h"
 
 namespace quillmix::test {
 
-class PostRecorder : public MessageWindow {
-public:
-    struct Post {
-        unsigned message;
-        WParam wParam;
-    };
-    MessageResult handleMessage(unsigned message, WParam w, LParam) override {
-        posts.push_back({message, w});
-        return 0;
-    }
-    // The messages delivered so far, after dispatching what is queued.
-    std::vector<unsigned> messages() {
-        dispatchPendingMessages();
-        std::vector<unsigned> out;
-        for (const Post& p : posts) out.push_back(p.message);
-        return out;
-    }
-    std::vector<Post> posts;
-};
+// The messages `window` has been sent or posted so far, after dispatching what is queued.
+inline std::vector<unsigned> postedTo(MessageRecorder& window) {
+    dispatchPendingMessages();
+    std::vector<unsigned> out;
+    for (const RecordedMessage& m : window.log) out.push_back(m.message);
+    return out;
+}
 
 inline void sendMouse(QWidget& widget, QEvent::Type type, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
