@@ -103,6 +103,12 @@ void EqualizerPanel::SetBandGain(int band, float factor) {
     copyCurveToGraph(band);
 }
 
+// Up the slider is more gain: a factor step of 0.001 is one slider unit down the range.
+void EqualizerPanel::stepBandGain(int band, double delta) {
+    if (band < 0 || band >= bands_) return;
+    sliders_[band]->setValue(sliders_[band]->value() - static_cast<int>(std::lround(delta * 1000.0)));
+}
+
 void EqualizerPanel::switchOff() { powerButton_->setChecked(false); }
 
 // The caption names what a click does next: "Off" while on, "On" while off.
