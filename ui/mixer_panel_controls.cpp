@@ -78,13 +78,11 @@ private:
 void group(QWidget* parent, const char* title, QRect rect) { place(new GroupFrame(title, parent), 0, rect)->lower(); }
 
 // The slider position that shows `value` (0 .. 1) on a level or volume slider.
-// Rounded, so that a value read back from a position shows at that same position.
-int levelPosition(double value) {
-    return MixerPanel::kLevelRange - static_cast<int>(std::lround(value * MixerPanel::kLevelRange));
-}
+int levelPosition(double value) { return MixerPanel::kLevelRange - static_cast<int>(value * MixerPanel::kLevelRange); }
 double levelValue(int position) {
     return static_cast<double>(MixerPanel::kLevelRange - position) / MixerPanel::kLevelRange;
 }
+// Rounded: a held key's steps add up to values such as 0.59999..., which show at 600.
 int faderPosition(double value) { return static_cast<int>(std::lround(value * MixerPanel::kFaderRange)); }
 
 QString keyTip(HeldTarget target) { return QString::fromStdString(heldKeyTip(target)); }
