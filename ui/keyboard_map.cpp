@@ -36,13 +36,13 @@ constexpr std::array<HeldKeyAction, 19> kHeldKeys{{
 }};
 
 constexpr std::array<WindowKeyAction, 22> kWindowKeys{{
-    {'1', K::position, 0, 0.0},  {'2', K::position, 0, 0.2},  {'3', K::position, 0, 0.4},
-    {'4', K::position, 0, 0.6},  {'5', K::position, 0, 0.8},  {'6', K::position, 1, 0.0},
-    {'7', K::position, 1, 0.2},  {'8', K::position, 1, 0.4},  {'9', K::position, 1, 0.6},
-    {'0', K::position, 1, 0.8},  {'A', K::rev, 0, 0.0},       {'F', K::ffwd, 0, 0.0},
-    {'R', K::rwnd, 0, 0.0},      {'W', K::play, 0, 0.0},      {'Q', K::cue, 0, 0.0},
-    {'L', K::rev, 1, 0.0},       {'J', K::ffwd, 1, 0.0},      {'I', K::rwnd, 1, 0.0},
-    {'P', K::play, 1, 0.0},      {'O', K::cue, 1, 0.0},       {'V', K::throwFader, -1, -1.0},
+    {'1', K::position, 0, 0.0},    {'2', K::position, 0, 0.2}, {'3', K::position, 0, 0.4},
+    {'4', K::position, 0, 0.6},    {'5', K::position, 0, 0.8}, {'6', K::position, 1, 0.0},
+    {'7', K::position, 1, 0.2},    {'8', K::position, 1, 0.4}, {'9', K::position, 1, 0.6},
+    {'0', K::position, 1, 0.8},    {'A', K::rev, 0, 0.0},      {'F', K::ffwd, 0, 0.0},
+    {'R', K::rwnd, 0, 0.0},        {'W', K::play, 0, 0.0},     {'Q', K::cue, 0, 0.0},
+    {'L', K::rev, 1, 0.0},         {'J', K::ffwd, 1, 0.0},     {'I', K::rwnd, 1, 0.0},
+    {'P', K::play, 1, 0.0},        {'O', K::cue, 1, 0.0},      {'V', K::throwFader, -1, -1.0},
     {'M', K::throwFader, -1, 1.0},
 }};
 

@@ -46,12 +46,12 @@ struct HeldKeyAction {
 
 // What a key press in one of our windows does.
 enum class WindowKeyKind : std::uint8_t {
-    position,  // jump the deck to `value` of its length
-    rev,       // hold the deck's Rev button while the key is down
-    ffwd,      // hold Ffwd
-    rwnd,      // hold Rwnd
-    play,      // play or pause; the Play button shows pressed while the key is down
-    cue,       // toggle the deck's cue flag
+    position,    // jump the deck to `value` of its length
+    rev,         // hold the deck's Rev button while the key is down
+    ffwd,        // hold Ffwd
+    rwnd,        // hold Rwnd
+    play,        // play or pause; the Play button shows pressed while the key is down
+    cue,         // toggle the deck's cue flag
     throwFader,  // the main cross-fader to `value`
 };
 

@@ -78,7 +78,8 @@ public:
         const auto file = dir.file("tone" + std::to_string(d) + ".wav");
         std::vector<std::int16_t> samples(2 * 44100 * 12);
         for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = static_cast<std::int16_t>(10000 * std::sin(2 * M_PI * 440 * static_cast<double>(i / 2) / 44100));
+            samples[i] =
+                static_cast<std::int16_t>(10000 * std::sin(2 * M_PI * 440 * static_cast<double>(i / 2) / 44100));
         test::sourcesWriteWav16(file, samples, 2, 44100);
         ASSERT_TRUE(deck(d).LoadTrack(file.string()));
         ASSERT_TRUE(runUntil([&] { return button(d, "1004").isEnabled(); })) << "never buffered";
