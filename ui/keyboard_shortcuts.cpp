@@ -51,42 +51,38 @@ void KeyboardShortcuts::onHeldKey(std::uint8_t code) {
 // control's own change notification applies the value it shows once more, which changes
 // nothing.
 void KeyboardShortcuts::step(HeldTarget target, double amount) {
+    switch (target) {
+        case HeldTarget::none: return;
+        case HeldTarget::tempoA: stepTempo(0, amount); return;
+        case HeldTarget::tempoB: stepTempo(1, amount); return;
+        default: break;
+    }
+    if (const auto [d, band] = equalizerBand(target); band >= 0) {
+        if (panel_.equalizer(d)) panel_.equalizer(d)->stepBandGain(band, amount);
+        return;
+    }
     MixerEngine& engine = panel_.mixer().engine();
     CZanMixState& mix = engine.mix();
     auto next = [amount](const CZanBoundedValue& v) { return std::clamp(v.value + amount, v.minimum, v.maximum); };
     switch (target) {
-        case HeldTarget::none: return;
         case HeldTarget::mainFader:
             engine.SetMainCrossFader(next(mix.mainCrossFader));
-            panel_.onRefresh(UWM_SHOW_MAIN_CROSS_FADER, 0);
-            return;
+            return panel_.onRefresh(UWM_SHOW_MAIN_CROSS_FADER, 0);
         case HeldTarget::monitorFader:
             engine.SetMonitorCrossFader(next(mix.monitorCrossFader));
-            panel_.onRefresh(UWM_SHOW_MONITOR_CROSS_FADER, 0);
-            return;
+            return panel_.onRefresh(UWM_SHOW_MONITOR_CROSS_FADER, 0);
         case HeldTarget::curve:
             engine.UpdateCurve(next(mix.crossFadeCurve));
             panel_.onRefresh(UWM_SHOW_CROSS_FADE_CURVE_POSITION, 0);
-            panel_.onRefresh(UWM_REFRESH_CROSS_FADE_CURVE_GRAPH, 0);
-            return;
+            return panel_.onRefresh(UWM_REFRESH_CROSS_FADE_CURVE_GRAPH, 0);
+        case HeldTarget::levelA: engine.SetDeckLevel(0, next(mix.levelDeck[0])); break;
+        case HeldTarget::levelB: engine.SetDeckLevel(1, next(mix.levelDeck[1])); break;
         case HeldTarget::mainVolume: engine.SetMainVolume(next(mix.mainVolume)); break;
         case HeldTarget::monitorVolume: engine.SetMonitorVolume(next(mix.monitorVolume)); break;
-        case HeldTarget::levelA:
-        case HeldTarget::levelB: {
-            const int d = target == HeldTarget::levelA ? 0 : 1;
-            engine.SetDeckLevel(d, next(mix.levelDeck[d]));
-            panel_.onRefresh(UWM_SHOW_DECK_LEVEL, 0);
-            return;
-        }
-        case HeldTarget::tempoA: stepTempo(0, amount); return;
-        case HeldTarget::tempoB: stepTempo(1, amount); return;
-        default: {
-            const auto [d, band] = equalizerBand(target);
-            if (band >= 0 && panel_.equalizer(d)) panel_.equalizer(d)->stepBandGain(band, amount);
-            return;
-        }
+        default: return;
     }
-    panel_.onRefresh(UWM_SHOW_MAIN_LEVEL, 0);  // both volume sliders
+    const bool level = target == HeldTarget::levelA || target == HeldTarget::levelB;
+    panel_.onRefresh(level ? UWM_SHOW_DECK_LEVEL : UWM_SHOW_MAIN_LEVEL, 0);  // both volume sliders
 }
 
 // The deck keeps the exact value; its slider, whose unit is coarser than a plain step,
