@@ -21,7 +21,8 @@ program="$root/build/quillmix"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 out="${1:-$work/keys.wav}"
-# Two steady tones, 60 s each: deck A's loudness is easy to read off the recording.
+# Two steady tones, 60 s each: deck A's loudness is easy to read off the recording. Both
+# go into the play list; deck A loads each in turn and holds the last, the 440 Hz one.
 sox -n -r 44100 -c 2 -b 16 "$work/A 440.wav" synth 60 sine 440 gain -6
 sox -n -r 44100 -c 2 -b 16 "$work/B 660.wav" synth 60 sine 660 gain -6
 : >"$work/times"
