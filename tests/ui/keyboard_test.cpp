@@ -182,6 +182,13 @@ TEST(KeyboardTest, WindowKeysPlayJumpAndHoldTheDeckButtonsThatTheTipsName) {
     QTest::keyRelease(&deckA, Qt::Key_A);
     EXPECT_FALSE(rig.button(0, "1054").held());
     EXPECT_TRUE(rig.runUntil([&] { return !rig.deck(0).playingBackward(); }));
+    // A button held by a key lets go when the application loses the focus: its release
+    // would go to another application.
+    QTest::keyPress(&deckA, Qt::Key_F);
+    EXPECT_TRUE(rig.button(0, "1052").held());
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(rig.button(0, "1052").held());
+    QTest::keyRelease(&deckA, Qt::Key_F);
 
     QTest::keyClick(&deckA, Qt::Key_W);
     EXPECT_TRUE(rig.runUntil([&] { return !rig.deck(0).IsPlaying(); }));
