@@ -1,5 +1,6 @@
 #include "ui/keyboard_shortcuts.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -21,6 +22,13 @@ namespace {
 
 bool shortcutsEnabled() { return keyboardShortcutsEnabled.load(std::memory_order_relaxed) == 1; }
 
+// Typing into a dialog (a file name, a device choice) must move nothing, yet its keys are
+// held keys too: held keys act only while one of our panels, or no window of ours, is active.
+bool panelActive() {
+    const QWidget* active = QApplication::activeWindow();
+    return !active || dynamic_cast<const PanelDialog*>(active);
+}
+
 // The deck and band (0-based) of an equaliser target; band -1 for any other target.
 std::pair<int, int> equalizerBand(HeldTarget target) {
     switch (target) {
@@ -39,7 +47,7 @@ std::pair<int, int> equalizerBand(HeldTarget target) {
 KeyboardShortcuts::KeyboardShortcuts(MixerPanel& panel) : panel_(panel) {}
 
 void KeyboardShortcuts::onHeldKey(std::uint8_t code) {
-    if (!shortcutsEnabled()) return;
+    if (!shortcutsEnabled() || !panelActive()) return;
     const HeldKeyAction* action = heldKeyAction(code);
     if (!action) return;
     const bool shift = modifiers_ && modifiers_->IsShiftDown();

@@ -12,7 +12,8 @@
 // by releaseHeldButtons when the application stops being the active one.
 //
 // Nothing acts while keyboardShortcutsEnabled is 0 (the play list is the active window),
-// except the releases of buttons that keys hold.
+// except the releases of buttons that keys hold; held keys do nothing either while a dialog
+// (a file dialog, the options) is the active window.
 //
 // Window thread only. Nothing waits: deck requests defer themselves while the deck is busy.
 

@@ -3,6 +3,7 @@
 // the held-key state the poll thread reads is recorded from them.
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QSlider>
 #include <QTest>
 
@@ -206,7 +207,7 @@ TEST(KeyboardTest, WindowKeysPlayJumpAndHoldTheDeckButtonsThatTheTipsName) {
     }
 }
 
-TEST(KeyboardTest, NoKeyActsWhileThePlayListIsTheActiveWindow) {
+TEST(KeyboardTest, NoKeyActsWhileThePlayListOrADialogIsTheActiveWindow) {
     KeyboardRig rig;
     rig.loadTrack(0);
     PlayListPanel& playList = *rig.mixer().playList();
@@ -222,8 +223,16 @@ TEST(KeyboardTest, NoKeyActsWhileThePlayListIsTheActiveWindow) {
     EXPECT_FALSE(rig.deck(0).IsPlaying());
     QTest::keyRelease(&playList, Qt::Key_T);
 
+    // Nor while a dialog is: typing a file name holds letters too.
+    QDialog dialog(&rig.mixer());
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(rig.runUntil([&] { return dialog.isActiveWindow() && keyboardShortcutsEnabled.load() == 1; }));
+    rig.poll('T', 3);
+    EXPECT_EQ(mix.levelDeck[0].value, 0.5);
+    dialog.hide();
     rig.mixer().activateWindow();
-    ASSERT_TRUE(rig.runUntil([&] { return keyboardShortcutsEnabled.load() == 1; }));
+    ASSERT_TRUE(rig.runUntil([&] { return rig.mixer().isActiveWindow(); }));
     rig.poll('T', 3);
     EXPECT_GT(mix.levelDeck[0].value, 0.5);
 }
