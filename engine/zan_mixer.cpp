@@ -40,6 +40,10 @@ void CZanMixer::destroyOwned() {
 
 MessageResult CZanMixer::handleMessage(unsigned message, WParam wParam, LParam lParam) {
     MessageResult result = 0;
+    if (message == UWM_KEY_PRESSED) {
+        if (keyPressed) keyPressed(static_cast<std::uint8_t>(wParam & 0xFF));
+        return result;
+    }
     if (engine_) engine_->handleMessage(message, wParam, lParam, result);
     return result;
 }

@@ -7,6 +7,8 @@
 // Window thread only.
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "engine/mixer_engine.h"
@@ -34,6 +36,10 @@ public:
     void destroyOwned();
 
     MessageResult handleMessage(unsigned message, WParam wParam, LParam lParam) override;
+
+    // One step of a held shortcut key (UWM_KEY_PRESSED, the key's code); the mixer panel,
+    // which owns the controls the keys move, sets it. Unset: held keys do nothing.
+    std::function<void(std::uint8_t code)> keyPressed;
 
 private:
     MixerServices services_;

@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libsamplerate0-dev libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg sox libsox-fmt-mp3 xvfb xauth jackd2 clang libclang-rt-14-dev
+  ffmpeg sox libsox-fmt-mp3 xvfb xauth xdotool jackd2 clang libclang-rt-14-dev
   desktop-file-utils dpkg-dev
   imagemagick
 )

@@ -63,7 +63,7 @@ private:
 
 constexpr int kPositionRange = 65535;
 constexpr int kTempoRange = 1000;
-constexpr double kTempoSpanPercent = 8.0;
+constexpr double kTempoSpanPercent = DeckPanel::kTempoLimitPercent;
 
 }  // namespace
 
@@ -75,6 +75,9 @@ DeckPanel::DeckPanel(QWidget* parent, CZanDeck2& deck, int deckIndex)
     createControls();
     setUpControls();
     addToolTips();
+    // Keys belong to the shortcuts: a focused slider or chooser would take them.
+    for (QWidget* child : findChildren<QWidget*>()) child->setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 // The template's controls, in dialog units: chooser, position and name across the top;
@@ -161,18 +164,34 @@ void DeckPanel::setUpControls() {
     platter_->setDeckColor(deckColor[static_cast<std::size_t>(deckIndex_)]);
 }
 
+// Every tip names the keys of the keyboard map that act on the control.
 void DeckPanel::addToolTips() {
     chooser_->setToolTip("select file or CD");
-    if (deckIndex_ == 0) {
-        cue_->setToolTip("'Q'");
-        rev_->setToolTip("'A'");
-        play_->setToolTip("'W'");
-        position_->setToolTip("'1'-'5'");
-    } else {
-        rev_->setToolTip("'L'");
-        play_->setToolTip("'P'");
-        position_->setToolTip("'6'-'0'");
+    auto tip = [this](QWidget* control, WindowKeyKind kind) {
+        control->setToolTip(QString::fromStdString(windowKeyTip(kind, deckIndex_)));
+    };
+    tip(cue_, WindowKeyKind::cue);
+    tip(rev_, WindowKeyKind::rev);
+    tip(play_, WindowKeyKind::play);
+    tip(ffwd_, WindowKeyKind::ffwd);
+    tip(rwnd_, WindowKeyKind::rwnd);
+    tip(position_, WindowKeyKind::position);
+    tempo_->setToolTip(QString::fromStdString(heldKeyTip(deckIndex_ == 0 ? HeldTarget::tempoA : HeldTarget::tempoB)));
+}
+
+CZanButtonCtrl* DeckPanel::keyButton(WindowKeyKind kind) const {
+    switch (kind) {
+        case WindowKeyKind::rev: return rev_;
+        case WindowKeyKind::ffwd: return ffwd_;
+        case WindowKeyKind::rwnd: return rwnd_;
+        case WindowKeyKind::play: return play_;
+        default: return nullptr;
     }
+}
+
+void DeckPanel::showTempo() {
+    const QSignalBlocker quiet(tempo_);
+    tempo_->setValue(static_cast<int>(std::lround(-deck_.tempoPercent() * kTempoRange / kTempoSpanPercent)));
 }
 
 void DeckPanel::onRefresh(unsigned message, LParam lParam) {

@@ -19,6 +19,7 @@
 
 #include <QString>
 
+#include "ui/keyboard_map.h"
 #include "ui/panel_dialog.h"
 
 class QCheckBox;
@@ -53,6 +54,14 @@ public:
     static QString browseFilter();
     // Slider units per step of the tempo spin control (0.08 % each).
     static constexpr int kTempoSpinStep = 10;
+    // The tempo slider's ends: +8 % (faster) at the top, -8 % at the bottom.
+    static constexpr double kTempoLimitPercent = 8.0;
+
+    // The button a shortcut of that kind presses (Rev, Ffwd, Rwnd, Play); null for others.
+    CZanButtonCtrl* keyButton(WindowKeyKind kind) const;
+    // Moves the tempo slider to the deck's tempo without applying the slider's position,
+    // which is coarser than the tempo a held key sets.
+    void showTempo();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,6 +11,7 @@
 #include "app/shared_state.h"
 #include "dsp/filter_bank.h"
 #include "engine/mixer_engine.h"
+#include "ui/keyboard_map.h"
 #include "ui/panel_controls.h"
 #include "ui/widgets/zan_button_ctrl.h"
 #include "ui/widgets/zan_equalizer_graph.h"
@@ -51,6 +52,12 @@ void EqualizerPanel::buildControls() {
         connect(sliders_[b], &QSlider::valueChanged, this, [this, b] { onSliderChanged(b); });
         centreTexts_[b] = addText(this, kFirstText + b, QRect(x + 1, 44, 19, 17));
     }
+    // The held keys of the first three bands.
+    const std::array<HeldTarget, 3> keyed = deck_ == 0
+                                                ? std::array{HeldTarget::eqA1, HeldTarget::eqA2, HeldTarget::eqA3}
+                                                : std::array{HeldTarget::eqB1, HeldTarget::eqB2, HeldTarget::eqB3};
+    for (std::size_t b = 0; b < keyed.size(); ++b)
+        sliders_[b]->setToolTip(QString::fromStdString(heldKeyTip(keyed[b])));
     graph_ = new CZanEqualizerGraph(this, 1085);
     graph_->setGeometry(dialogRect(2, 65, 100, 43));
     addGroup(this, 1102, "Enable", QRect(105, 63, 33, 45));
@@ -101,6 +108,12 @@ void EqualizerPanel::SetBandGain(int band, float factor) {
     // Does nothing on an output while its equaliser is off.
     sendMessage(mixerWindow, UWM_SET_EQUALIZER_BAND, static_cast<WParam>(deck_), band);
     copyCurveToGraph(band);
+}
+
+// Up the slider is more gain: a factor step of 0.001 is one slider unit down the range.
+void EqualizerPanel::stepBandGain(int band, double delta) {
+    if (band < 0 || band >= bands_) return;
+    sliders_[band]->setValue(sliders_[band]->value() - static_cast<int>(std::lround(delta * 1000.0)));
 }
 
 void EqualizerPanel::switchOff() { powerButton_->setChecked(false); }

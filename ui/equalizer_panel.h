@@ -42,6 +42,9 @@ public:
     // Band `band`'s gain factor (0.85 .. 1.15) into the bank, the outputs and the graph.
     void SetBandGain(int band, float factor);
     bool isOn() const { return on_; }
+    // A held shortcut key: band `band`'s gain factor moves by `delta` through its slider,
+    // within the slider's range. Bands beyond the band count are left alone.
+    void stepBandGain(int band, double delta);
     // Turns the equaliser off as its button would (the options' OK does, before the outputs
     // reopen without chains).
     void switchOff();

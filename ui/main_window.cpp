@@ -74,6 +74,7 @@ bool CZanAudioDlg::OnInitDialog() {
 
     mixer_ = std::make_unique<CZanMixer>(services_.mixer);
     mixerPanel_ = new MixerPanel(this, *mixer_);
+    mixerPanel_->setKeyboard(&services_.keyboardInput);
     mixerPanel_->setOptionsServices(services_.soundDevices, services_.mixer.settings, &services_.mixer.soundSystem);
     mixerPanel_->adjustSize();
     mixerRectAtCreation_ = mixerPanel_->geometry();  // without the frame it has once shown

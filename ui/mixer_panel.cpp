@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -16,6 +18,7 @@
 #include "ui/dialog_seam.h"
 #include "ui/effects_panel.h"
 #include "ui/equalizer_panel.h"
+#include "ui/keyboard_shortcuts.h"
 #include "ui/options_dialog.h"
 #include "ui/play_list_panel.h"
 
@@ -40,9 +43,22 @@ MixerPanel::MixerPanel(QWidget* parent, CZanMixer& mixer)
     };
     createPanels(parent);
     createControls();
+    shortcuts_ = std::make_unique<KeyboardShortcuts>(*this);
+    mixer.keyPressed = [this](std::uint8_t code) { shortcuts_->onHeldKey(code); };
+    // A key released while another application has the focus never reaches us.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive) shortcuts_->releaseHeldButtons();
+    });
 }
 
-MixerPanel::~MixerPanel() { destroyOwnedPanels(); }
+MixerPanel::~MixerPanel() {
+    mixer_.keyPressed = nullptr;
+    destroyOwnedPanels();
+}
+
+void MixerPanel::onWindowKey(QKeyEvent* event) { shortcuts_->onWindowKey(*event); }
+
+void MixerPanel::setKeyboard(const KeyboardReader* reader) { shortcuts_->setModifierSource(reader); }
 
 void MixerPanel::createPanels(QWidget* parent) {
     analyzer_ = new AnalyzerPanel(parent, mixer_.engine().cycle().analysis());

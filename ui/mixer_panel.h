@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "engine/fader_cueing.h"
 #include "ui/panel_dialog.h"
@@ -34,6 +35,8 @@ class CZanSoundDeviceLists;
 class DeckPanel;
 class EffectsPanel;
 class EqualizerPanel;
+class KeyboardReader;
+class KeyboardShortcuts;
 class OptionsDialog;
 class PlayListPanel;
 class SettingsStore;
@@ -71,6 +74,11 @@ public:
     std::function<bool(OptionsDialog&)> runOptionsDialog;
 
     void onRefresh(unsigned message, LParam lParam) override;
+    // Key presses and releases of every panel: the window-key shortcuts.
+    void onWindowKey(QKeyEvent* event) override;
+    // Where the held-key shortcuts read Shift and Ctrl (the process's keyboard reader).
+    void setKeyboard(const KeyboardReader* reader);
+    KeyboardShortcuts& shortcuts() const { return *shortcuts_; }
     // The CPU meter sampled by the main window: percent and its text ("12 %").
     void showCpuUsage(int percent, const QString& text);
 
@@ -123,6 +131,7 @@ private:
     QProgressBar* cpuBar_ = nullptr;                 // 1018
     QLabel* cpuText_ = nullptr;                      // 1019
     CZanFaderCueing faderCueing_;
+    std::unique_ptr<KeyboardShortcuts> shortcuts_;
 
     CZanSoundDeviceLists* soundDevices_ = nullptr;
     SettingsStore* settings_ = nullptr;

@@ -14,7 +14,9 @@
 #include "deck/deck.h"
 #include "engine/mixer_engine.h"
 #include "engine/zan_mixer.h"
+#include "ui/keyboard_map.h"
 #include "ui/mixer_panel.h"
+#include "ui/panel_controls.h"
 #include "ui/widgets/widget_support.h"
 #include "ui/widgets/zan_fader_controls.h"
 
@@ -80,7 +82,10 @@ int levelPosition(double value) { return MixerPanel::kLevelRange - static_cast<i
 double levelValue(int position) {
     return static_cast<double>(MixerPanel::kLevelRange - position) / MixerPanel::kLevelRange;
 }
-int faderPosition(double value) { return static_cast<int>(value * MixerPanel::kFaderRange); }
+// Rounded: a held key's steps add up to values such as 0.59999..., which show at 600.
+int faderPosition(double value) { return static_cast<int>(std::lround(value * MixerPanel::kFaderRange)); }
+
+QString keyTip(HeldTarget target) { return QString::fromStdString(heldKeyTip(target)); }
 
 }  // namespace
 
@@ -91,6 +96,8 @@ void MixerPanel::createControls() {
     showInitialValues();
     connectControls();
     connectFaders();
+    // Keys belong to the shortcuts: a focused slider would take Home, End and the arrows.
+    keepKeysOnPanel(this);
 }
 
 void MixerPanel::createBalanceControls() {
@@ -124,10 +131,10 @@ void MixerPanel::createLevelControls() {
     mainVolume_ = slider(this, 1039, Qt::Vertical, 0, kLevelRange, du(78, 56, 12, 90));
     group(this, "Monitor", du(98, 46, 24, 104));
     monitorVolume_ = slider(this, 1027, Qt::Vertical, 0, kLevelRange, du(104, 56, 12, 90));
-    level_[0]->setToolTip("'G', 'T'");
-    level_[1]->setToolTip("'H', 'Y'");
-    mainVolume_->setToolTip("'D', 'U'");
-    monitorVolume_->setToolTip("'Ctrl-D', 'Ctrl-U'");
+    level_[0]->setToolTip(keyTip(HeldTarget::levelA));
+    level_[1]->setToolTip(keyTip(HeldTarget::levelB));
+    mainVolume_->setToolTip(keyTip(HeldTarget::mainVolume));
+    monitorVolume_->setToolTip(keyTip(HeldTarget::monitorVolume));
 }
 
 void MixerPanel::createFaderControls() {
@@ -142,7 +149,10 @@ void MixerPanel::createFaderControls() {
     group(this, "Main Cross Fader", du(4, 180, 102, 30));
     mainFader_ = new CZanCrossFaderCtrl(this, 1043);
     mainFader_->setGeometry(du(8, 190, 94, 16));
-    mainFader_->setToolTip("'B', 'N'");
+    mainFader_->setToolTip(keyTip(HeldTarget::mainFader) + ", " +
+                           QString::fromStdString(windowKeyTip(WindowKeyKind::throwFader, -1)));
+    monitorFader_->setToolTip(keyTip(HeldTarget::monitorFader));
+    curve_->setToolTip(keyTip(HeldTarget::curve));
     group(this, "Fader Cueing", du(108, 180, 50, 30));
     faderCueingEnabled_ = place(new QCheckBox("Enabled", this), 1048, du(112, 192, 44, 12));
     group(this, "Options", du(160, 180, 50, 30));

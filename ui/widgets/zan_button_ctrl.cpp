@@ -129,6 +129,11 @@ void CZanButtonCtrl::hideEvent(QHideEvent* event) {
     QAbstractButton::hideEvent(event);
 }
 
+void CZanButtonCtrl::pressFromKey(bool showOnly) {
+    if (pressed_ || (!isEnabled() && !showOnly)) return;
+    beginPress();
+}
+
 void CZanButtonCtrl::beginPress() {
     pressed_ = true;
     if (const unsigned begin = pressMessages(kind_).first) postIfSet(target_, begin, static_cast<WParam>(deckIndex_));

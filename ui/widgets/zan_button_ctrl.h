@@ -63,6 +63,13 @@ public:
     // True between a left-button press on the button and its release.
     bool held() const { return pressed_; }
 
+    // A keyboard shortcut holds the button down as the left mouse button would: the
+    // transport kinds post their begin message now and their end message on the release.
+    // A disabled button takes no press, unless `showOnly` (the key's own action runs
+    // anyway and the button only shows it).
+    void pressFromKey(bool showOnly);
+    void releaseFromKey() { endPress(); }
+
     // The skin file the present state draws; empty for a button without a kind.
     QString imageName() const;
     // Every skin file any kind and state can draw.
