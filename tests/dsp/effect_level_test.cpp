@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dsp/effect_compressor.h"
-#include "dsp/effect_distortion.h"
-#include "dsp/effect_gargle.h"
 #include "dsp/effect_parametric_eq.h"
+#include "dsp/effect_table.h"
 #include "support/effect_signals.h"
 
 using namespace quillmix;
@@ -17,6 +15,15 @@ using namespace quillmix::test;
 namespace {
 constexpr double kRate = 44100.0;
 constexpr int kSecond = 44100;
+
+// A processor of `kind` with its parameters set in order (the rest at their defaults), prepared.
+std::unique_ptr<EffectProcessor> prepared(EffectKind kind, std::initializer_list<float> parameters) {
+    auto effect = makeEffectProcessor(kind);
+    int index = 0;
+    for (float value : parameters) effect->setParameter(index++, value);
+    effect->prepare(kRate);
+    return effect;
+}
 
 // One second of a 1 kHz tone at -40 dBFS, then one second at -6 dBFS (peak levels).
 StereoBuffer quietThenLoud() {
@@ -40,12 +47,10 @@ double gainDbAt(const StereoBuffer& in, const StereoBuffer& out, int firstFrame)
 
 TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttackThenMadeUp) {
     for (const float attackMs : {5.0f, 50.0f}) {
-        CompressorEffect compressor;
-        compressor.setParameter(1, attackMs);
-        compressor.prepare(kRate);
+        const auto compressor = prepared(EffectKind::Compressor, {0.0f, attackMs});
         const StereoBuffer input = quietThenLoud();
         StereoBuffer output = input;
-        processInBlocks(output, 1024, [&](float* b, int n) { compressor.process(b, n); });
+        processInBlocks(output, 1024, [&](float* b, int n) { compressor->process(b, n); });
 
         // Dynamic range 34 dB in, 34 x (1/3) + 14 dB below the threshold... out: the loud part
         // ends 14 / 3 dB above the -20 dB threshold.
@@ -66,12 +71,8 @@ TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttackThenMadeU
         EXPECT_NEAR(reachedAt * 1000.0 / kRate, attackMs, 0.2 * attackMs + 1.0) << attackMs;
 
         // Gain is make-up after the compression: the same shape, 12 dB higher.
-        CompressorEffect lifted;
-        lifted.setParameter(0, 12.0f);
-        lifted.setParameter(1, attackMs);
-        lifted.prepare(kRate);
         StereoBuffer higher = input;
-        lifted.process(higher.data(), 2 * kSecond);
+        prepared(EffectKind::Compressor, {12.0f, attackMs})->process(higher.data(), 2 * kSecond);
         for (int first : {kSecond / 2, kSecond + kSecond / 2})
             EXPECT_NEAR(rmsDb(higher, 1, first, kSecond / 2) - rmsDb(output, 1, first, kSecond / 2), 12.0, 0.01);
     }
@@ -79,12 +80,8 @@ TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttackThenMadeU
 
 TEST(DistortionEffectTest, EdgeAddsHarmonicsAndGainSetsTheLevel) {
     auto thirdHarmonicDb = [](float edge, float gain, double* fundamentalDb) {
-        DistortionEffect distortion;
-        distortion.setParameter(0, gain);
-        distortion.setParameter(1, edge);
-        distortion.prepare(kRate);
         StereoBuffer tone = stereoSine(kSecond, 1000.0, kRate, 0.5f);
-        distortion.process(tone.data(), kSecond);
+        prepared(EffectKind::Distortion, {gain, edge})->process(tone.data(), kSecond);
         *fundamentalDb = toneLevelDb(tone, 0, 4410, kSecond - 4410, 1000.0, kRate);
         return toneLevelDb(tone, 0, 4410, kSecond - 4410, 3000.0, kRate) - *fundamentalDb;
     };
@@ -102,12 +99,9 @@ TEST(DistortionEffectTest, EdgeAddsHarmonicsAndGainSetsTheLevel) {
 TEST(GargleEffectTest, ModulatesAtItsRateWithSquareOrTriangle) {
     for (const auto& [rate, wave] :
          {std::pair{20.0f, 0.0f}, std::pair{20.9f, 0.99f}, std::pair{50.0f, 1.0f}, std::pair{7.0f, 2.0f}}) {
-        GargleEffect gargle;
-        gargle.setParameter(0, rate);
-        gargle.setParameter(1, wave);
-        gargle.prepare(kRate);
+        const auto gargle = prepared(EffectKind::Gargle, {rate, wave});
         StereoBuffer constant(2 * kSecond, 0.5f);  // the output is the modulator x 0.5
-        processInBlocks(constant, 333, [&](float* b, int n) { gargle.process(b, n); });
+        processInBlocks(constant, 333, [&](float* b, int n) { gargle->process(b, n); });
         int risingEdges = 0, atExtremes = 0, inMiddle = 0;
         for (int i = 0; i < kSecond; ++i) {
             const float m = constant[2 * i] / 0.5f;
@@ -179,12 +173,8 @@ TEST(ParametricEqTest, GainChangesGlideAndAFlatBandDropsOutUntilTheNext) {
 TEST(DistortionEffectTest, HarmonicsAboveHalfTheRateDoNotFoldBackLoudly) {
     // 4.9 kHz driven hard: its 7th harmonic (34.3 kHz) folds back to 9.8 kHz. A bare curve
     // leaves that alias within about 5 dB of the genuine 3rd harmonic at 14.7 kHz.
-    DistortionEffect distortion;
-    distortion.setParameter(0, -6.0f);
-    distortion.setParameter(1, 100.0f);
-    distortion.prepare(kRate);
     StereoBuffer tone = stereoSine(kSecond, 4900.0, kRate, 0.5f);
-    distortion.process(tone.data(), kSecond);
+    prepared(EffectKind::Distortion, {-6.0f, 100.0f})->process(tone.data(), kSecond);
     const double harmonic = toneLevelDb(tone, 0, 4410, kSecond - 4410, 14700.0, kRate);
     const double alias = toneLevelDb(tone, 0, 4410, kSecond - 4410, 9800.0, kRate);
     EXPECT_LT(alias, harmonic - 15.0);
