@@ -171,17 +171,6 @@ TEST_F(EffectOperationsTest, BandGainNeedsAValidBandAndTheEqualiserOn) {
     EXPECT_EQ(output.SetEqualizerBandGain(0, 4), kSoundOk);
 }
 
-TEST_F(EffectOperationsTest, NewBuffersTakeUpTheDecksEffectAndEqualiser) {
-    output.SetEffect(0, "Chorus");
-    output.EqualizerOn(0);
-    ASSERT_EQ(output.CreateDeckBuffers(0, 44100, true, true), kSoundOk);
-    ASSERT_NE(forwardChain(), nullptr);
-    EXPECT_EQ(forwardChain()->equalizerBandCount(), 3);
-    EXPECT_EQ(forwardChain()->effect(), EffectKind::Chorus);
-    EXPECT_EQ(backwardChain()->effect(), EffectKind::Chorus);
-    EXPECT_EQ(output.effectName(0), "Chorus");
-}
-
 TEST_F(EffectOperationsTest, SplitDevicesAndMissingBuffersRefuseEffects) {
     EXPECT_EQ(output.SetEffect(1, "Echo"), kSoundNotInitialized);  // deck 1 has no buffers
     EXPECT_EQ(output.EqualizerOn(1), kSoundNotInitialized);
@@ -219,12 +208,16 @@ TEST(EffectMixOutputTest, OutputsForwardTheOperationsAndKeepThemAcrossADeviceCha
     EXPECT_EQ(mix.SetEqualizerBandGain(1, 1), kSoundOk);
     EXPECT_EQ(mix.SetEffectParameter(1, 0), kSoundOk);
 
+    // The new device's buffers are made with the deck's effect and equaliser.
     mix.OpenDevice("stepped:quad", "Quad Card");
     mix.CreateDeckBuffers(1, 44100, false, true);
     auto* chain = dynamic_cast<DeckEffectChain*>(mix.output->ForwardBuffer(1)->effectChain());
-    ASSERT_NE(chain, nullptr);
+    auto* backward = dynamic_cast<DeckEffectChain*>(mix.output->BackwardBuffer(1)->effectChain());
+    ASSERT_TRUE(chain && backward);
     EXPECT_EQ(chain->equalizerBandCount(), 2);
     EXPECT_EQ(chain->effect(), EffectKind::Reverb);
+    EXPECT_EQ(backward->effect(), EffectKind::Reverb);
+    EXPECT_EQ(mix.output->effectName(1), "Reverb");
     EXPECT_EQ(mix.EqualizerOff(1), kSoundOk);
 }
 
