@@ -72,15 +72,6 @@ protected:
 using EffectOperationsTest = EffectOutputFixture;
 using EffectSoundTest = EffectOutputFixture;
 
-// Interleaved stereo, both sides alike, one constant value.
-std::vector<std::int16_t> constantSignal(int frames, std::int16_t value) {
-    return std::vector<std::int16_t>(static_cast<std::size_t>(frames) * 2, value);
-}
-
-double rmsOf(const std::vector<double>& x, int first, int count) {
-    return soundRms(std::vector<double>(x.begin() + first, x.begin() + first + count));
-}
-
 double maxStep(const std::vector<double>& x, int first, int last) {
     double step = 0;
     for (int n = std::max(first, 1); n < last; ++n) step = std::max(step, std::abs(x[n] - x[n - 1]));
@@ -244,7 +235,7 @@ TEST_F(EffectSoundTest, ParametersAreHeldToTheirRangesOnTheirWayIn) {
 }
 
 TEST_F(EffectSoundTest, GargleChopsBelowWaveOneAndSwingsSmoothlyFromOne) {
-    writeSignal(constantSignal(10 * kChunkFrames, 9830));
+    writeSignal(std::vector<std::int16_t>(20 * kChunkFrames, 9830));  // constant, both sides
     parameters = {50.0f, 0.5f};
     ASSERT_EQ(output.SetEffect(0, "Gargle"), kSoundOk);
     startForward();
@@ -301,7 +292,7 @@ TEST_F(EffectSoundTest, ChainChangesOnAPlayingDeckNeitherClickNorDropOut) {
         const double around = maxStep(joined, kBefore - kNear, kBefore + kNear);
         double quietest = 1.0;
         for (int at = kBefore - kNear; at < kBefore + kNear; at += 128)
-            quietest = std::min(quietest, rmsOf(joined, at, 256));
+            quietest = std::min(quietest, soundRms({joined.begin() + at, joined.begin() + at + 256}));
         std::printf("[ figures  ] %-15s max step around the change %.4f, steady %.4f\n", change.what, around, steady);
         EXPECT_LT(around, steady * 1.25 + 0.002) << change.what;
         EXPECT_GT(quietest, 0.3 * amplitude / std::sqrt(2.0)) << change.what;
