@@ -75,6 +75,7 @@ protected:
 using SoundOutputTest = OutputFixture;
 using EffectOperationsTest = OutputFixture;
 using EffectSoundTest = OutputFixture;
+using EffectSwapThreadTest = OutputFixture;
 
 double maxStep(const std::vector<double>& x, int first, int last) {
     double step = 0;
@@ -366,18 +367,10 @@ TEST_F(EffectSoundTest, ChainChangesOnAPlayingDeckNeitherClickNorDropOut) {
 
 // Chain changes from the window thread while another thread renders, as a device's audio
 // thread does: every change is taken up, and every replaced chain is freed once let go.
-TEST(EffectSwapThreadTest, ChangesWhileTheAudioThreadRendersAreTakenUpAndFreed) {
-    createSharedEvents();
-    auto system = soundSteppedSystem();
-    CZanSoundOutput output(*system);
-    CZanFilterBank bank;
+TEST_F(EffectSwapThreadTest, ChangesWhileTheAudioThreadRendersAreTakenUpAndFreed) {
     bank.Design(5);
-    std::array<float, 2> parameters{30.0f, 200.0f};
-    ASSERT_EQ(output.CreateDevice("stepped:stereo", false, false), kSoundOk);
-    output.SetDeckEffectInputs(0, {&bank, &parameters});
-    ASSERT_EQ(output.CreateDeckBuffers(0, 44100, false, true), kSoundOk);
-    const auto noise = soundNoise(4 * kChunkFrames, 3, 8000);
-    for (int c = 0; c < 4; ++c) output.WriteForwardChunk(0, noise.data() + 2 * kChunkFrames * c);
+    parameters = {30.0f, 200.0f};
+    writeSignal(soundNoise(4 * kChunkFrames, 3, 8000));
     output.ForwardBuffer(0)->play();
     output.BackwardBuffer(0)->play();
 
