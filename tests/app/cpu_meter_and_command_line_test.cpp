@@ -1,11 +1,11 @@
 // The CPU meter on synthetic kernel statistics, and the command line: our options, Qt's
-// passed on, files made absolute, usage errors, and the list the program walks.
+// passed on, files made absolute and usage errors. (The list of files the program walks is
+// checked by the main window's start-up, which loads them in order.)
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <vector>
 
-#include "app/command_line_info.h"
 #include "app/command_line_options.h"
 #include "app/cpu_usage_meter.h"
 #include "support/temp_dir.h"
@@ -47,25 +47,6 @@ TEST(CpuUsageMeterTest, ReadsTheBusyShareAndFailuresGiveZeroKeepingThePreviousSa
     writeStat(stat, 1325, 1175, 2);  // measured against the last good sample: 75 of 100 busy
     EXPECT_EQ(static_cast<int>(meter.sample()), 75);
     EXPECT_GE(CpuUsageMeter().sample(), 0.0);  // the real statistics parse
-}
-
-TEST(CommandLineInfoTest, ArgumentsComeBackInOrderAndEmptyListIsDone) {
-    CZanCommandLineInfo empty;
-    bool done = false;
-    EXPECT_EQ(empty.next(done), "");
-    EXPECT_TRUE(done);
-    EXPECT_FALSE(empty.hasArguments());
-
-    const char* argv[] = {"quillmix", "a.mp3", "-b.mp3"};
-    CZanCommandLineInfo info;
-    info.ParseCommandLine(3, const_cast<char**>(argv));
-    EXPECT_TRUE(info.hasArguments());
-    EXPECT_EQ(info.next(done), "a.mp3");
-    EXPECT_FALSE(done);
-    EXPECT_EQ(info.next(done), "-b.mp3");
-    EXPECT_TRUE(done);
-    EXPECT_EQ(info.next(done), "");  // past the end stays done
-    EXPECT_TRUE(done);
 }
 
 TEST(CommandLineOptionsTest, OptionsFilesAndQtOptionsAreSeparatedAndPathsMadeAbsolute) {

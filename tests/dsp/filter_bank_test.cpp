@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dsp/filter_bank.h"
+#include "support/effect_signals.h"
 
 using namespace quillmix;
 
@@ -61,13 +62,8 @@ double referenceSample(const std::vector<float>& signal, const std::vector<float
     return gain * sum;
 }
 
-std::vector<float> randomSignal(int length, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> d(-1.0f, 1.0f);
-    std::vector<float> signal(length);
-    for (auto& s : signal) s = d(rng);
-    return signal;
-}
+// Uniform noise in [-1, 1), `length` samples (even).
+std::vector<float> randomSignal(int length, unsigned seed) { return test::stereoNoise(length / 2, seed, 1.0f); }
 
 // Music-like input: a loud bass tone, a quiet treble tone, noise and a DC offset, then two
 // chunks of silence.

@@ -8,6 +8,7 @@
 
 #include "app/shared_state.h"
 #include "engine/chunk_analysis.h"
+#include "support/sound_signals.h"
 
 using namespace quillmix;
 
@@ -147,15 +148,10 @@ TEST_F(ChunkAnalysisThreadTest, OctaveLevelsFollowTheBankAndDecayOnSilence) {
     // An independent bank fed the same mono signal gives the levels being smoothed.
     CZanFilterBank expected;
     expected.Design(10);
+    const auto noise = test::soundNoise(kFrames, 12345u, 32767);
     std::vector<float> mono(kFrames);
-    auto noise = constantChunk(0);
-    unsigned state = 12345u;
-    for (int k = 0; k < kFrames; ++k) {
-        state = state * 1664525u + 1013904223u;
-        noise[2 * k] = static_cast<std::int16_t>(state >> 16);
-        noise[2 * k + 1] = static_cast<std::int16_t>(state >> 17);
+    for (int k = 0; k < kFrames; ++k)
         mono[k] = (static_cast<float>(noise[2 * k]) + static_cast<float>(noise[2 * k + 1])) * 0.5f;
-    }
     store(0, 7, noise);
     analysis->SetOctaveEnabled(true);
     analysis->RunAnalysis(0, 7, false);

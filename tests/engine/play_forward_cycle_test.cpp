@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
@@ -13,6 +12,7 @@
 #include "sources/read_ahead_ring.h"
 #include "support/message_recorder.h"
 #include "support/sound_engine_fixture.h"
+#include "support/sound_signals.h"
 
 using namespace quillmix;
 
@@ -65,14 +65,10 @@ public:
 
     // Seeded random chunks of one track, published in ring order.
     std::vector<std::int16_t> fillRing(int chunks, unsigned seed, const std::string& path = "track-1") {
-        std::mt19937 rng(seed);
-        std::uniform_int_distribution<int> sample(-20000, 20000);
-        std::vector<std::int16_t> track;
+        const auto track = test::soundNoise(chunks * kChunkFrames, seed);
         ring.resetForProducer();
         for (int i = 0; i < chunks; ++i) {
-            std::int16_t* c = ring.chunk(ring.writeIndex());
-            for (int k = 0; k < kChunkSamples; ++k) c[k] = static_cast<std::int16_t>(sample(rng));
-            track.insert(track.end(), c, c + kChunkSamples);
+            std::copy_n(track.data() + i * kChunkSamples, kChunkSamples, ring.chunk(ring.writeIndex()));
             ring.publish(ring.writeIndex(), path);
             ring.advanceWriteIndex();
         }

@@ -287,20 +287,9 @@ TEST(SoundBufferTest, FadesFollowTheCurveForAtLeastFiftyMilliseconds) {
     EXPECT_EQ(buffer->volume(), -600);  // the fade never touched the volume itself
 }
 
-TEST(SoundBufferTest, SpeakerPairsRouteToFrontAndRearChannels) {
-    auto four = steppedDevice(4);
-    ASSERT_EQ(four->channels(), 4);
-    auto front = filledBuffer(*four, std::vector<std::int16_t>(2 * 1000, 1000), 44100, kFrontPair);
-    auto rear = filledBuffer(*four, std::vector<std::int16_t>(2 * 1000, -2000), 44100, kRearPair);
-    front->play();
-    rear->play();
-    const auto out = stepSoundDevice(*four, 10);
-    EXPECT_EQ(out[0], 1000);
-    EXPECT_EQ(out[1], 1000);
-    EXPECT_EQ(out[2], -2000);
-    EXPECT_EQ(out[3], -2000);
-
-    auto two = steppedDevice(2);  // refuses four channels: opens with two, rear folds to front
+// Front and rear pairs on a four-channel stream are checked through the split outputs.
+TEST(SoundBufferTest, TwoChannelDeviceOpensWithTwoAndFoldsTheRearPairOntoTheFront) {
+    auto two = steppedDevice(2);  // refuses four channels
     ASSERT_TRUE(two);
     EXPECT_EQ(two->channels(), 2);
     auto folded = filledBuffer(*two, std::vector<std::int16_t>(2 * 1000, -2000), 44100, kRearPair);
