@@ -8,9 +8,9 @@
 #   tools/idle_load.sh [--seconds N] [--settle N] [--program PATH] ARGUMENT...
 #
 # Starts jackd (dummy driver, no real-time) under a server name of its own
-# (JACK_DEFAULT_SERVER, unless set, so other JACK users on the machine neither share nor
-# disturb it), runs the program with the off-screen platform and a fresh settings folder,
-# waits for it to settle, then reads each thread's schedstat (CPU nanoseconds) and status
+# (JACK_DEFAULT_SERVER, "quillmix_idle" unless set, so that other JACK users on the machine
+# neither share nor disturb it) unless that server is up already, runs the program with the
+# off-screen platform and a fresh settings folder, waits for it to settle, then reads each thread's schedstat (CPU nanoseconds) and status
 # (context switches) before and after the window. Prints the totals, the server's CPU, the
 # JACK period rate for comparison, and each thread's figures. Stops only what it started.
 set -euo pipefail
@@ -29,12 +29,16 @@ done
 rate=44100
 period=256
 
-export JACK_DEFAULT_SERVER="${JACK_DEFAULT_SERVER:-quillmix_idle_$$}"
+# One fixed name: JACK has few server slots, and a stale slot is reused only by its own name.
+export JACK_DEFAULT_SERVER="${JACK_DEFAULT_SERVER:-quillmix_idle}"
 started_jack=""
 config="$(mktemp -d)"
 cleanup() {
   [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$started_jack" ] && kill "$started_jack" 2>/dev/null || true
+  if [ -n "$started_jack" ]; then
+    kill "$started_jack" 2>/dev/null && wait "$started_jack" 2>/dev/null || true
+    rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*  # what the server's clients left
+  fi
   rm -rf "$config"
 }
 trap cleanup EXIT
@@ -46,9 +50,14 @@ if ! jack_lsp >/dev/null 2>&1; then
 fi
 
 XDG_CONFIG_HOME="$config" XDG_RUNTIME_DIR="$config" QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}" \
-  "$program" "$@" >/dev/null 2>&1 &
+  "$program" "$@" >/dev/null 2>"$config/stderr" &
 app_pid=$!
 sleep "$settle"  # start-up and loading are not idle
+if ! kill -0 "$app_pid" 2>/dev/null; then
+  echo "the program ended before the window; its last messages:" >&2
+  grep -v '^ALSA lib' "$config/stderr" | tail -5 >&2
+  exit 1
+fi
 
 # CPU time in nanoseconds (the scheduler's own account, /proc/.../schedstat: exact, not the
 # 10 ms ticks of /proc/.../stat) summed over a process's live threads.
@@ -61,7 +70,7 @@ switches() {
     v=$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status" 2>/dev/null || echo 0)
     n=$(awk '/^nonvoluntary_ctxt_switches/ {print $2}' "$task/status" 2>/dev/null || echo 0)
     t=$(awk '{print $1}' "$task/schedstat" 2>/dev/null || echo 0)
-    echo "$(basename "$task") $(tr ' ' '_' < "$task/comm" 2>/dev/null)/$(tr ' ' '_' < "$task/wchan" 2>/dev/null) $((v + n)) $n $t"
+    echo "$(basename "$task") $({ tr ' ' '_' < "$task/comm"; } 2>/dev/null)/$({ tr ' ' '_' < "$task/wchan"; } 2>/dev/null) $((v + n)) $n $t"
   done
 }
 
