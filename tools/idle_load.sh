@@ -10,8 +10,9 @@
 # Starts jackd (dummy driver, no real-time) under a server name of its own
 # (JACK_DEFAULT_SERVER, "quillmix_idle" unless set, so that other JACK users on the machine
 # neither share nor disturb it) unless that server is up already, runs the program with the
-# off-screen platform and a fresh settings folder, waits for it to settle, then reads each thread's schedstat (CPU nanoseconds) and status
-# (context switches) before and after the window. Prints the totals, the server's CPU, the
+# off-screen platform and a fresh settings folder, waits for it to settle, then reads each
+# thread's schedstat (CPU nanoseconds) and status (context switches) before and after the
+# window. Prints the totals, the server's CPU, the
 # JACK period rate for comparison, and each thread's figures. Stops only what it started.
 set -euo pipefail
 
