@@ -22,7 +22,10 @@ export JACK_DEFAULT_SERVER="quillmix_pair"  # fixed: JACK reuses a stale slot on
 config="$(mktemp -d)"
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # Clients first, then the server (the first pid), so that it leaves its slot cleanly.
+  for p in "${pids[@]:1}"; do kill "$p" 2>/dev/null || true; done
+  sleep 1
+  kill "${pids[0]}" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -f /dev/shm/jack_sem.*_"$JACK_DEFAULT_SERVER"_*
   rm -rf "$config"
