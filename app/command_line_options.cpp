@@ -82,13 +82,15 @@ CommandLineOptions parseCommandLine(int argc, const char* const* argv, const std
         } else if (arg == "--version") {
             o.action = CommandLineOptions::Action::version;
             return o;
-        } else if (arg == "--device" || arg == "--record") {
+        } else if (arg == "--device" || arg == "--record" || arg == "--deck-b") {
             if (!hasNext || argv[i + 1][0] == '\0') return usageError(arg + " needs a value");
             const std::string value = argv[++i];
             if (arg == "--device")
                 o.device = value;
-            else
+            else if (arg == "--record")
                 o.recordPath = absolute(value, workingFolder);
+            else
+                o.deckBFile = absolute(value, workingFolder);
         } else {
             bool inlineValue = false;
             const std::string_view qt = qtOptionName(arg, inlineValue);
@@ -113,6 +115,7 @@ std::string commandLineHelp() {
            "built-in recorder)\n"
            "  --record FILE.wav  play into the built-in recorder and write both outputs to FILE.wav (4 channels: main, "
            "monitor)\n"
+           "  --deck-b FILE      load the sound file FILE into deck B (and the play list, for deck B) at start-up\n"
            "  --help             show this help and exit\n"
            "  --version          show the version and exit\n"
            "  -platform NAME, -style NAME, ...  Qt's own options, passed on to Qt\n"

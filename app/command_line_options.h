@@ -2,7 +2,7 @@
 // The program's command line, read before any window system is touched: our own options,
 // the options Qt takes for itself (passed on untouched), and the sound files to load.
 //
-//   quillmix [--device NAME] [--record FILE.wav] [Qt options] [FILE...]
+//   quillmix [--device NAME] [--record FILE.wav] [--deck-b FILE] [Qt options] [FILE...]
 //
 // Options and files may come in any order; "--" ends the options. Every path is made
 // absolute against the working folder, so that relative paths mean what the user typed
@@ -20,6 +20,7 @@ struct CommandLineOptions {
     std::string device;                    // --device: the main output for this run; empty: the stored one
     std::string recordPath;                // --record: absolute WAV path; empty: not asked
     std::vector<std::string> files;        // absolute paths, in command-line order
+    std::string deckBFile;                 // --deck-b: absolute path for deck B; empty: none
     std::vector<std::string> qtArguments;  // argv[0] first, then Qt's own options as given
 };
 

@@ -30,7 +30,7 @@ void StreamWatchdog::run() {
     auto lastProgress = std::chrono::steady_clock::now();
     bool promoted = false;
     while (running_.load(std::memory_order_acquire)) {
-        wake_.wait(std::chrono::duration_cast<std::chrono::milliseconds>(kCheckPeriod));
+        wake_.wait(std::chrono::duration_cast<std::chrono::milliseconds>(promoted ? kSteadyCheckPeriod : kCheckPeriod));
         if (!running_.load(std::memory_order_acquire)) break;
         if (!promoted) {
             if (const KernelThreadId audio = audioThread_.load(std::memory_order_relaxed)) {

@@ -23,11 +23,15 @@ class StreamWatchdog {
 public:
     static constexpr auto kFirstRenderLimit = std::chrono::milliseconds(3000);
     static constexpr auto kStallLimit = std::chrono::milliseconds(400);
+    // Checks come every kCheckPeriod until the audio thread has its priority, then every
+    // kSteadyCheckPeriod, so that an idle program is not woken 50 times a second for
+    // nothing: a stall is then noticed one to two steady periods after the last render.
     static constexpr auto kCheckPeriod = std::chrono::milliseconds(20);
+    static constexpr auto kSteadyCheckPeriod = std::chrono::milliseconds(1000);
 
     // Window thread: starts watching; `device` outlives the watchdog.
     explicit StreamWatchdog(SoundDevice& device);
-    // Window thread: stops watching; returns within one check period. The callbacks may
+    // Window thread: stops watching; returns at once (the thread is woken). The callbacks may
     // still call the note functions afterwards, until the object is destroyed.
     void stop();
     ~StreamWatchdog() { stop(); }

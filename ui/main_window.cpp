@@ -129,12 +129,17 @@ std::string CZanAudioDlg::defaultSoundLayerCheck() const {
 // file (m3u, pls) is read into the play list instead, its entries for deck A.
 bool CZanAudioDlg::defaultCommandLineLoad(const std::string& path) {
     if (IsPlayListExtension(path)) return mixer_->playList()->model().LoadPlayList(path);
-    CZanDeck2* deckA = mixer_->deck(0);
-    if (!deckA->LoadTrack(path)) return false;
+    return loadStartUpTrack(0, path);
+}
+
+// Loads a sound file into the deck and adds its play list entry for that deck.
+bool CZanAudioDlg::loadStartUpTrack(int deck, const std::string& path) {
+    CZanDeck2* target = mixer_->deck(deck);
+    if (!target->LoadTrack(path)) return false;
     PlayListModel& playList = mixer_->playList()->model();
-    playList.AddEntry(0, path, deckA->GetLength(), deckA->GetTitle());
-    // Deck A now holds this track: its entry is the current one, so that Next goes on from
-    // it rather than back to the first entry.
+    playList.AddEntry(deck, path, target->GetLength(), target->GetTitle());
+    // The deck now holds this track: its entry is the current one, so that Next goes on from
+    // it rather than back to the deck's first entry.
     playList.MakeCurrent(playList.EntryCount() - 1);
     return true;
 }
@@ -142,8 +147,7 @@ bool CZanAudioDlg::defaultCommandLineLoad(const std::string& path) {
 // Each command-line argument is loaded into deck A in turn; one that cannot be loaded is
 // passed over without a message.
 void CZanAudioDlg::runStartUpLoading() {
-    if (!services_.commandLine.hasArguments()) return;
-    bool done = false;
+    bool done = !services_.commandLine.hasArguments();
     while (!done) {
         const std::string path = services_.commandLine.next(done);
         if (loadCommandLineTrack)
@@ -151,6 +155,9 @@ void CZanAudioDlg::runStartUpLoading() {
         else
             defaultCommandLineLoad(path);
     }
+    // The file asked for deck B (--deck-b) comes last; one that cannot be loaded is passed
+    // over without a message, like the others.
+    if (!services_.deckBTrack.empty()) loadStartUpTrack(1, services_.deckBTrack);
 }
 
 void CZanAudioDlg::placePanels() {

@@ -55,6 +55,7 @@ private:
     void openStoredOutputs();
     std::string defaultSoundLayerCheck() const;
     bool defaultCommandLineLoad(const std::string& path);
+    bool loadStartUpTrack(int deck, const std::string& path);
     void runStartUpLoading();
     PanelDialog* refreshTarget(unsigned message, WParam wParam) const;
     void requestClose();

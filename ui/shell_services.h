@@ -26,6 +26,8 @@ struct ShellServices {
     // choice, without storing them; empty keeps the stored one. Set from the command line.
     std::string mainDeviceForRun = {};
     std::string monitorDeviceForRun = {};
+    // A sound file to load into deck B at start-up, after the command-line files; empty: none.
+    std::string deckBTrack = {};
 };
 
 }  // namespace quillmix

@@ -120,6 +120,7 @@ bool CZanAudioApp::InitInstance(int& argc, char** argv) {
                         &analysis,
                         {&equalizerFilterBank[0], &equalizerFilterBank[1]}};
     ShellServices shell{commandLineInfo, cpuUsageMeter, keyboardInput, mixer, &soundDevices, true};
+    shell.deckBTrack = options.deckBFile;
     if (!chooseRunDevices(options, soundSystem, shell)) {
         exitCode_ = 2;
         return false;
