@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Plays the mixer from the keyboard under a virtual X display, with no sound card: starts
-# Quillmix with two generated tracks on the command line, recording into a WAV file, sends
+# Quillmix with two generated tracks on the command line (one per deck), recording into a WAV file, sends
 # keys with xdotool as a user would type them, then prints the main output's loudness per
 # second (tools/key_demo_check.py), where the key presses show:
 #
@@ -21,8 +21,8 @@ program="$root/build/quillmix"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 out="${1:-$work/keys.wav}"
-# Two steady tones, 60 s each: deck A's loudness is easy to read off the recording. Both
-# go into the play list; deck A loads each in turn and holds the last, the 440 Hz one.
+# Two steady tones, 60 s each, one per deck through the play list: deck A's loudness is
+# easy to read off the recording, and deck B's tone (paused) never sounds.
 sox -n -r 44100 -c 2 -b 16 "$work/A 440.wav" synth 60 sine 440 gain -6
 sox -n -r 44100 -c 2 -b 16 "$work/B 660.wav" synth 60 sine 660 gain -6
 : >"$work/times"
@@ -30,7 +30,7 @@ sox -n -r 44100 -c 2 -b 16 "$work/B 660.wav" synth 60 sine 660 gain -6
 cat >"$work/play.sh" <<PLAY
 #!/usr/bin/env bash
 set -u
-XDG_CONFIG_HOME="$work/config" "$program" --record "$out" "$work/B 660.wav" "$work/A 440.wav" &
+XDG_CONFIG_HOME="$work/config" "$program" --record "$out" "$work/A 440.wav" --deck-b "$work/B 660.wav" &
 pid=\$!
 started=\$(date +%s%N)
 mark() { echo "\$1 \$(( (\$(date +%s%N) - started) / 1000000 ))" >>"$work/times"; }
