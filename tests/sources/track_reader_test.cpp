@@ -30,12 +30,6 @@ Samples readToEnd(CZanTrackReader& reader, int limit = 100000) {
     return all;
 }
 
-Samples stereoFromMono(const Samples& mono) {
-    Samples stereo;
-    for (std::int16_t s : mono) stereo.insert(stereo.end(), {s, s});
-    return stereo;
-}
-
 class TrackReaderTest : public ::testing::Test {
 protected:
     void SetUp() override { mixer.attach(kDeckA, &reader, nullptr); }
@@ -50,15 +44,10 @@ protected:
 
 }  // namespace
 
-TEST_F(TrackReaderTest, MonoAndEightBitSourcesWidenToStereoChunks) {
-    const Samples mono = sourcesSignal(kChunkFrames * 3, 1, 1);
-    ASSERT_EQ(reader.open(wav("mono.wav", mono, 1)), 0);
-    EXPECT_EQ(reader.channels(), 1);
-    const Samples read = readToEnd(reader, 3);
-    EXPECT_EQ(read, stereoFromMono(mono));
-
+// 16-bit mono widens in the read-ahead thread test's hand-over to a mono track.
+TEST_F(TrackReaderTest, EightBitMonoWidensToStereoChunks) {
     const auto eightBit = dir.file("mono8.wav");
-    ASSERT_TRUE(sourcesEncode(dir.file("mono.wav"), eightBit, "-c:a pcm_u8"));
+    ASSERT_TRUE(sourcesEncode(wav("mono.wav", sourcesSignal(kChunkFrames * 3, 1, 1), 1), eightBit, "-c:a pcm_u8"));
     ASSERT_EQ(reader.open(eightBit.string()), 0);
     EXPECT_EQ(reader.bitsPerSample(), 8);
     const Samples widened = readToEnd(reader, 3);
