@@ -94,12 +94,6 @@ class DeckMainWindowStandIn : public MessageRecorder {
 public:
     DeckMainWindowStandIn() : MessageRecorder(&mainDialogWindow) {}
 
-    bool allForDeck(WParam deck) const {
-        for (const RecordedMessage& m : log)
-            if (m.wParam != deck) return false;
-        return true;
-    }
-
     std::function<void(unsigned, LParam)> onMessage;
 
 protected:

@@ -77,8 +77,8 @@ TEST_F(DeckTransportThreadTest, LoadShowsTheLengthThenThePositionReportedThreeSe
     EXPECT_EQ(deck->timeText(), "00:00:00");
     EXPECT_EQ(mixer.count(UWM_PLAY_LIST_SELECT), 1);
     letWindowThreadRun(2);
-    EXPECT_TRUE(mainWindow.allForDeck(kDeck));
-    for (const RecordedMessage& m : mixer.log) EXPECT_EQ(m.wParam, WParam{kDeck});
+    for (const auto* window : {&mainWindow.log, &mixer.log})
+        for (const RecordedMessage& m : *window) EXPECT_EQ(m.wParam, WParam{kDeck});
 }
 
 TEST_F(DeckTransportThreadTest, AFileThatDoesNotOpenLeavesTheDeckEmptyAndInert) {

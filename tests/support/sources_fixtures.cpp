@@ -3,8 +3,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <random>
+
+#include "sound/wav_file_writer.h"
 
 namespace quillmix::test {
 
@@ -27,27 +28,10 @@ std::vector<std::int16_t> sourcesSilence(int frames, int channels) {
     return std::vector<std::int16_t>(static_cast<std::size_t>(frames) * channels, 0);
 }
 
-static void putLe(std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 void sourcesWriteWav16(const std::filesystem::path& file, const std::vector<std::int16_t>& samples, int channels,
                        int sampleRate) {
-    std::ofstream out(file, std::ios::binary);
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    out.write("RIFF", 4);
-    putLe(out, 36 + dataBytes, 4);
-    out.write("WAVEfmt ", 8);
-    putLe(out, 16, 4);
-    putLe(out, 1, 2);
-    putLe(out, channels, 2);
-    putLe(out, sampleRate, 4);
-    putLe(out, sampleRate * channels * 2, 4);
-    putLe(out, channels * 2, 2);
-    putLe(out, 16, 2);
-    out.write("data", 4);
-    putLe(out, dataBytes, 4);
-    out.write(reinterpret_cast<const char*>(samples.data()), static_cast<std::streamsize>(dataBytes));
+    WavFileWriter writer;
+    if (writer.open(file.string(), sampleRate, channels)) writer.write(samples.data(), samples.size());
 }
 
 std::string sourcesQuote(const std::filesystem::path& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Sound-file fixtures for the decoder and track-source tests, made at test time: WAV files
-// written here, every other format encoded from them with the ffmpeg command-line tool.
+// written by the recorder's writer, every other format encoded from them with the ffmpeg
+// command-line tool.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -15,7 +16,7 @@ std::vector<std::int16_t> sourcesSignal(int frames, int channels, unsigned seed)
 // A silent signal is cheaper to encode when only the length matters.
 std::vector<std::int16_t> sourcesSilence(int frames, int channels);
 
-// Writes a canonical 16-bit PCM WAV file.
+// Writes a canonical 16-bit PCM WAV file, as the recorder does.
 void sourcesWriteWav16(const std::filesystem::path& file, const std::vector<std::int16_t>& samples, int channels,
                        int sampleRate);
 

@@ -103,7 +103,6 @@ TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBack
     // Which files, in which order, on which deck: the scan's own rules; here the chosen
     // folder and deck reach it and the rows follow.
     ASSERT_EQ(model().EntryCount(), 5);
-    EXPECT_EQ(model().Entry(0).path, path("z.mp3"));
     EXPECT_EQ(model().Entry(2).path, path("set/c.mp3"));
     EXPECT_EQ(model().Entry(2).deck, 1u);
     EXPECT_EQ(panel.rows().rowCount(), 5);
@@ -112,19 +111,19 @@ TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBack
     EXPECT_FALSE(panel.findChild<QProgressBar*>("1012")->isVisibleTo(&panel));
 }
 
-TEST_F(PlayListPanelTest, FindStartsBelowTheSelectionAndDoesNotWrap) {
+// Where a find starts and that it does not wrap are the model's rules; here both ways of
+// asking reach it and the list follows.
+TEST_F(PlayListPanelTest, ReturnInTheFindBoxAndItsNextButtonMoveTheListSelection) {
     for (const char* name : {"Beat One", "Intro", "Deep Beats", "Outro"})
         model().AddEntry(0, path(name) + ".mp3", -1, "");
-    model().SelectRow(1);
     auto* box = panel.findChild<CZanEdit*>("1013");
     ASSERT_NE(box, nullptr);
     QTest::keyClicks(box, "beat");
     QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(model().SelectedRow(), 0);
+    click(PlayListPanel::kNextId);
     EXPECT_EQ(model().SelectedRow(), 2);
     EXPECT_EQ(panel.list().currentIndex().row(), 2);
-    EXPECT_EQ(shown(2), "Deep Beats");
-    click(PlayListPanel::kNextId);  // nothing below: stays, "Beat One" above is not reached
-    EXPECT_EQ(model().SelectedRow(), 2);
 }
 
 TEST_F(PlayListPanelTest, MovesKeepTheMarksAndDeletingTheQueuedEntryQueuesTheNextOne) {
@@ -166,8 +165,6 @@ TEST_F(PlayListPanelTest, SavedListReadsBackAndAFailedSaveSaysSoAndKeepsTheList)
     dialogs.files.push_back({QString::fromStdString(list)});
     click(PlayListPanel::kAddFileId);
     ASSERT_EQ(model().EntryCount(), 2);
-    EXPECT_EQ(model().Entry(0).title, "First");
-    EXPECT_EQ(model().Entry(1).path, path("two.ogg"));
     EXPECT_EQ(shown(0, 1), "3:05");
     dialogs.saveNames.push_back(QString::fromStdString(path("missing/folder/set.m3u")));
     click(PlayListPanel::kSaveId);
@@ -178,7 +175,9 @@ TEST_F(PlayListPanelTest, SavedListReadsBackAndAFailedSaveSaysSoAndKeepsTheList)
     EXPECT_EQ(model().EntryCount(), 2);
 }
 
-TEST_F(PlayListPanelTest, DroppedFilesBecomeDeckAEntriesInDropOrderAndFoldersBringTheirTracks) {
+// Dropped files go to deck A by the model's rule; here a drag brings files, a folder's
+// tracks and a web address that is passed over.
+TEST_F(PlayListPanelTest, DroppedFilesArriveInDropOrderAndFoldersBringTheirTracks) {
     for (const char* name : {"drop/y.mp3", "drop/x.mp3"}) touch(name);
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path("c.mp3"))),
@@ -192,24 +191,12 @@ TEST_F(PlayListPanelTest, DroppedFilesBecomeDeckAEntriesInDropOrderAndFoldersBri
     QApplication::sendEvent(panel.list().viewport(), &drop);
     const std::vector<std::string> expected{path("c.mp3"), path("drop/x.mp3"), path("drop/y.mp3"), path("a.mp3")};
     ASSERT_EQ(model().EntryCount(), 4);
-    for (int row = 0; row < 4; ++row) {
-        EXPECT_EQ(model().Entry(row).path, expected[static_cast<std::size_t>(row)]);
-        EXPECT_EQ(model().Entry(row).deck, 0u);
-    }
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(model().Entry(row).path, expected[static_cast<std::size_t>(row)]);
 }
 
-TEST_F(PlayListPanelTest, ModeChangeOfTenThousandEntriesShowsNewTextsAtOnceAndLeavesTheModel) {
-    for (int i = 0; i < 10000; ++i)
-        model().AddEntry(i % 2, path("t" + std::to_string(i) + ".mp3"), i, i % 3 ? "Title " + std::to_string(i) : "");
-    const auto snapshot = [&] {
-        std::vector<std::tuple<std::string, std::string, unsigned, double>> entries;
-        for (int row = 0; row < model().EntryCount(); ++row) {
-            const PlayListEntry& e = model().Entry(row);
-            entries.emplace_back(e.path, e.title, e.deck, e.length);
-        }
-        return entries;
-    };
-    const auto before = snapshot();
+// The names each mode shows are the model's; here the rows show the new ones at once.
+TEST_F(PlayListPanelTest, ModeChangeOfTenThousandEntriesIsOneChangeOfEveryRow) {
+    for (int i = 0; i < 10000; ++i) model().AddEntry(i % 2, path("t" + std::to_string(i) + ".mp3"), i, "");
     QSignalSpy changed(&panel.rows(), &QAbstractItemModel::dataChanged);
     panel.findChild<QRadioButton*>("1075")->click();  // "Path"
     // The list is told once that every row's name changed, and repaints what it shows.
@@ -217,11 +204,6 @@ TEST_F(PlayListPanelTest, ModeChangeOfTenThousandEntriesShowsNewTextsAtOnceAndLe
     EXPECT_EQ(changed[0][0].toModelIndex().row(), 0);
     EXPECT_EQ(changed[0][1].toModelIndex().row(), 9999);
     EXPECT_EQ(shown(9999).toStdString(), path("t9999.mp3"));
-    panel.findChild<QRadioButton*>("1076")->click();  // "Tag": the title, else the file name
-    EXPECT_EQ(shown(9998), "Title 9998");
-    EXPECT_EQ(shown(9999), "t9999");
-    EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(panel.rows().rowCount(), 10000);
 }
 
 TEST(DeckSelectorTest, OpensOnDeckAAndReturnsTheClickedChoice) {
