@@ -50,11 +50,13 @@ TEST(CpuUsageMeterTest, ReadsTheBusyShareAndFailuresGiveZeroKeepingThePreviousSa
 }
 
 TEST(CommandLineOptionsTest, OptionsFilesAndQtOptionsAreSeparatedAndPathsMadeAbsolute) {
-    const CommandLineOptions o = parse({"a.mp3", "--device", "recorder", "-style", "fusion", "--record", "../mix.wav",
-                                        "-platform=offscreen", "/abs/b.ogg", "--", "--odd.mp3"});
+    const CommandLineOptions o =
+        parse({"a.mp3", "--device", "recorder", "-style", "fusion", "--record", "../mix.wav", "--deck-b", "../c.mp3",
+               "-platform=offscreen", "/abs/b.ogg", "--", "--odd.mp3"});
     EXPECT_EQ(o.action, Action::run);
     EXPECT_EQ(o.device, "recorder");
     EXPECT_EQ(o.recordPath, "/home/dj/mix.wav");
+    EXPECT_EQ(o.deckBFile, "/home/dj/c.mp3");
     EXPECT_EQ(o.files, (std::vector<std::string>{"/home/dj/music/a.mp3", "/abs/b.ogg", "/home/dj/music/--odd.mp3"}));
     EXPECT_EQ(o.qtArguments, (std::vector<std::string>{"quillmix", "-style", "fusion", "-platform=offscreen"}));
 }
@@ -65,6 +67,7 @@ TEST(CommandLineOptionsTest, HelpAndVersionWinAndMistakesAreUsageErrors) {
     EXPECT_EQ(versionText().rfind("Quillmix 1.", 0), 0u);
     for (std::vector<const char*> wrong : {std::vector<const char*>{"--bogus"},
                                            {"a.mp3", "--device"},
+                                           {"a.mp3", "--deck-b"},
                                            {"--record", ""},
                                            {"-style"},
                                            {"--record", "x.wav", "--device", "USB Card"}}) {
@@ -74,6 +77,6 @@ TEST(CommandLineOptionsTest, HelpAndVersionWinAndMistakesAreUsageErrors) {
     }
     EXPECT_EQ(parse({"--record", "x.wav", "--device", "recorder"}).action, Action::run);
     // One line per option in the help.
-    for (const char* option : {"--device NAME", "--record FILE.wav", "--help", "--version"})
+    for (const char* option : {"--device NAME", "--record FILE.wav", "--deck-b FILE", "--help", "--version"})
         EXPECT_NE(commandLineHelp().find(std::string("\n  ") + option), std::string::npos) << option;
 }

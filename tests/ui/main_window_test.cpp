@@ -91,24 +91,31 @@ TEST_F(MainWindowTest, CpuTimerRefreshReachesItsControls) {
     EXPECT_EQ(dialog.findChild<QProgressBar*>("1018")->value(), static_cast<int>(dialog.cpuUsagePercent()));
 }
 
-TEST_F(MainWindowTest, CommandLineTracksLoadIntoDeckAAndThePlayListAndListFilesAreRead) {
+TEST_F(MainWindowTest, CommandLineTracksLoadIntoTheirDecksAndThePlayListAndListFilesAreRead) {
     test::TempDir dir;
     test::sourcesWriteWav16(dir.file("a.wav"), test::sourcesSilence(44100, 2), 2, 44100);
     test::sourcesWriteWav16(dir.file("b.wav"), test::sourcesSilence(44100 * 2, 2), 2, 44100);
     { std::ofstream(dir.file("set.M3U")) << dir.file("a.wav").string() << "\n"; }
     for (const auto& name : {"a.wav", "missing.wav", "b.wav", "set.M3U"})
         commandLine.ParseParam(dir.file(name).string(), false, false);
-    ASSERT_TRUE(dialog.OnInitDialog());
-    // Both loaded in turn (the second replaces the first); the missing one is passed over.
-    EXPECT_EQ(dialog.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
-    EXPECT_NEAR(dialog.mixer()->deck(0)->GetLength(), 2.0, 0.01);
-    PlayListModel& list = dialog.mixer()->playList()->model();
-    ASSERT_EQ(list.EntryCount(), 3);  // the play list file's one entry follows
+    ShellServices withDeckB = services();
+    withDeckB.deckBTrack = dir.file("a.wav").string();
+    CZanAudioDlg started{withDeckB};
+    ASSERT_TRUE(started.OnInitDialog());
+    // Deck A's loaded in turn (the second replaces the first); the missing one is passed over.
+    EXPECT_EQ(started.mixer()->deck(0)->GetCurrentTrackPath(), dir.file("b.wav").string());
+    EXPECT_NEAR(started.mixer()->deck(0)->GetLength(), 2.0, 0.01);
+    EXPECT_NEAR(started.mixer()->deck(1)->GetLength(), 1.0, 0.01);
+    PlayListModel& list = started.mixer()->playList()->model();
+    ASSERT_EQ(list.EntryCount(), 4);  // the play list file's one entry follows, then deck B's
     EXPECT_EQ(list.Entry(0).path, dir.file("a.wav").string());
     EXPECT_EQ(list.Entry(1).path, dir.file("b.wav").string());
     EXPECT_EQ(list.Entry(1).deck, 0);
     EXPECT_EQ(list.Entry(2).path, dir.file("a.wav").string());
     EXPECT_EQ(list.GetCurrentNumber(0), 2);  // the entry of the track deck A holds
+    EXPECT_EQ(list.Entry(3).deck, 1);
+    EXPECT_EQ(list.GetCurrentNumber(1), 4);
+    sendMessage(started.handle(), WM_CLOSE);
 }
 
 // A close that arrives inside a wait (here a wait of the window thread for a worker's event)
