@@ -216,6 +216,8 @@ TEST_F(DeckPanelTest, HoldingFfwdMovesTheDeckAndHoldingRevPlaysThePastBackward) 
     EXPECT_GE(moved, 1.0);
     EXPECT_LE(moved, held / 0.2 + 1.0);
 
+    // Play is disabled while the deck buffers again at its new place.
+    ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); }));
     control<CZanButtonCtrl>("1004").click();
     ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
     render(1.5);
