@@ -76,6 +76,7 @@ using SoundOutputTest = OutputFixture;
 using EffectOperationsTest = OutputFixture;
 using EffectSoundTest = OutputFixture;
 using EffectSwapThreadTest = OutputFixture;
+using EffectMixOutputTest = OutputFixture;
 
 double maxStep(const std::vector<double>& x, int first, int last) {
     double step = 0;
@@ -249,12 +250,9 @@ TEST_F(EffectOperationsTest, SplitDevicesAndMissingBuffersRefuseEffects) {
     EXPECT_EQ(half.BackwardBuffer(0)->effectChain(), nullptr);
 }
 
-TEST(EffectMixOutputTest, OutputsForwardTheOperationsAndKeepThemAcrossADeviceChange) {
-    createSharedEvents();
-    auto system = soundSteppedSystem();
-    CZanFilterBank bank;
+TEST_F(EffectMixOutputTest, OutputsForwardTheOperationsAndKeepThemAcrossADeviceChange) {
     bank.Design(2);
-    std::array<float, 2> parameters{50.0f, 500.0f};
+    parameters = {50.0f, 500.0f};
     CZanMixOutput mix(*system);
     mix.SetDeckEffectInputs(1, {&bank, &parameters});
     EXPECT_EQ(mix.SetEffect(1, "Echo"), kSoundOk);  // closed: nothing to do
