@@ -20,6 +20,7 @@
 
 #include "platform/messaging.h"
 #include "sound/sound_system.h"
+#include "support/message_recorder.h"
 #include "support/sound_engine_fixture.h"
 #include "support/sound_signals.h"
 #include "support/temp_dir.h"
@@ -58,14 +59,11 @@ void expectRealTimePace(SoundDevice& device, SoundBuffer& buffer) {
     EXPECT_NEAR(notifications, 15 * seconds, 4);  // 15 chunks a second
 }
 
-class ReentrantWindow : public MessageWindow {
-public:
-    MessageResult handleMessage(unsigned, WParam, LParam) override {
-        ++handled;
+// Runs `action`, if any, inside each message it handles.
+struct ReentrantWindow : MessageRecorder {
+    void answer(unsigned, int, LParam) override {
         if (action) action();
-        return 0;
     }
-    int handled = 0;
     std::function<void()> action;
 };
 
@@ -173,15 +171,7 @@ private:
 class PortAudioJackThreadTest : public JackServerTest {};
 class PortAudioJackLossTest : public JackServerTest {};
 
-class LossCounter : public MessageWindow {
-public:
-    MessageResult handleMessage(unsigned message, WParam, LParam) override {
-        if (message == kMessage) ++notices;
-        return 0;
-    }
-    static constexpr unsigned kMessage = WM_APP + 500;
-    int notices = 0;
-};
+constexpr unsigned kLossMessage = WM_APP + 500;
 
 std::unique_ptr<SoundBuffer> playingTone(SoundDevice& device) {
     auto buffer = device.createBuffer({44100, kFrontPair});
@@ -247,7 +237,7 @@ TEST(RecorderDeviceThreadTest, FadesTakeFiftyMillisecondsAndKeepDispatchingMessa
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(buffer->playWithFadeIn(), kSoundOk);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
-    EXPECT_EQ(window.handled, 1);  // dispatched while the fade ran
+    EXPECT_EQ(window.log.size(), 1u);  // dispatched while the fade ran
     EXPECT_TRUE(buffer->isPlaying());
 
     // A handler run during a fade out may call the buffer again, and even destroy it.
@@ -257,7 +247,7 @@ TEST(RecorderDeviceThreadTest, FadesTakeFiftyMillisecondsAndKeepDispatchingMessa
     };
     postMessage(window.handle(), WM_APP + 1);
     EXPECT_EQ(buffer->fadeOutAndStop(), kSoundOk);
-    EXPECT_EQ(window.handled, 2);
+    EXPECT_EQ(window.log.size(), 2u);
     EXPECT_FALSE(buffer->isPlaying());
 
     window.action = [&] { buffer.reset(); };
@@ -281,8 +271,8 @@ TEST_F(PortAudioJackThreadTest, BufferPlaysInRealTimeWithNotificationsAtChunkPac
 // Not among the ThreadSanitizer suites: the killed server leaves libjack's client thread
 // stuck for good, which that sanitizer reports as a leak of ours at exit.
 TEST_F(PortAudioJackLossTest, ServerKilledMidPlayIsReportedOnceAndNothingWaitsOnIt) {
-    LossCounter window;
-    system->setLossNotice({window.handle(), LossCounter::kMessage});
+    MessageRecorder window;
+    system->setLossNotice({window.handle(), kLossMessage});
 
     auto jack = system->open(id);
     auto recorder = system->open("recorder");
@@ -317,7 +307,7 @@ TEST_F(PortAudioJackLossTest, ServerKilledMidPlayIsReportedOnceAndNothingWaitsOn
         EXPECT_LT(millisecondsSince(t), 100) << what;
     }
     letWindowThreadRun(100);
-    EXPECT_EQ(window.notices, 1);
+    EXPECT_EQ(window.count(kLossMessage), 1);
 
     // The other output never stopped.
     std::this_thread::sleep_for(200ms);
