@@ -13,9 +13,16 @@
 
 using namespace quillmix;
 
-TEST(SettingsStoreTest, FirstRunStoresDefaultsExceptDeviceNames) {
+namespace {
+class SettingsStoreTest : public ::testing::Test {
+protected:
     test::TempDir dir;
-    SettingsStore store(dir.file("Quillmix.conf"));
+    const std::filesystem::path file = dir.file("Quillmix.conf");
+};
+}  // namespace
+
+TEST_F(SettingsStoreTest, FirstRunStoresDefaultsExceptDeviceNames) {
+    SettingsStore store(file);
     EXPECT_FALSE(store.valueExists("levelDeckA"));
     EXPECT_FLOAT_EQ(store.getLevel(0), 0.7f);
     EXPECT_FLOAT_EQ(store.getLevel(1), 0.7f);
@@ -30,12 +37,11 @@ TEST(SettingsStoreTest, FirstRunStoresDefaultsExceptDeviceNames) {
     EXPECT_FALSE(store.valueExists("soundDeviceHeadphones"));
     // The stored value is what is read back: an edited value wins over the default.
     store.setLevel(1, 0.25f);
-    EXPECT_FLOAT_EQ(SettingsStore(dir.file("Quillmix.conf")).getLevel(1), 0.25f);
+    EXPECT_FLOAT_EQ(SettingsStore(file).getLevel(1), 0.25f);
 }
 
-TEST(SettingsStoreTest, FloatsAndTextRoundTripExactly) {
-    test::TempDir dir;
-    SettingsStore store(dir.file("Quillmix.conf"));
+TEST_F(SettingsStoreTest, FloatsAndTextRoundTripExactly) {
+    SettingsStore store(file);
     for (float f : {0.1f, -0.0f, 1e-38f, 0.7f, -0.333333343f}) {
         store.setCrossFaderCurvePosition(f);
         EXPECT_EQ(std::bit_cast<std::uint32_t>(store.getCrossFaderCurvePosition()), std::bit_cast<std::uint32_t>(f));
@@ -50,9 +56,7 @@ TEST(SettingsStoreTest, FloatsAndTextRoundTripExactly) {
     EXPECT_EQ(store.getColor(0), 0xFFFFFFFFu);
 }
 
-TEST(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreRepairedByWrites) {
-    test::TempDir dir;
-    const auto file = dir.file("Quillmix.conf");
+TEST_F(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreRepairedByWrites) {
     for (const std::string& garbage : {std::string(), std::string("\0\xff\xfe[Settings\n=\n==\nlevelDeckA=d:zz\n", 33),
                                        std::string("[Settings]\nlevelDeckA=d:\ncolorDeckB=q:1\nlevelDeckB=s:\\x4\n")}) {
         { std::ofstream(file, std::ios::binary | std::ios::trunc) << garbage; }
@@ -66,10 +70,9 @@ TEST(SettingsStoreTest, DamagedFilesGiveDefaultsAndAreRepairedByWrites) {
     EXPECT_EQ(SettingsStore().filePath(), dir.path() / "Quillworks" / "Quillmix.conf");
 }
 
-TEST(SettingsStoreTest, UnwritableStoreAnswersWithDefaultsNotZeros) {
+TEST_F(SettingsStoreTest, UnwritableStoreAnswersWithDefaultsNotZeros) {
     if (geteuid() == 0) {
         // root writes through permissions; a path under a regular file can never be created.
-        test::TempDir dir;
         { std::ofstream(dir.file("blocker")) << "x"; }
         SettingsStore store(dir.file("blocker") / "Quillmix.conf");
         EXPECT_FLOAT_EQ(store.getLevel(0), 0.7f);
@@ -79,8 +82,6 @@ TEST(SettingsStoreTest, UnwritableStoreAnswersWithDefaultsNotZeros) {
         EXPECT_EQ(store.getSoundDeviceMain(), "");
         return;
     }
-    test::TempDir dir;
-    const auto file = dir.file("Quillmix.conf");
     SettingsStore(file).setLevel(0, 0.5f);
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     SettingsStore store(file);
@@ -90,9 +91,8 @@ TEST(SettingsStoreTest, UnwritableStoreAnswersWithDefaultsNotZeros) {
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
 }
 
-TEST(SettingsStoreTest, ValuesOfTheOtherTypeReadAsTheirBytes) {
-    test::TempDir dir;
-    SettingsStore store(dir.file("Quillmix.conf"));
+TEST_F(SettingsStoreTest, ValuesOfTheOtherTypeReadAsTheirBytes) {
+    SettingsStore store(file);
     store.writeString("levelDeckA", "AB");
     EXPECT_EQ(store.readDword("levelDeckA"), 0x4241u);
     store.writeDword("soundDeviceMain", 0x00434241u);
@@ -101,9 +101,7 @@ TEST(SettingsStoreTest, ValuesOfTheOtherTypeReadAsTheirBytes) {
 
 // Two processes writing at once (the program and the render tool) must not lose each
 // other's values: each read-modify-write holds the lock beside the file.
-TEST(SettingsStoreTest, WritesOfTwoProcessesAtOnceAreAllKept) {
-    test::TempDir dir;
-    const auto file = dir.file("Quillmix.conf");
+TEST_F(SettingsStoreTest, WritesOfTwoProcessesAtOnceAreAllKept) {
     constexpr int kPerProcess = 150;
     pid_t children[2];
     for (int p = 0; p < 2; ++p) {

@@ -16,10 +16,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Takes the notifications as the mixer does, lowering each deck's event.
+// Takes the notifications as the mixer does, lowering each deck's event; made with fresh
+// shared events.
 class MixerStandIn : public test::MessageRecorder {
 public:
-    MixerStandIn() : MessageRecorder(&mixerWindow) {}
+    MixerStandIn() : MessageRecorder(&mixerWindow) { createSharedEvents(); }
 
 protected:
     void answer(unsigned message, int deck, LParam) override {
@@ -33,7 +34,6 @@ using test::pumpFor;
 }  // namespace
 
 TEST(NotifyThreadTest, EachDecksEventWakesOnlyItsOwnThread) {
-    createSharedEvents();
     MixerStandIn mixer;
     startPlayForwardNotifyThread(0);
     startPlayForwardNotifyThread(1);
@@ -47,7 +47,6 @@ TEST(NotifyThreadTest, EachDecksEventWakesOnlyItsOwnThread) {
 }
 
 TEST(NotifyThreadTest, StopWhileTheThreadIsBlockedInItsSendCompletes) {
-    createSharedEvents();
     MixerStandIn mixer;
     startPlayBackwardNotifyThread(1);
     playBackwardNotifyEvent[1].set();
@@ -59,11 +58,10 @@ TEST(NotifyThreadTest, StopWhileTheThreadIsBlockedInItsSendCompletes) {
 }
 
 TEST(NotifyThreadTest, StopOfANeverStartedThreadReturnsAndStopRightAfterStartIsNotLost) {
-    createSharedEvents();
+    MixerStandIn mixer;
     stopPlayForwardNotifyThread(0);
     stopPlayBackwardNotifyThread(1);
     EXPECT_TRUE(threadPlayForwardIsDoneEvent[0].isSet());
-    MixerStandIn mixer;
     for (int i = 0; i < 50; ++i) {
         startPlayForwardNotifyThread(0);
         stopPlayForwardNotifyThread(0);  // must not return before the new thread has ended
@@ -74,7 +72,6 @@ TEST(NotifyThreadTest, StopOfANeverStartedThreadReturnsAndStopRightAfterStartIsN
 // The poll thread sleeps while no key is down: a press must wake it, a held key is sent
 // every poll while shortcuts are enabled, and a release quiets it.
 TEST(KeyboardThreadTest, HeldKeysAreSentEveryPollOnlyWhileShortcutsAreEnabled) {
-    createSharedEvents();
     MixerStandIn mixer;
     HeldKeys keys;
     KeyboardReader reader(keys);
@@ -142,7 +139,6 @@ TEST(HeldKeysTest, KeyEventsMapToCodesAndFocusLossReleasesEverything) {
 TEST(NotifyThreadTest, RestartFromInsideTheSendLeavesOneThread) {
     // The underrun recovery: while handling its own notification the mixer stops the thread
     // without waiting and starts a new one. Afterwards exactly one thread must answer.
-    createSharedEvents();
     struct RestartingMixer : MixerStandIn {
         void answer(unsigned message, int deck, LParam l) override {
             MixerStandIn::answer(message, deck, l);

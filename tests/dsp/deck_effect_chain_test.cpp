@@ -7,7 +7,6 @@
 
 #include "dsp/deck_effect_chain.h"
 #include "dsp/deck_effect_state.h"
-#include "dsp/effect_distortion.h"
 #include "dsp/effect_parametric_eq.h"
 #include "support/effect_signals.h"
 
@@ -89,10 +88,7 @@ TEST(DeckEffectChainTest, OnePassBandsThenTheEffectMatchTheStagesOneByOne) {
         reference[b] = ParametricEq(centres[b], 24.0f, gains[b]);
         reference[b].prepare(kRate);
     }
-    DistortionEffect distortion;
-    distortion.setParameter(0, -6.0f);
-    distortion.setParameter(1, 60.0f);
-    distortion.prepare(kRate);
+    const auto distortion = preparedEffect(EffectKind::Distortion, {-6.0f, 60.0f});
     auto chain = DeckEffectChain::build(layout, kRate);
     ASSERT_NE(chain, nullptr);
     EXPECT_EQ(chain->equalizerBandCount(), 5);
@@ -109,7 +105,7 @@ TEST(DeckEffectChainTest, OnePassBandsThenTheEffectMatchTheStagesOneByOne) {
         const int n = std::min(block, 44100 - start);
         chain->process(viaChain.data() + 2 * start, n);
         for (auto& band : reference) band.process(byStage.data() + 2 * start, n);
-        distortion.process(byStage.data() + 2 * start, n);
+        distortion->process(byStage.data() + 2 * start, n);
     }
     for (std::size_t i = 0; i < viaChain.size(); ++i) ASSERT_NEAR(viaChain[i], byStage[i], 1e-6f) << i;
 }

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "dsp/effect_parametric_eq.h"
-#include "dsp/effect_table.h"
 #include "support/effect_signals.h"
 
 using namespace quillmix;
@@ -16,15 +15,6 @@ using namespace quillmix::test;
 namespace {
 constexpr double kRate = 44100.0;
 constexpr int kSecond = 44100;
-
-// A processor of `kind` with its parameters set in order (the rest at their defaults), prepared.
-std::unique_ptr<EffectProcessor> prepared(EffectKind kind, std::initializer_list<float> parameters) {
-    auto effect = makeEffectProcessor(kind);
-    int index = 0;
-    for (float value : parameters) effect->setParameter(index++, value);
-    effect->prepare(kRate);
-    return effect;
-}
 
 double toDb(double linear) { return 20.0 * std::log10(std::max(linear, 1e-12)); }
 
@@ -50,7 +40,7 @@ double gainDbAt(const StereoBuffer& in, const StereoBuffer& out, int firstFrame)
 
 TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttackThenMadeUp) {
     for (const float attackMs : {5.0f, 50.0f}) {
-        const auto compressor = prepared(EffectKind::Compressor, {0.0f, attackMs});
+        const auto compressor = preparedEffect(EffectKind::Compressor, {0.0f, attackMs});
         const StereoBuffer input = quietThenLoud();
         StereoBuffer output = input;
         processInBlocks(output, 1024, [&](float* b, int n) { compressor->process(b, n); });
@@ -75,7 +65,7 @@ TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttackThenMadeU
 
         // Gain is make-up after the compression: the same shape, 12 dB higher.
         StereoBuffer higher = input;
-        prepared(EffectKind::Compressor, {12.0f, attackMs})->process(higher.data(), 2 * kSecond);
+        preparedEffect(EffectKind::Compressor, {12.0f, attackMs})->process(higher.data(), 2 * kSecond);
         for (int first : {kSecond / 2, kSecond + kSecond / 2})
             EXPECT_NEAR(rmsDb(higher, 1, first, kSecond / 2) - rmsDb(output, 1, first, kSecond / 2), 12.0, 0.01);
     }
@@ -84,7 +74,7 @@ TEST(CompressorEffectTest, LoudPassageIsReducedByTheRatioAtTheSetAttackThenMadeU
 TEST(DistortionEffectTest, EdgeAddsHarmonicsAndGainSetsTheLevel) {
     auto thirdHarmonicDb = [](float edge, float gain, double* fundamentalDb) {
         StereoBuffer tone = stereoSine(kSecond, 1000.0, kRate, 0.5f);
-        prepared(EffectKind::Distortion, {gain, edge})->process(tone.data(), kSecond);
+        preparedEffect(EffectKind::Distortion, {gain, edge})->process(tone.data(), kSecond);
         *fundamentalDb = toneLevelDb(tone, 0, 4410, kSecond - 4410, 1000.0, kRate);
         return toneLevelDb(tone, 0, 4410, kSecond - 4410, 3000.0, kRate) - *fundamentalDb;
     };
@@ -102,7 +92,7 @@ TEST(DistortionEffectTest, EdgeAddsHarmonicsAndGainSetsTheLevel) {
 TEST(GargleEffectTest, ModulatesAtItsRateWithSquareOrTriangle) {
     for (const auto& [rate, wave] :
          {std::pair{20.0f, 0.0f}, std::pair{20.9f, 0.99f}, std::pair{50.0f, 1.0f}, std::pair{7.0f, 2.0f}}) {
-        const auto gargle = prepared(EffectKind::Gargle, {rate, wave});
+        const auto gargle = preparedEffect(EffectKind::Gargle, {rate, wave});
         StereoBuffer constant(2 * kSecond, 0.5f);  // the output is the modulator x 0.5
         processInBlocks(constant, 333, [&](float* b, int n) { gargle->process(b, n); });
         int risingEdges = 0, atExtremes = 0, inMiddle = 0;
@@ -177,7 +167,7 @@ TEST(DistortionEffectTest, HarmonicsAboveHalfTheRateDoNotFoldBackLoudly) {
     // 4.9 kHz driven hard: its 7th harmonic (34.3 kHz) folds back to 9.8 kHz. A bare curve
     // leaves that alias within about 5 dB of the genuine 3rd harmonic at 14.7 kHz.
     StereoBuffer tone = stereoSine(kSecond, 4900.0, kRate, 0.5f);
-    prepared(EffectKind::Distortion, {-6.0f, 100.0f})->process(tone.data(), kSecond);
+    preparedEffect(EffectKind::Distortion, {-6.0f, 100.0f})->process(tone.data(), kSecond);
     const double harmonic = toneLevelDb(tone, 0, 4410, kSecond - 4410, 14700.0, kRate);
     const double alias = toneLevelDb(tone, 0, 4410, kSecond - 4410, 9800.0, kRate);
     EXPECT_LT(alias, harmonic - 15.0);
@@ -185,7 +175,7 @@ TEST(DistortionEffectTest, HarmonicsAboveHalfTheRateDoNotFoldBackLoudly) {
 
 TEST(EchoEffectTest, RepeatsComeAtTheDelayAndDecayByTheFeedbackOnBothSides) {
     for (const auto& [feedback, delayMs] : {std::pair{60.0f, 100.0f}, std::pair{25.0f, 250.0f}}) {
-        const auto echo = prepared(EffectKind::Echo, {feedback, delayMs});
+        const auto echo = preparedEffect(EffectKind::Echo, {feedback, delayMs});
 
         StereoBuffer signal = stereoSilence(static_cast<int>(kRate));
         signal[0] = 0.8f;   // left impulse
@@ -206,7 +196,7 @@ TEST(EchoEffectTest, RepeatsComeAtTheDelayAndDecayByTheFeedbackOnBothSides) {
 }
 
 TEST(EchoEffectTest, DelayChangeWhileRunningGlidesToTheNewDelay) {
-    const auto echo = prepared(EffectKind::Echo, {0.0f, 300.0f});
+    const auto echo = preparedEffect(EffectKind::Echo, {0.0f, 300.0f});
     StereoBuffer warmUp = stereoNoise(22050, 3, 0.5f);
     echo->process(warmUp.data(), 22050);
     echo->setParameter(1, 100.0f);
@@ -219,7 +209,8 @@ TEST(EchoEffectTest, DelayChangeWhileRunningGlidesToTheNewDelay) {
 }
 
 TEST(ModulatedDelayEffectTest, FlangerSweepsDeepNotchesThroughASteadyTone) {
-    const auto flanger = prepared(EffectKind::Flanger, {});  // defaults: feedback -50 %, delay 2 ms, 0.25 Hz sweep
+    const auto flanger =
+        preparedEffect(EffectKind::Flanger, {});  // defaults: feedback -50 %, delay 2 ms, 0.25 Hz sweep
     StereoBuffer tone = stereoSine(static_cast<int>(8 * kRate), 1000.0, kRate, 0.25f);
     processInBlocks(tone, 2940, [&](float* b, int n) { flanger->process(b, n); });
     const auto envelope = blockRms(tone, 0, 441);  // 10 ms = ten whole periods
@@ -232,7 +223,7 @@ TEST(ModulatedDelayEffectTest, ChorusCombMovesAtItsFrequencyAndStandsStillAtZero
     // swing of the chorus delay, so the tone's level follows the LFO one to one.
     const double toneHz = kRate / 568.0;
     for (const float lfoHz : {2.0f, 5.0f}) {
-        const auto chorus = prepared(EffectKind::Chorus, {0.0f, lfoHz});
+        const auto chorus = preparedEffect(EffectKind::Chorus, {0.0f, lfoHz});
         StereoBuffer tone = stereoSine(static_cast<int>(4 * kRate), toneHz, kRate, 0.25f);
         processInBlocks(tone, 1000, [&](float* b, int n) { chorus->process(b, n); });
         for (int channel = 0; channel < 2; ++channel) {
@@ -243,7 +234,7 @@ TEST(ModulatedDelayEffectTest, ChorusCombMovesAtItsFrequencyAndStandsStillAtZero
             EXPECT_GT(toDb(*high) - toDb(*low), 3.0);
         }
     }
-    const auto still = prepared(EffectKind::Chorus, {25.0f, 0.0f});  // the default feedback
+    const auto still = preparedEffect(EffectKind::Chorus, {25.0f, 0.0f});  // the default feedback
     StereoBuffer tone = stereoSine(static_cast<int>(kRate), toneHz, kRate, 0.25f);
     still->process(tone.data(), static_cast<int>(kRate));
     const auto envelope = blockRms(tone, 0, 568);
@@ -255,7 +246,7 @@ namespace {
 // Reverb time estimated from the tail of an impulse: the slope of the 10 ms energy curve
 // between -5 and -35 dB below its peak, extrapolated to -60 dB.
 double measuredReverbTimeMs(float reverbTimeMs, float highRatio) {
-    const auto reverb = prepared(EffectKind::Reverb, {reverbTimeMs, highRatio});
+    const auto reverb = preparedEffect(EffectKind::Reverb, {reverbTimeMs, highRatio});
     StereoBuffer signal = stereoSilence(static_cast<int>(6 * kRate));
     signal[0] = signal[1] = 1.0f;
     processInBlocks(signal, 4096, [&](float* b, int n) { reverb->process(b, n); });
@@ -286,7 +277,7 @@ TEST(ReverbEffectTest, TailLengthFollowsTheReverbTime) {
 
 TEST(ReverbEffectTest, LowHighFrequencyRatioDarkensTheTail) {
     auto tailBalanceDb = [](float highRatio) {
-        const auto reverb = prepared(EffectKind::Reverb, {1500.0f, highRatio});
+        const auto reverb = preparedEffect(EffectKind::Reverb, {1500.0f, highRatio});
         StereoBuffer signal = stereoSilence(static_cast<int>(kRate));
         signal[0] = signal[1] = 1.0f;
         reverb->process(signal.data(), static_cast<int>(kRate));

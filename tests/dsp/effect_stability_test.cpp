@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "dsp/effect_parametric_eq.h"
-#include "dsp/effect_table.h"
 #include "support/effect_signals.h"
 
 using namespace quillmix;
@@ -42,10 +41,7 @@ TEST(EffectStabilityTest, RangeEndsStayFiniteAndBoundedOnTenSecondsOfNoise) {
         for (int corner = 0; corner < 4; ++corner) {
             const float first = corner & 1 ? d.parameters[0].maximum : d.parameters[0].minimum;
             const float second = corner & 2 ? d.parameters[1].maximum : d.parameters[1].minimum;
-            auto effect = makeEffectProcessor(kind);
-            effect->setParameter(0, first);
-            effect->setParameter(1, second);
-            effect->prepare(44100.0);
+            auto effect = preparedEffect(kind, {first, second});
             StereoBuffer signal = noise;
             processInBlocks(signal, 8192, [&](float* b, int n) { effect->process(b, n); });
             SCOPED_TRACE(std::string(d.name) + " " + std::to_string(first) + ", " + std::to_string(second));
@@ -73,8 +69,7 @@ TEST(EffectStabilityTest, OtherDeviceRatesAndChangesWhileRunningStayBounded) {
         const int frames = static_cast<int>(rate);
         for (EffectKind kind : allEffects()) {
             const EffectDescription& d = describeEffect(kind);
-            auto effect = makeEffectProcessor(kind);
-            effect->prepare(rate);
+            auto effect = preparedEffect(kind, {}, rate);
             StereoBuffer signal = stereoNoise(frames, 5, 1.0f);
             int block = 0;
             // Swing both parameters between their ends every block, as a wild slider would.
@@ -115,12 +110,9 @@ TEST(EffectStabilityTest, OutputDoesNotDependOnTheBlockSize) {
     const StereoBuffer noise = stereoNoise(frames, 21, 0.7f);
     for (EffectKind kind : allEffects()) {
         StereoBuffer whole = noise;
-        auto reference = makeEffectProcessor(kind);
-        reference->prepare(44100.0);
-        reference->process(whole.data(), frames);
+        preparedEffect(kind, {})->process(whole.data(), frames);
         for (int blockFrames : {1, 37, 2940}) {
-            auto effect = makeEffectProcessor(kind);
-            effect->prepare(44100.0);
+            auto effect = preparedEffect(kind, {});
             StereoBuffer pieces = noise;
             processInBlocks(pieces, blockFrames, [&](float* b, int n) { effect->process(b, n); });
             double worst = 0.0;

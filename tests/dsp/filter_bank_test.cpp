@@ -22,8 +22,9 @@ constexpr int kChunk = CZanFilterBank::kChunkLength;
 constexpr int kHistory = CZanFilterBank::kHistoryLength;
 using Method = CZanFilterBank::Method;
 
-std::unique_ptr<CZanFilterBank> designedBank(int bands) {
+std::unique_ptr<CZanFilterBank> designedBank(int bands, Method method = Method::fft) {
     auto bank = std::make_unique<CZanFilterBank>();
+    bank->SetProcessMethod(method);
     bank->Design(bands);
     return bank;
 }
@@ -184,9 +185,7 @@ TEST(FilterBankTest, GainScalesTheOutputAndTheCurve) {
 
 TEST_P(FilterBankProcessTest, MatchesTheDirectFormOverConsecutiveChunks) {
     const auto [bandCount, method] = GetParam();
-    auto bank = std::make_unique<CZanFilterBank>();
-    bank->SetProcessMethod(method);
-    bank->Design(bandCount);
+    auto bank = designedBank(bandCount, method);
     const int bands = bank->GetNumBands();
     std::vector<std::vector<float>> taps(bands);
     for (int b = 0; b < bands; ++b) {
@@ -222,8 +221,7 @@ INSTANTIATE_TEST_SUITE_P(EveryLayout, FilterBankProcessTest,
                          });
 
 TEST(FilterBankFirstBandTest, FirstBandOnlyLeavesTheOtherOutputsAlone) {
-    auto bank = std::make_unique<CZanFilterBank>();
-    bank->Design(3);
+    auto bank = designedBank(3);
     const auto signal = randomSignal(2 * kChunk, 99u);
     bank->Process(signal.data(), false);
     const std::vector<float> upper(bank->GetBandOutput(2), bank->GetBandOutput(2) + kChunk);
@@ -241,13 +239,10 @@ TEST(FilterBankFirstBandTest, FirstBandOnlyLeavesTheOtherOutputsAlone) {
 // convolution, for the octave layout and for one whose long bands take the filtering route.
 TEST(FilterBankLevelsTest, LevelsMatchTheDirectBandOutputs) {
     for (int bandCount : {10, 5}) {
-        auto direct = std::make_unique<CZanFilterBank>();
-        auto spectral = std::make_unique<CZanFilterBank>();
-        direct->SetProcessMethod(CZanFilterBank::Method::direct);
-        for (auto* bank : {direct.get(), spectral.get()}) {
-            bank->Design(bandCount);
-            bank->SetBandGain(1, 0.5f);
-        }
+        auto direct = designedBank(bandCount, Method::direct);
+        auto spectral = designedBank(bandCount);
+        direct->SetBandGain(1, 0.5f);
+        spectral->SetBandGain(1, 0.5f);
         const int chunks = 6;  // the last two silent: the history empties, then the silent level
         const auto signal = musicThenSilence(chunks - 2, 3);
         std::vector<float> levels(CZanFilterBank::kMaxBands, -1.0f);

@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <random>
 #include <vector>
 
-#include "dsp/effect_reverb.h"
+#include "support/effect_signals.h"
 
 namespace quillmix {
 namespace {
@@ -73,15 +72,6 @@ private:
     std::size_t time_ = 0;
 };
 
-// Noise with a silent stretch at the end, so the comparison covers the free tail too.
-std::vector<float> testSignal(int frames, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> d(-0.8f, 0.8f);
-    std::vector<float> s(2 * static_cast<std::size_t>(frames), 0.0f);
-    std::generate(s.begin(), s.begin() + frames, [&] { return d(rng); });
-    return s;
-}
-
 TEST(ReverbReferenceTest, SpanProcessingMatchesThePlainNetwork) {
     struct Case {
         double rate;
@@ -91,15 +81,13 @@ TEST(ReverbReferenceTest, SpanProcessingMatchesThePlainNetwork) {
     for (const Case& c : {Case{44100, 1000.0f, 0.001f, 2940}, Case{48000, 3000.0f, 0.999f, 37},
                           Case{44100, 200.0f, 0.5f, 1}, Case{8000, 1500.0f, 0.2f, 333}}) {
         const int frames = static_cast<int>(c.rate);
-        std::vector<float> expected = testSignal(frames, 11), actual = expected;
+        test::StereoBuffer expected = test::stereoNoise(frames / 2, 11, 0.8f);
+        expected.resize(2 * static_cast<std::size_t>(frames), 0.0f);  // a silent half: the free tail too
+        test::StereoBuffer actual = expected;
         ReferenceReverb reference(c.rate, c.timeMs, c.highRatio);
         reference.process(expected.data(), frames);
-        ReverbEffect reverb;
-        reverb.setParameter(0, c.timeMs);
-        reverb.setParameter(1, c.highRatio);
-        reverb.prepare(c.rate);
-        for (int start = 0; start < frames; start += c.block)
-            reverb.process(actual.data() + 2 * start, std::min(c.block, frames - start));
+        auto reverb = test::preparedEffect(EffectKind::Reverb, {c.timeMs, c.highRatio}, c.rate);
+        test::processInBlocks(actual, c.block, [&](float* b, int n) { reverb->process(b, n); });
         float worst = 0.0f;
         for (std::size_t i = 0; i < actual.size(); ++i) worst = std::max(worst, std::fabs(actual[i] - expected[i]));
         EXPECT_LT(worst, 1e-6f) << "rate " << c.rate << ", block " << c.block;

@@ -8,32 +8,17 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
-#include <random>
 #include <vector>
 
 #include "dsp/fir_design.h"
 #include "dsp/sample_layout.h"
 #include "dsp/vector_ops.h"
+#include "support/effect_signals.h"
+#include "support/sound_signals.h"
 
 using namespace quillmix;
 
 namespace {
-
-std::vector<float> randomFloats(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> d(-100.0f, 100.0f);
-    std::vector<float> v(n);
-    for (auto& x : v) x = d(rng);
-    return v;
-}
-
-std::vector<std::int16_t> randomShorts(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> d(-32768, 32767);
-    std::vector<std::int16_t> v(n);
-    for (auto& x : v) x = static_cast<std::int16_t>(d(rng));
-    return v;
-}
 
 double gainAt(const std::vector<double>& taps, double frequency) {
     std::complex<double> sum = 0.0;
@@ -48,8 +33,10 @@ double gainAt(const std::vector<double>& taps, double frequency) {
 TEST(VectorOpsTest, ReductionsMatchPlainLoopsForEveryLength) {
     for (int n : {1, 7, 8, 9, 29, 2940}) {
         SCOPED_TRACE(n);
-        const auto f = randomFloats(n, n);
-        const auto s = randomShorts(n, n + 1);
+        auto f = test::stereoNoise(n, n, 100.0f);  // seeded noise: its first n samples
+        auto s = test::soundNoise(n, n + 1, 32767);
+        f.resize(n);
+        s.resize(n);
         double sum = 0, squares = 0, sum16 = 0, squares16 = 0;
         for (int i = 0; i < n; ++i) {
             sum += f[i], squares += double(f[i]) * f[i];
@@ -108,7 +95,7 @@ TEST(FirDesignTest, DesignsAreSymmetricWithUnityPassBandAndStopBands) {
 
 TEST(SampleLayoutTest, SplitThenMergeAndDoubleReverseReproduceTheChunk) {
     const int frames = 2940;
-    auto chunk = randomShorts(2 * frames, 7);
+    const auto chunk = test::soundNoise(frames, 7, 32767);
     std::vector<std::int16_t> left(frames), right(frames), merged(2 * frames), once(2 * frames), twice(2 * frames);
     SplitChannels(chunk.data(), left.data(), right.data(), 2 * frames);
     MergeChannels(left.data(), right.data(), merged.data(), frames);

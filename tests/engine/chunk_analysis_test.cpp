@@ -20,6 +20,16 @@ constexpr int kChunkBytesInRing = kSamples * 2;
 
 std::vector<std::int16_t> constantChunk(std::int16_t value) { return std::vector<std::int16_t>(kSamples, value); }
 
+// Frame k holds k + left on the left and k + right on the right.
+std::vector<std::int16_t> rampChunk(int left, int right) {
+    std::vector<std::int16_t> chunk(kSamples);
+    for (int k = 0; k < kFrames; ++k) {
+        chunk[2 * k] = static_cast<std::int16_t>(k + left);
+        chunk[2 * k + 1] = static_cast<std::int16_t>(k + right);
+    }
+    return chunk;
+}
+
 // A square wave of +-32767 with a period of 588 frames (75 Hz), both channels alike.
 std::vector<std::int16_t> fullScaleSquare() {
     std::vector<std::int16_t> chunk(kSamples);
@@ -31,13 +41,11 @@ class AnalysisFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         createSharedEvents();
-        for (auto& bank : octave) {
-            bank = std::make_unique<CZanFilterBank>();
-            bank->Design(10);
-        }
-        for (auto& bank : chart) {
-            bank = std::make_unique<CZanFilterBank>();
-            bank->Design(3);
+        for (int deck = 0; deck < 2; ++deck) {
+            octave[deck] = std::make_unique<CZanFilterBank>();
+            octave[deck]->Design(10);
+            chart[deck] = std::make_unique<CZanFilterBank>();
+            chart[deck]->Design(3);
         }
         analysis = makeAnalysis({});
     }
@@ -91,12 +99,7 @@ TEST_F(ChunkAnalysisThreadTest, CursorsRunUpWhenFilteredAndDownWhenPlain) {
 }
 
 TEST_F(ChunkAnalysisThreadTest, ChartsReadTwentyFiveChunksAheadAndClipOnlyTheMaximum) {
-    auto chunk = constantChunk(0);
-    for (int k = 0; k < kFrames; ++k) {
-        chunk[2 * k] = static_cast<std::int16_t>(k - 1000);
-        chunk[2 * k + 1] = static_cast<std::int16_t>(k - 1001);  // mono = k - 1001 (rounded down)
-    }
-    store(0, 24, chunk);
+    store(0, 24, rampChunk(-1000, -1001));  // mono = k - 1001 (rounded down)
     analysis->RunAnalysis(0, 119, true);
     EXPECT_EQ(analysis->analysisChunkIndex(), 119);
     EXPECT_EQ(analysis->chartMaximum(0)[0], static_cast<float>(kFrames - 1 - 1001));
@@ -131,12 +134,7 @@ TEST_F(ChunkAnalysisThreadTest, WithBothGraphsOffOnlyTheChartRuns) {
 }
 
 TEST_F(ChunkAnalysisThreadTest, ScopeTraceHoldsMeansOfTwentyNineMonoSamples) {
-    auto ramp = constantChunk(0);
-    for (int k = 0; k < kFrames; ++k) {
-        ramp[2 * k] = static_cast<std::int16_t>(k);
-        ramp[2 * k + 1] = static_cast<std::int16_t>(k + 1);  // mono (2k + 1) / 2 rounds down to k
-    }
-    store(1, 42, ramp);
+    store(1, 42, rampChunk(0, 1));  // mono (2k + 1) / 2 rounds down to k
     analysis->SetScopeEnabled(true);
     analysis->RunAnalysis(1, 42, false);
     for (int point = 0; point < CZanAnalysis::kScopePoints; ++point) {

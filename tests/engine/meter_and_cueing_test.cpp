@@ -23,20 +23,13 @@ TEST(LevelMeterModelTest, TargetsFollowTheRangeAndTheLevelMovesAtMostThreeStepsP
     meter.Init(10, 50.0f, 50.0f);  // an empty range never lights
     EXPECT_EQ(meter.TargetFor(60.0f), 0);
 
-    meter.Init(10, 40.0f, 96.0f);  // moves at most three steps per value
-    meter.SetValue(96.0f);
-    EXPECT_EQ(meter.GetLevel(), 3);
-    for (int call = 0; call < 3; ++call) meter.SetValue(96.0f);
-    EXPECT_EQ(meter.GetLevel(), 10);
-    meter.SetValue(68.0f);
-    EXPECT_EQ(meter.GetLevel(), 7);
-    meter.SetValue(68.0f);
-    EXPECT_EQ(meter.GetLevel(), 5);
-    meter.SetValue(68.0f);  // at the target it stays
-    EXPECT_EQ(meter.GetLevel(), 5);
-    meter.SetValue(0.0f);
-    meter.SetValue(0.0f);
-    EXPECT_EQ(meter.GetLevel(), 0);
+    meter.Init(10, 40.0f, 96.0f);  // moves at most three steps per value, and stays at the target
+    const std::pair<float, int> steps[] = {{96.0f, 3}, {96.0f, 6}, {96.0f, 9}, {96.0f, 10}, {68.0f, 7},
+                                           {68.0f, 5}, {68.0f, 5}, {0.0f, 2},  {0.0f, 0}};
+    for (const auto& [value, level] : steps) {
+        meter.SetValue(value);
+        EXPECT_EQ(meter.GetLevel(), level) << value;
+    }
     meter.SetValue(96.0f);
     meter.Reset();
     EXPECT_EQ(meter.GetLevel(), 0);
@@ -45,12 +38,10 @@ TEST(LevelMeterModelTest, TargetsFollowTheRangeAndTheLevelMovesAtMostThreeStepsP
 TEST(FaderCueingTest, CrossingTheMarkStartsTheDeckMovedTowardsOnce) {
     CZanFaderCueing cueing;
     EXPECT_EQ(cueing.cueMark(), 0.0);
-    EXPECT_EQ(cueing.OnTimerTick(-200), std::nullopt);  // from 0 down to the mark's A side
-    EXPECT_EQ(cueing.OnTimerTick(100), std::optional<int>(1));
-    EXPECT_EQ(cueing.OnTimerTick(100), std::nullopt);
-    EXPECT_EQ(cueing.OnTimerTick(150), std::nullopt);
-    EXPECT_EQ(cueing.OnTimerTick(-200), std::optional<int>(0));
-    EXPECT_EQ(cueing.OnTimerTick(-200), std::nullopt);
+    // Ticks carry the fader position in thousandths; the answer is the deck to start.
+    const std::pair<int, std::optional<int>> fromCentre[] = {{-200, std::nullopt}, {100, 1},  {100, std::nullopt},
+                                                             {150, std::nullopt},  {-200, 0}, {-200, std::nullopt}};
+    for (const auto& [position, start] : fromCentre) EXPECT_EQ(cueing.OnTimerTick(position), start) << position;
     EXPECT_DOUBLE_EQ(cueing.lastPosition(), -0.2);
 
     // Arriving on the mark counts once, and resting there starts nothing.

@@ -74,15 +74,25 @@ public:
         }
         return track;
     }
+    // Fills the ring as above and starts deck 0's forward play on it.
+    std::vector<std::int16_t> start(int chunks, unsigned seed) {
+        auto track = fillRing(chunks, seed);
+        cycle.PrepareDeckOutput(0);
+        cycle.StartForwardPlay(0);
+        return track;
+    }
 
-    // Renders in periods; after each, lets the window thread answer every notification
-    // before rendering on (unless stalled).
+    // Renders in periods, keeping the main output (the monitor's when there is no main
+    // device); after each, lets the window thread answer every notification before
+    // rendering on (unless stalled).
     void render(double seconds, bool stalled = false) {
         const int periods = static_cast<int>(seconds * 44100 / kPeriod);
+        SoundDevice* mainDevice = mix.mainOutput.IsOpen() ? mix.mainOutput.output->Device() : nullptr;
+        SoundDevice* monitor = mix.monitorOutput.IsOpen() ? mix.monitorOutput.output->Device() : nullptr;
         for (int p = 0; p < periods; ++p) {
-            auto m = stepSoundDevice(*mix.mainOutput.output->Device(), kPeriod);
+            auto m = stepSoundDevice(mainDevice ? *mainDevice : *monitor, kPeriod);
             main.insert(main.end(), m.begin(), m.end());
-            if (mix.monitorOutput.IsOpen()) stepSoundDevice(*mix.monitorOutput.output->Device(), kPeriod);
+            if (mainDevice && monitor) stepSoundDevice(*monitor, kPeriod);
             if (!stalled) settle();
         }
     }
@@ -121,11 +131,9 @@ long find(const std::vector<std::int16_t>& track, const std::int16_t* piece, siz
 
 TEST(PlayForwardCycleThreadTest, PlaysTheRingSampleExactAfterTheFadeInAndTopsUpByTheRule) {
     CycleRig rig;
-    const auto track = rig.fillRing(150, 1);
-    rig.cycle.PrepareDeckOutput(0);
+    const auto track = rig.start(150, 1);
     EXPECT_EQ(rig.cycle.QueuedChunks(0), 26);
     EXPECT_TRUE(deckReadyToPlayEvent[0].isSet());
-    rig.cycle.StartForwardPlay(0);
     rig.render(0.1);
     // The first notification entered slot 1 with 26 queued: one chunk written, slots 0 and
     // 1 cleared.
@@ -144,9 +152,7 @@ TEST(PlayForwardCycleThreadTest, PlaysTheRingSampleExactAfterTheFadeInAndTopsUpB
 TEST(PlayForwardCycleThreadTest, TrackEndsExactlyWhenTheFirstSilenceSlotIsHeard) {
     CycleRig rig;
     const int chunks = 40;
-    const auto track = rig.fillRing(chunks, 2);
-    rig.cycle.PrepareDeckOutput(0);
-    rig.cycle.StartForwardPlay(0);
+    const auto track = rig.start(chunks, 2);
     size_t endedAt = 0;
     while (rig.main.size() < 2u * 44100 * 5 && !endedAt) {
         rig.render(kPeriod / 44100.0 + 1e-9);
@@ -164,10 +170,8 @@ TEST(PlayForwardCycleThreadTest, TrackEndsExactlyWhenTheFirstSilenceSlotIsHeard)
 
 TEST(PlayForwardCycleThreadTest, LongPlayAheadWritesTwoChunksPerNotification) {
     CycleRig rig;
-    rig.fillRing(150, 3);
-    rig.cycle.PrepareDeckOutput(0);
     rig.cycle.SetPlayAheadTarget(PlayForwardCycle::kPlayAheadLong);
-    rig.cycle.StartForwardPlay(0);
+    rig.start(150, 3);
     rig.render(1.0);
     // 26 pre-rolled, about 15 chunks heard, two written per chunk heard.
     EXPECT_GT(rig.cycle.QueuedChunks(0), 35);
@@ -176,9 +180,7 @@ TEST(PlayForwardCycleThreadTest, LongPlayAheadWritesTwoChunksPerNotification) {
 
 TEST(PlayForwardCycleThreadTest, StalledWindowThreadUnderrunsAndRecovers) {
     CycleRig rig;
-    const auto track = rig.fillRing(165, 4);
-    rig.cycle.PrepareDeckOutput(0);
-    rig.cycle.StartForwardPlay(0);
+    const auto track = rig.start(165, 4);
     rig.render(0.5);
     rig.render(2.5, /*stalled=*/true);  // longer than the 26 queued chunks last
     rig.render(1.5);
@@ -195,9 +197,7 @@ TEST(PlayForwardCycleThreadTest, StalledWindowThreadUnderrunsAndRecovers) {
 
 TEST(PlayForwardCycleThreadTest, BackwardPlaysTheRecentPastReversedStopsByItselfAndResumes) {
     CycleRig rig;
-    const auto track = rig.fillRing(150, 5);
-    rig.cycle.PrepareDeckOutput(0);
-    rig.cycle.StartForwardPlay(0);
+    const auto track = rig.start(150, 5);
     rig.render(3.0);
     rig.cycle.StopForwardPlay(0);
     rig.cycle.StepLastChunkForward(0);
@@ -244,16 +244,9 @@ TEST(PlayForwardCycleThreadTest, MonitorAloneDrivesTheCycle) {
         rig.mix.OpenOutputDevices(mainId, "Unplugged Card", "stepped:stereo", "Stereo Card");
         rig.mix.monitorCrossFader.Set(-1.0);
         rig.mix.levelDeck[0].Set(1.0);
-        const auto track = rig.fillRing(100, 6);
-        rig.cycle.PrepareDeckOutput(0);
-        rig.cycle.StartForwardPlay(0);
-        std::vector<std::int16_t> out;
-        for (int p = 0; p < 44100 * 3 / kPeriod; ++p) {
-            auto m = stepSoundDevice(*rig.mix.monitorOutput.output->Device(), kPeriod);
-            out.insert(out.end(), m.begin(), m.end());
-            rig.settle();
-        }
+        const auto track = rig.start(100, 6);
+        rig.render(3.0);
         EXPECT_GT(rig.deck.chunksPlayed, 40) << mainId;  // the monitor's notifications drive it
-        EXPECT_GE(find(track, out.data() + out.size() - 2 * 4410, 2 * 4410), 2L * 44100) << mainId;
+        EXPECT_GE(find(track, rig.main.data() + rig.main.size() - 2 * 4410, 2 * 4410), 2L * 44100) << mainId;
     }
 }

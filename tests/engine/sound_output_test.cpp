@@ -76,6 +76,8 @@ using SoundOutputTest = OutputFixture;
 using EffectOperationsTest = OutputFixture;
 using EffectSoundTest = OutputFixture;
 using EffectSwapThreadTest = OutputFixture;
+using EffectMixOutputTest = OutputFixture;
+using SoundOutputSplitTest = OutputFixture;
 
 double maxStep(const std::vector<double>& x, int first, int last) {
     double step = 0;
@@ -119,14 +121,13 @@ TEST_F(SoundOutputTest, GainAndPanReachBothBuffersInDeviceUnits) {
     EXPECT_EQ(CZanSoundOutput::GainToVolume(0.00011), -5600);
 }
 
-TEST(SoundOutputSplitTest, HalvesOfOneDeviceShareItsStreamOnTheirOwnPairs) {
-    createSharedEvents();
-    auto system = soundSteppedSystem();
+TEST_F(SoundOutputSplitTest, HalvesOfOneDeviceShareItsStreamOnTheirOwnPairsWithoutEffects) {
     CZanSoundOutput main(*system), monitor(*system);
     ASSERT_EQ(main.CreateDevice("stepped:quad", true, false), kSoundOk);
     ASSERT_EQ(monitor.CreateDevice("stepped:quad", true, true), kSoundOk);
     EXPECT_EQ(main.Device(), monitor.Device());
     main.CreateDeckBuffers(0, 44100, true, true);
+    monitor.SetDeckEffectInputs(0, {&bank, &parameters});
     monitor.CreateDeckBuffers(0, 44100, false, true);
     const auto a = soundNoise(2940, 5), b = soundNoise(2940, 6);
     main.WriteForwardChunk(0, a.data());
@@ -140,6 +141,17 @@ TEST(SoundOutputSplitTest, HalvesOfOneDeviceShareItsStreamOnTheirOwnPairs) {
         ASSERT_EQ(out[4 * n + 2], b[2 * n]);
         ASSERT_EQ(out[4 * n + 3], b[2 * n + 1]);
     }
+
+    // A half of a split device carries no effect, nor the equaliser.
+    EXPECT_EQ(monitor.SetEffect(0, "Echo"), kSoundUnexpected);
+    EXPECT_EQ(monitor.effectName(0), "No Effect");
+    EXPECT_EQ(monitor.EqualizerOn(0), kSoundUnexpected);
+    EXPECT_FALSE(monitor.effectChainActive(0));
+    EXPECT_EQ(monitor.SetEffectParameter(0, 0), kSoundUnexpected);
+    EXPECT_EQ(monitor.SetEqualizerBandGain(0, 0), kSoundNotInitialized);
+    EXPECT_EQ(monitor.EqualizerOff(0), kSoundOk);
+    EXPECT_EQ(monitor.ForwardBuffer(0)->effectChain(), nullptr);
+    EXPECT_EQ(monitor.BackwardBuffer(0)->effectChain(), nullptr);
 
     CZanSoundOutput stereo(*system);  // refuses four channels: opens with two
     EXPECT_EQ(stereo.CreateDevice("stepped:stereo", false, false), kSoundOk);
@@ -228,33 +240,16 @@ TEST_F(EffectOperationsTest, BandGainNeedsAValidBandAndTheEqualiserOn) {
     EXPECT_EQ(output.SetEqualizerBandGain(0, 4), kSoundOk);
 }
 
-TEST_F(EffectOperationsTest, SplitDevicesAndMissingBuffersRefuseEffects) {
+TEST_F(EffectOperationsTest, MissingBuffersRefuseEffects) {
     EXPECT_EQ(output.SetEffect(1, "Echo"), kSoundNotInitialized);  // deck 1 has no buffers
     EXPECT_EQ(output.EqualizerOn(1), kSoundNotInitialized);
     EXPECT_EQ(output.EqualizerOff(1), kSoundNotInitialized);
     EXPECT_EQ(output.SetEffectParameter(1, 0), kSoundNotInitialized);
-
-    CZanSoundOutput half(*system);
-    ASSERT_EQ(half.CreateDevice("stepped:quad", true, true), kSoundOk);
-    half.SetDeckEffectInputs(0, {&bank, &parameters});
-    ASSERT_EQ(half.CreateDeckBuffers(0, 44100, false, true), kSoundOk);
-    EXPECT_EQ(half.SetEffect(0, "Echo"), kSoundUnexpected);
-    EXPECT_EQ(half.effectName(0), "No Effect");
-    EXPECT_EQ(half.EqualizerOn(0), kSoundUnexpected);
-    EXPECT_FALSE(half.effectChainActive(0));
-    EXPECT_EQ(half.SetEffectParameter(0, 0), kSoundUnexpected);
-    EXPECT_EQ(half.SetEqualizerBandGain(0, 0), kSoundNotInitialized);
-    EXPECT_EQ(half.EqualizerOff(0), kSoundOk);
-    EXPECT_EQ(half.ForwardBuffer(0)->effectChain(), nullptr);
-    EXPECT_EQ(half.BackwardBuffer(0)->effectChain(), nullptr);
 }
 
-TEST(EffectMixOutputTest, OutputsForwardTheOperationsAndKeepThemAcrossADeviceChange) {
-    createSharedEvents();
-    auto system = soundSteppedSystem();
-    CZanFilterBank bank;
+TEST_F(EffectMixOutputTest, OutputsForwardTheOperationsAndKeepThemAcrossADeviceChange) {
     bank.Design(2);
-    std::array<float, 2> parameters{50.0f, 500.0f};
+    parameters = {50.0f, 500.0f};
     CZanMixOutput mix(*system);
     mix.SetDeckEffectInputs(1, {&bank, &parameters});
     EXPECT_EQ(mix.SetEffect(1, "Echo"), kSoundOk);  // closed: nothing to do

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/messaging.h"
+#include "support/message_recorder.h"
 
 using namespace quillmix;
 using namespace std::chrono_literals;
@@ -105,11 +106,7 @@ TEST(MessagingTest, WindowTimerFiresOnTheWindowThread) {
         int fired = -1;
     } window;
     window.setWindowTimer(7, 5);
-    Event never = Event::create(Event::Reset::manual, false);
-    for (int i = 0; i < 200 && window.fired < 0; ++i) {
-        never.wait(1ms);
-        dispatchPendingMessages();
-    }
+    test::pumpUntil([&] { return window.fired >= 0; }, 200ms);
     EXPECT_EQ(window.fired, 7);
     window.killWindowTimer(7);
     window.fired = -1;

@@ -50,9 +50,10 @@ double sineSnr(const std::vector<double>& got, double outRate, double startSecon
     return 10 * std::log10(signal / error);
 }
 
-std::vector<double> sine997(int frames, double rate) {
+// A sine of amplitude 0.5.
+std::vector<double> sine(int frames, double hertz, double rate) {
     std::vector<double> x(static_cast<std::size_t>(frames));
-    for (int n = 0; n < frames; ++n) x[n] = 0.5 * std::sin(2 * M_PI * 997.0 * n / rate);
+    for (int n = 0; n < frames; ++n) x[n] = 0.5 * std::sin(2 * M_PI * hertz * n / rate);
     return x;
 }
 
@@ -60,7 +61,7 @@ std::vector<double> sine997(int frames, double rate) {
 
 TEST(SincResamplerTest, SineQualityIsOnParWithLibsamplerateFastestSinc) {
     const int inFrames = 44100;
-    const auto in = sine997(inFrames, 44100);
+    const auto in = sine(inFrames, 997.0, 44100);
     for (double step : {44100.0 / 48000.0, 48000.0 / 44100.0, 1.08}) {
         const double outRate = 44100.0 / step;
         const int outFrames = static_cast<int>(inFrames / step) - 1000;
@@ -89,9 +90,7 @@ TEST(SincResamplerTest, SineQualityIsOnParWithLibsamplerateFastestSinc) {
 TEST(SincResamplerTest, PlayingFasterRejectsWhatWouldFoldBackBelowNyquist) {
     // A 20 kHz tone played 1.25 times faster lands at 25 kHz, above the output's Nyquist
     // frequency; a good kernel removes it instead of folding it down to 19.1 kHz.
-    std::vector<double> tone(20000);
-    for (std::size_t n = 0; n < tone.size(); ++n) tone[n] = 0.5 * std::sin(2 * M_PI * 20000.0 * n / 44100);
-    const auto out = resampleMono(tone, 1.25, 12000, 256);
+    const auto out = resampleMono(sine(20000, 20000.0, 44100), 1.25, 12000, 256);
     double power = 0;
     for (std::size_t n = 1000; n < 11000; ++n) power += out[n] * out[n];
     const double rms = std::sqrt(power / 10000);

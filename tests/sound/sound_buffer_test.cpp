@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -33,13 +34,6 @@ std::unique_ptr<SoundBuffer> filledBuffer(SoundDevice& device, const std::vector
     return buffer;
 }
 
-// A notification at the last byte of each of the ring's 120 chunks.
-std::vector<int> chunkEnds() {
-    std::vector<int> offsets;
-    for (int i = 0; i < 120; ++i) offsets.push_back(i * 11760 + 11759);
-    return offsets;
-}
-
 // Renders `frames` frames in steps of `block` and concatenates them.
 std::vector<std::int16_t> render(SoundDevice& device, int frames, int block) {
     std::vector<std::int16_t> all;
@@ -51,39 +45,30 @@ std::vector<std::int16_t> render(SoundDevice& device, int frames, int block) {
     return all;
 }
 
-class OffsetChain : public AudioEffectChain {
+// An effect chain that runs `body` on each block and counts its own destruction.
+class FunctionChain : public AudioEffectChain {
 public:
-    explicit OffsetChain(float gain, int* destroyed = nullptr) : gain_(gain), destroyed_(destroyed) {}
-    ~OffsetChain() override {
+    explicit FunctionChain(std::function<void(float*, int)> body, std::atomic<int>* destroyed = nullptr)
+        : body_(std::move(body)), destroyed_(destroyed) {}
+    ~FunctionChain() override {
         if (destroyed_) ++*destroyed_;
     }
-    void process(float* samples, int frames) noexcept override {
-        for (int i = 0; i < frames * 2; ++i) samples[i] *= gain_;
-    }
+    void process(float* samples, int frames) noexcept override { body_(samples, frames); }
     void reset() noexcept override {}
 
 private:
-    float gain_;
-    int* destroyed_;
+    std::function<void(float*, int)> body_;
+    std::atomic<int>* destroyed_;
 };
 
-// Holds the render inside the buffer's effect chain until released.
-class HoldingChain : public AudioEffectChain {
-public:
-    HoldingChain(std::atomic<bool>& entered, std::atomic<bool>& release, std::atomic<int>& destroyed)
-        : entered_(entered), release_(release), destroyed_(destroyed) {}
-    ~HoldingChain() override { ++destroyed_; }
-    void process(float*, int) noexcept override {
-        entered_ = true;
-        while (!release_) std::this_thread::sleep_for(1ms);
-    }
-    void reset() noexcept override {}
-
-private:
-    std::atomic<bool>& entered_;
-    std::atomic<bool>& release_;
-    std::atomic<int>& destroyed_;
-};
+// Scales both channels by `gain`.
+std::unique_ptr<FunctionChain> gainChain(float gain, std::atomic<int>* destroyed) {
+    return std::make_unique<FunctionChain>(
+        [gain](float* samples, int frames) {
+            for (int i = 0; i < frames * 2; ++i) samples[i] *= gain;
+        },
+        destroyed);
+}
 
 // Both sides on cores of their own, so the woken side really watches while the other works.
 bool pinTo(std::thread::native_handle_type thread, int cpu) {
@@ -212,7 +197,7 @@ TEST(SoundBufferTest, NotificationsFireOncePerChunkBoundaryAtTheOffsets) {
     auto device = steppedDevice(2, 128);
     auto buffer = filledBuffer(*device, {});
     Event event = Event::create(Event::Reset::manual, false);
-    ASSERT_EQ(buffer->setNotificationPositions(event, chunkEnds()), kSoundOk);
+    ASSERT_EQ(buffer->setNotificationPositions(event, soundChunkEnds()), kSoundOk);
     buffer->play();
     stepSoundDevice(*device, 2939);
     EXPECT_FALSE(event.isSet());
@@ -317,10 +302,10 @@ TEST(SoundBufferTest, EffectChainsBlendInWhilePlayingAndAreFreedOnceLetGo) {
     auto device = steppedDevice();
     auto buffer = filledBuffer(*device, std::vector<std::int16_t>(2 * 1000, 1000));
     const int blend = 44100 * SoundBuffer::kChainBlendMilliseconds / 1000;
-    int destroyed = 0;
+    std::atomic<int> destroyed{0};
     buffer->play();
     stepSoundDevice(*device, 10);
-    buffer->swapEffectChain(std::make_unique<OffsetChain>(2.0f, &destroyed));
+    buffer->swapEffectChain(gainChain(2.0f, &destroyed));
     const int channels = device->channels();
     auto out = stepSoundDevice(*device, blend + 10);
     EXPECT_NEAR(out[0], 1000, 10);  // from the dry signal ...
@@ -328,7 +313,7 @@ TEST(SoundBufferTest, EffectChainsBlendInWhilePlayingAndAreFreedOnceLetGo) {
     EXPECT_EQ(out[channels * (blend + 5)], 2000);  // ... to the chain's output, in even steps
     for (int n = 1; n < blend + 10; ++n) ASSERT_LE(std::abs(out[channels * n] - out[channels * (n - 1)]), 6) << n;
 
-    buffer->swapEffectChain(std::make_unique<OffsetChain>(0.5f, &destroyed));
+    buffer->swapEffectChain(gainChain(0.5f, &destroyed));
     stepSoundDevice(*device, blend / 2);
     EXPECT_EQ(buffer->releaseRetiredEffectChains(), 1);  // still blending out
     EXPECT_EQ(destroyed, 0);
@@ -363,7 +348,7 @@ TEST(NotificationOrderThreadTest, WokenSideAlwaysSeesTheAnnouncedChunkInTheCurso
     auto device = steppedDevice();
     auto buffer = filledBuffer(*device, {});
     Event event = Event::create(Event::Reset::manual, false);
-    ASSERT_EQ(buffer->setNotificationPositions(event, chunkEnds()), kSoundOk);
+    ASSERT_EQ(buffer->setNotificationPositions(event, soundChunkEnds()), kSoundOk);
     buffer->play();
 
     // The stepping thread plays the audio thread: one chunk per round, then it waits for the
@@ -377,6 +362,8 @@ TEST(NotificationOrderThreadTest, WokenSideAlwaysSeesTheAnnouncedChunkInTheCurso
             while (acknowledged.load(std::memory_order_acquire) <= round) std::this_thread::yield();
         }
     });
+    cpu_set_t everywhere;
+    pthread_getaffinity_np(pthread_self(), sizeof everywhere, &everywhere);
     if (std::thread::hardware_concurrency() >= 2) {
         pinTo(audio.native_handle(), 0);
         pinTo(pthread_self(), 1);
@@ -390,10 +377,7 @@ TEST(NotificationOrderThreadTest, WokenSideAlwaysSeesTheAnnouncedChunkInTheCurso
         acknowledged.store(round + 1, std::memory_order_release);
     }
     audio.join();
-    cpu_set_t all;
-    CPU_ZERO(&all);
-    for (unsigned cpu = 0; cpu < std::thread::hardware_concurrency(); ++cpu) CPU_SET(cpu, &all);
-    pthread_setaffinity_np(pthread_self(), sizeof all, &all);
+    pthread_setaffinity_np(pthread_self(), sizeof everywhere, &everywhere);
     EXPECT_EQ(stale, 0) << "of " << kRounds << " wake-ups read the cursor of the chunk before";
 }
 
@@ -404,7 +388,13 @@ TEST(DeviceLossThreadTest, BufferDeletedUnderAStuckRenderIsParkedNotFreed) {
     std::atomic<bool> entered{false}, release{false};
     std::atomic<int> destroyed{0};
     auto buffer = filledBuffer(*device, std::vector<std::int16_t>(2 * 2940, 1000));
-    buffer->swapEffectChain(std::make_unique<HoldingChain>(entered, release, destroyed));
+    // Holds the render inside the buffer's effect chain until released.
+    buffer->swapEffectChain(std::make_unique<FunctionChain>(
+        [&](float*, int) {
+            entered = true;
+            while (!release) std::this_thread::sleep_for(1ms);
+        },
+        &destroyed));
     buffer->play();
     std::thread audio([&] { stepSoundDevice(*device, 256); });
     while (!entered) std::this_thread::sleep_for(1ms);
@@ -424,27 +414,15 @@ TEST(DeviceLossThreadTest, BufferDeletedUnderAStuckRenderIsParkedNotFreed) {
 }
 
 #ifndef NDEBUG
-namespace {
-// A chain that, against the rules, asks its buffer for a transport change from the render.
-class MisbehavingChain : public AudioEffectChain {
-public:
-    explicit MisbehavingChain(SoundBuffer*& buffer) : buffer_(buffer) {}
-    void process(float*, int) noexcept override { buffer_->stop(); }
-    void reset() noexcept override {}
-
-private:
-    SoundBuffer*& buffer_;
-};
-}  // namespace
-
 TEST(SoundBufferDeathTest, BlockingCallsFromTheRenderAbortInDebugBuilds) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
             auto device = steppedDevice();
             auto buffer = filledBuffer(*device, {});
+            // A chain that, against the rules, asks its buffer for a transport change.
             SoundBuffer* raw = buffer.get();
-            buffer->swapEffectChain(std::make_unique<MisbehavingChain>(raw));
+            buffer->swapEffectChain(std::make_unique<FunctionChain>([raw](float*, int) { raw->stop(); }));
             buffer->play();
             stepSoundDevice(*device, 1);
         },

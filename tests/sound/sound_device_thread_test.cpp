@@ -20,6 +20,8 @@
 
 #include "platform/messaging.h"
 #include "sound/sound_system.h"
+#include "support/message_recorder.h"
+#include "support/sound_engine_fixture.h"
 #include "support/sound_signals.h"
 #include "support/temp_dir.h"
 
@@ -31,14 +33,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-SoundSystemOptions recorderOptions(const std::string& wav = {}, int period = 256) {
-    SoundSystemOptions o;
-    o.forceRecorder = true;
-    o.recordWavPath = wav;
-    o.periodFrames = period;
-    return o;
-}
-
 double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
@@ -47,9 +41,7 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
 // this thread: the device renders in real time and the notifications come at chunk pace.
 void expectRealTimePace(SoundDevice& device, SoundBuffer& buffer) {
     Event event = Event::create(Event::Reset::manual, false);
-    std::vector<int> offsets;
-    for (int i = 0; i < 120; ++i) offsets.push_back(i * 11760 + 11759);
-    ASSERT_EQ(buffer.setNotificationPositions(event, offsets), kSoundOk);
+    ASSERT_EQ(buffer.setNotificationPositions(event, soundChunkEnds()), kSoundOk);
     int notifications = 0;
     const auto framesBefore = device.mixer().framesRendered();
     const auto start = std::chrono::steady_clock::now();
@@ -67,14 +59,11 @@ void expectRealTimePace(SoundDevice& device, SoundBuffer& buffer) {
     EXPECT_NEAR(notifications, 15 * seconds, 4);  // 15 chunks a second
 }
 
-class ReentrantWindow : public MessageWindow {
-public:
-    MessageResult handleMessage(unsigned, WParam, LParam) override {
-        ++handled;
+// Runs `action`, if any, inside each message it handles.
+struct ReentrantWindow : MessageRecorder {
+    void answer(unsigned, int, LParam) override {
         if (action) action();
-        return 0;
     }
-    int handled = 0;
     std::function<void()> action;
 };
 
@@ -182,15 +171,7 @@ private:
 class PortAudioJackThreadTest : public JackServerTest {};
 class PortAudioJackLossTest : public JackServerTest {};
 
-class LossCounter : public MessageWindow {
-public:
-    MessageResult handleMessage(unsigned message, WParam, LParam) override {
-        if (message == kMessage) ++notices;
-        return 0;
-    }
-    static constexpr unsigned kMessage = WM_APP + 500;
-    int notices = 0;
-};
+constexpr unsigned kLossMessage = WM_APP + 500;
 
 std::unique_ptr<SoundBuffer> playingTone(SoundDevice& device) {
     auto buffer = device.createBuffer({44100, kFrontPair});
@@ -208,15 +189,15 @@ TEST(RecorderDeviceThreadTest, OfferedAloneWhenChosenAndWritesAllChannelsToWav) 
     const auto front = soundNoise(2940, 21);
     const auto rear = soundNoise(2940, 22);
     {
-        SoundSystem system(recorderOptions(wav));
-        const auto devices = system.enumerate();
+        auto system = soundRecorderSystem(wav);
+        const auto devices = system->enumerate();
         ASSERT_EQ(devices.size(), 1u);
         EXPECT_EQ(devices[0].id, "recorder");
-        EXPECT_TRUE(system.canOpenFourChannels("recorder"));
-        auto device = system.open("recorder");
+        EXPECT_TRUE(system->canOpenFourChannels("recorder"));
+        auto device = system->open("recorder");
         ASSERT_TRUE(device);
         EXPECT_EQ(device->channels(), 4);
-        EXPECT_EQ(system.open("recorder"), device);  // one stream for both halves
+        EXPECT_EQ(system->open("recorder"), device);  // one stream for both halves
         auto a = device->createBuffer({44100, kFrontPair});
         auto b = device->createBuffer({44100, kRearPair});
         a->write(4000, front.data(), static_cast<int>(front.size()));
@@ -241,22 +222,22 @@ TEST(RecorderDeviceThreadTest, OfferedAloneWhenChosenAndWritesAllChannelsToWav) 
 }
 
 TEST(RecorderDeviceThreadTest, PlaysInRealTimeWithNotificationsAtChunkPace) {
-    SoundSystem system(recorderOptions({}, 128));
-    auto device = system.open("recorder");
+    auto system = soundRecorderSystem({}, 128);
+    auto device = system->open("recorder");
     ASSERT_TRUE(device);
     expectRealTimePace(*device, *device->createBuffer({44100, kFrontPair}));
 }
 
 TEST(RecorderDeviceThreadTest, FadesTakeFiftyMillisecondsAndKeepDispatchingMessages) {
-    SoundSystem system(recorderOptions());
-    auto device = system.open("recorder");
+    auto system = soundRecorderSystem();
+    auto device = system->open("recorder");
     auto buffer = device->createBuffer({44100, kFrontPair});
     ReentrantWindow window;
     postMessage(window.handle(), WM_APP + 1);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(buffer->playWithFadeIn(), kSoundOk);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
-    EXPECT_EQ(window.handled, 1);  // dispatched while the fade ran
+    EXPECT_EQ(window.log.size(), 1u);  // dispatched while the fade ran
     EXPECT_TRUE(buffer->isPlaying());
 
     // A handler run during a fade out may call the buffer again, and even destroy it.
@@ -266,7 +247,7 @@ TEST(RecorderDeviceThreadTest, FadesTakeFiftyMillisecondsAndKeepDispatchingMessa
     };
     postMessage(window.handle(), WM_APP + 1);
     EXPECT_EQ(buffer->fadeOutAndStop(), kSoundOk);
-    EXPECT_EQ(window.handled, 2);
+    EXPECT_EQ(window.log.size(), 2u);
     EXPECT_FALSE(buffer->isPlaying());
 
     window.action = [&] { buffer.reset(); };
@@ -290,8 +271,8 @@ TEST_F(PortAudioJackThreadTest, BufferPlaysInRealTimeWithNotificationsAtChunkPac
 // Not among the ThreadSanitizer suites: the killed server leaves libjack's client thread
 // stuck for good, which that sanitizer reports as a leak of ours at exit.
 TEST_F(PortAudioJackLossTest, ServerKilledMidPlayIsReportedOnceAndNothingWaitsOnIt) {
-    LossCounter window;
-    system->setLossNotice({window.handle(), LossCounter::kMessage});
+    MessageRecorder window;
+    system->setLossNotice({window.handle(), kLossMessage});
 
     auto jack = system->open(id);
     auto recorder = system->open("recorder");
@@ -310,24 +291,23 @@ TEST_F(PortAudioJackLossTest, ServerKilledMidPlayIsReportedOnceAndNothingWaitsOn
 
     // From here on no call may wait on the dead stream.
     const auto recorderFrames = recorder->mixer().framesRendered();
-    auto t = std::chrono::steady_clock::now();
-    jackBuffer->fadeOutAndStop();
-    EXPECT_LT(millisecondsSince(t), 100) << "fade out";
-    t = std::chrono::steady_clock::now();
-    jackBuffer->playWithFadeIn();
-    EXPECT_LT(millisecondsSince(t), 100) << "fade in";
-    t = std::chrono::steady_clock::now();
-    for (int i = 0; i < 600; ++i) jackBuffer->setPlayCursor(i * 4);
-    EXPECT_LT(millisecondsSince(t), 100) << "600 commands";
-    t = std::chrono::steady_clock::now();
-    jack->mixer().waitUntilQuiescent();
-    EXPECT_LT(millisecondsSince(t), 100) << "quiescence";
-    t = std::chrono::steady_clock::now();
-    jackBuffer.reset();
-    jack.reset();
-    EXPECT_LT(millisecondsSince(t), 100) << "close";
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"fade out", [&] { jackBuffer->fadeOutAndStop(); }},
+        {"fade in", [&] { jackBuffer->playWithFadeIn(); }},
+        {"600 commands",
+         [&] {
+             for (int i = 0; i < 600; ++i) jackBuffer->setPlayCursor(i * 4);
+         }},
+        {"quiescence", [&] { jack->mixer().waitUntilQuiescent(); }},
+        {"close", [&] { jackBuffer.reset(), jack.reset(); }},
+    };
+    for (const auto& [what, call] : calls) {
+        const auto t = std::chrono::steady_clock::now();
+        call();
+        EXPECT_LT(millisecondsSince(t), 100) << what;
+    }
     letWindowThreadRun(100);
-    EXPECT_EQ(window.notices, 1);
+    EXPECT_EQ(window.count(kLossMessage), 1);
 
     // The other output never stopped.
     std::this_thread::sleep_for(200ms);

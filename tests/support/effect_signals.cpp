@@ -26,6 +26,15 @@ StereoBuffer stereoSine(int frames, double hz, double sampleRate, float amplitud
 
 StereoBuffer stereoSilence(int frames) { return StereoBuffer(2 * static_cast<std::size_t>(frames), 0.0f); }
 
+std::unique_ptr<EffectProcessor> preparedEffect(EffectKind kind, std::initializer_list<float> parameters,
+                                                double sampleRate) {
+    auto effect = makeEffectProcessor(kind);
+    int index = 0;
+    for (float value : parameters) effect->setParameter(index++, value);
+    effect->prepare(sampleRate);
+    return effect;
+}
+
 void processInBlocks(StereoBuffer& buffer, int blockFrames, const std::function<void(float*, int)>& process) {
     const int frames = static_cast<int>(buffer.size() / 2);
     for (int start = 0; start < frames; start += blockFrames)

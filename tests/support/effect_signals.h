@@ -3,7 +3,11 @@
 // 1.0 = full scale.
 
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <vector>
+
+#include "dsp/effect_table.h"
 
 namespace quillmix::test {
 
@@ -12,6 +16,10 @@ using StereoBuffer = std::vector<float>;  // 2 x frames samples
 StereoBuffer stereoNoise(int frames, unsigned seed, float amplitude);
 StereoBuffer stereoSine(int frames, double hz, double sampleRate, float amplitude);
 StereoBuffer stereoSilence(int frames);
+
+// A processor of `kind` with its parameters set in order (the rest at their defaults), prepared.
+std::unique_ptr<EffectProcessor> preparedEffect(EffectKind kind, std::initializer_list<float> parameters,
+                                                double sampleRate = 44100.0);
 
 // Runs `process(block, frames)` over the whole buffer in blocks of `blockFrames`.
 void processInBlocks(StereoBuffer& buffer, int blockFrames, const std::function<void(float*, int)>& process);

@@ -23,6 +23,12 @@ std::vector<std::int16_t> soundSine(int frames, double hertz, double rate, doubl
     return out;
 }
 
+std::vector<int> soundChunkEnds() {
+    std::vector<int> offsets;
+    for (int i = 0; i < 120; ++i) offsets.push_back(i * 11760 + 11759);
+    return offsets;
+}
+
 std::vector<double> soundChannel(const std::vector<std::int16_t>& samples, int stride, int offset) {
     std::vector<double> out;
     for (std::size_t i = static_cast<std::size_t>(offset); i < samples.size(); i += static_cast<std::size_t>(stride))

@@ -10,6 +10,8 @@ namespace quillmix::test {
 std::vector<std::int16_t> soundNoise(int frames, unsigned seed, int amplitude = 20000);
 // Interleaved stereo 16-bit sine (both channels alike).
 std::vector<std::int16_t> soundSine(int frames, double hertz, double rate, double amplitude);
+// The byte offsets of the last byte of each of a sound buffer's 120 chunks of 11760 bytes.
+std::vector<int> soundChunkEnds();
 // Every `stride`-th sample from `offset`: one channel out of interleaved samples.
 std::vector<double> soundChannel(const std::vector<std::int16_t>& samples, int stride, int offset);
 double soundRms(const std::vector<double>& x);
