@@ -31,7 +31,7 @@ package: build
 	cd build && cpack -G DEB
 
 test-plain: build
-	ctest --test-dir build --output-on-failure -j $(JOBS)
+	ctest --test-dir build --output-on-failure --timeout 900 -j $(JOBS)
 
 build-asan: setup
 	@cmake -S . -B build-asan $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DQUILLMIX_TESTS_ONLY=ON \
@@ -40,7 +40,7 @@ build-asan: setup
 
 test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	  ctest --test-dir build-asan --output-on-failure --timeout 900 -j $(JOBS)
 
 build-tsan: setup
 	@cmake -S . -B build-tsan $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DQUILLMIX_TESTS_ONLY=ON \
@@ -48,7 +48,7 @@ build-tsan: setup
 	@cmake --build build-tsan -j $(JOBS) --target all_tests
 
 test-tsan: build-tsan
-	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -R 'ThreadTest\.'
+	ctest --test-dir build-tsan --output-on-failure --timeout 900 -j $(JOBS) -R 'ThreadTest\.'
 
 # The play list readers under libFuzzer (clang), briefly.
 test-fuzz: setup
