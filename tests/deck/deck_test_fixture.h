@@ -120,8 +120,7 @@ protected:
     // A WAV of `seconds` of the test signal; mono when channels is 1.
     std::string wav(const std::string& name, double seconds, int channels = 2) {
         const int frames = static_cast<int>(seconds * kSampleRate);
-        sourcesWriteWav16(dir.file(name), sourcesSignal(frames, channels, 7), channels, kSampleRate);
-        return dir.file(name).string();
+        return sourcesWav(dir.file(name), sourcesSignal(frames, channels, 7), channels);
     }
 
     bool loadAndWaitReady(const std::string& path) {

@@ -34,10 +34,6 @@ Samples takeChunks(CZanReadAheadRing& ring, int count, std::vector<std::string>*
 
 class ReadAheadThreadTest : public ::testing::Test {
 protected:
-    std::string wav(const std::string& name, const Samples& samples, int channels = 2) {
-        sourcesWriteWav16(dir.file(name), samples, channels, 44100);
-        return dir.file(name).string();
-    }
     TempDir dir;
     SourcesMixerStub mixer;
 };
@@ -49,7 +45,7 @@ TEST_F(ReadAheadThreadTest, FirstPassFillsTheRingAndLaterPassesRefillOnlyFreedSl
     CZanTrackReader reader;
     CZanReadAheadRing ring;
     mixer.attach(kDeckA, &reader, &ring);
-    ASSERT_TRUE(openTrackOnFileOpenThread(kDeckA, reader, wav("long.wav", track)));
+    ASSERT_TRUE(openTrackOnFileOpenThread(kDeckA, reader, sourcesWav(dir.file("long.wav"), track)));
     FileReadForwardThread thread(kDeckA, reader, ring);
     thread.start();
 
@@ -93,9 +89,9 @@ TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaple
     CZanTrackReader reader;
     CZanReadAheadRing ring;
     mixer.attach(kDeckB, &reader, &ring);
-    const std::string firstPath = wav("first.wav", first);
-    const std::string secondPath = wav("second.wav", second);
-    const std::string thirdPath = wav("third.wav", third, 1);
+    const std::string firstPath = sourcesWav(dir.file("first.wav"), first);
+    const std::string secondPath = sourcesWav(dir.file("second.wav"), second);
+    const std::string thirdPath = sourcesWav(dir.file("third.wav"), third, 1);
     ASSERT_TRUE(openTrackOnFileOpenThread(kDeckB, reader, firstPath));
     mixer.nextPaths[kDeckB] = {secondPath, thirdPath};
     FileReadForwardThread thread(kDeckB, reader, ring);
