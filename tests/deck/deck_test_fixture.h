@@ -19,12 +19,10 @@
 
 namespace quillmix::test {
 
-// Stand-ins for the two windows a deck talks to, for the deck tests:
-//   - DeckMixerStandIn plays the mixer's part of the protocol: it answers readiness by
-//     calling the deck's OnReadyToPlay, waits for the deck to be ready before a start of
-//     forward play (as the real mixer does), hands the next track over on the reader's
-//     end-of-track send, reports a set queued-audio figure, and records everything.
-//   - DeckMainWindowStandIn records the refresh requests.
+// Stands in for the mixer, for the deck tests: it plays the mixer's part of the protocol:
+// it answers readiness by calling the deck's OnReadyToPlay, waits for the deck to be ready
+// before a start of forward play (as the real mixer does), hands the next track over on the
+// reader's end-of-track send, reports a set queued-audio figure, and records everything.
 class DeckMixerStandIn : public MessageRecorder {
 public:
     DeckMixerStandIn() : MessageRecorder(&mixerWindow) {}
@@ -90,18 +88,6 @@ private:
     }
 };
 
-class DeckMainWindowStandIn : public MessageRecorder {
-public:
-    DeckMainWindowStandIn() : MessageRecorder(&mainDialogWindow) {}
-
-    std::function<void(unsigned, LParam)> onMessage;
-
-protected:
-    void answer(unsigned message, int, LParam lParam) override {
-        if (onMessage) onMessage(message, lParam);
-    }
-};
-
 class DeckFixture : public ::testing::Test {
 protected:
     static constexpr int kDeck = kDeckB;
@@ -145,7 +131,7 @@ protected:
         EventsFirst() { createSharedEvents(); }
     } events;
     TempDir dir;
-    DeckMainWindowStandIn mainWindow;
+    MessageRecorder mainWindow{&mainDialogWindow};  // the refresh requests
     DeckMixerStandIn mixer;
     CZanTrackReader reader;
     CZanReadAheadRing ring;

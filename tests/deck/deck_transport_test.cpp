@@ -143,13 +143,13 @@ TEST_F(DeckTransportThreadTest, AStartMetDuringAPauseWaitsForThePauseToFinish) {
     ASSERT_TRUE(play());
     deck->SetCue(true);
     // While the pause returns to the cue point, the fader start arrives and its timer ticks.
-    mainWindow.onMessage = [&](unsigned message, LParam lParam) {
+    mainWindow.reply = [&](unsigned message, int, LParam lParam) {
         if (message != UWM_ENABLE_TRANSPORT_BUTTONS || lParam != 0 || !deck->pausing()) return;
         postMessage(deck->handle(), UWM_FADER_START, kDeck);
         letWindowThreadRun(10);
     };
     deck->PlayPause(false);
-    mainWindow.onMessage = nullptr;
+    mainWindow.reply = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }, 15s));
     EXPECT_FALSE(mixer.pausingAtStart);
     EXPECT_FALSE(mixer.startedWithoutReadiness);
