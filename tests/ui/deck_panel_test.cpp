@@ -35,26 +35,14 @@ using namespace quillmix;
 
 namespace {
 
-constexpr int kPeriod = 512;
-
-// A 440 Hz tone, long enough that the transport buttons come on (121 chunks buffered).
-void writeTone(const std::filesystem::path& file, double seconds) {
-    test::sourcesWriteWav16(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000), 2, 44100);
+// A 440 Hz tone; returns its path.
+QString writeTone(const std::filesystem::path& file, double seconds) {
+    return QString::fromStdString(
+        test::sourcesWav(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000)));
 }
 
-class DeckPanelTest : public ::testing::Test, public test::ShellRig {
+class DeckPanelTest : public ::testing::Test, public test::MainWindowRig {
 protected:
-    DeckPanelTest() {
-        EXPECT_TRUE(dialog.OnInitDialog());
-        dialog.mixer()->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
-        CZanMixState& mix = dialog.mixer()->engine().mix();
-        mix.levelDeck[0].Set(1.0);
-        mix.SetCrossFadeCurve(1.0);
-        mix.SetMainVolume(1.0);
-        writeTone(dir.file("tone.wav"), 12.0);
-    }
-    ~DeckPanelTest() override { sendMessage(dialog.handle(), WM_CLOSE); }
-
     DeckPanel& panel() { return *dialog.mixerPanel()->deck(0); }
     CZanDeck2& deck() { return *dialog.mixer()->deck(0); }
     template <typename T>
@@ -74,33 +62,13 @@ protected:
         letWindowThreadRun(5);
     }
     void loadTone() {
-        browse({QString::fromStdString(dir.file("tone.wav").string())});
+        browse({tone});
         ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
-    }
-    // Renders the main output for `seconds`, answering the mixer's notifications between periods.
-    std::vector<std::int16_t> render(double seconds) {
-        std::vector<std::int16_t> out;
-        SoundDevice& device = *dialog.mixer()->engine().mix().mainOutput.output->Device();
-        for (int p = 0; p < static_cast<int>(seconds * 44100 / kPeriod); ++p) {
-            const auto m = stepSoundDevice(device, kPeriod);
-            out.insert(out.end(), m.begin(), m.end());
-            for (int i = 0; i < 200 && (playForwardNotifyEvent[0].isSet() || playBackwardNotifyEvent[0].isSet()); ++i) {
-                dispatchPendingMessages();
-                std::this_thread::sleep_for(std::chrono::microseconds(50));
-            }
-            dispatchPendingMessages();
-        }
-        return out;
-    }
-    static int peak(const std::vector<std::int16_t>& s, size_t from = 0) {
-        int p = 0;
-        for (size_t i = from; i < s.size(); ++i) p = std::max(p, std::abs(static_cast<int>(s[i])));
-        return p;
     }
 
     test::TempDir dir;
+    const QString tone = writeTone(dir.file("tone.wav"), 12.0);  // 121 chunks buffered turn the buttons on
     test::FakeDialogs dialogs;
-    CZanAudioDlg dialog{services()};
 };
 
 }  // namespace
@@ -114,14 +82,14 @@ TEST_F(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) 
     EXPECT_TRUE(deck().IsCueOn());
     play.click();
     ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
-    EXPECT_GT(peak(render(1.0)), 5000);
+    EXPECT_GT(test::loudest(render(1.0)), 5000);
     play.click();  // pause: back to the cue point
     EXPECT_FALSE(deck().IsPlaying());
     letWindowThreadRun(5);
     EXPECT_EQ(control<CZanSliderCtrl>("1039").value(), 0);
     EXPECT_EQ(time(), "00:00:00");
     const auto after = render(0.5);
-    EXPECT_EQ(peak(after, after.size() / 2), 0);  // silent once faded out
+    EXPECT_EQ(test::loudest(after, after.size() / 2), 0);  // silent once faded out
 }
 
 TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsTheChooserTrue) {
@@ -133,10 +101,8 @@ TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeep
     EXPECT_EQ(chooser().count(), 2);
 
     const QString name40 = QString(40, 'n');
-    writeTone(dir.file(name40.toStdString() + ".wav"), 1.0);
-    writeTone(dir.file("b.wav"), 1.0);
-    const QString first = QString::fromStdString(dir.file(name40.toStdString() + ".wav").string());
-    const QString b = QString::fromStdString(dir.file("b.wav").string());
+    const QString first = writeTone(dir.file(name40.toStdString() + ".wav"), 1.0);
+    const QString b = writeTone(dir.file("b.wav"), 1.0);
     browse({first, b, junk});
     EXPECT_EQ(deck().GetCurrentTrackPath(), first.toStdString());
     EXPECT_EQ(chooser().currentText(), first);
@@ -223,7 +189,7 @@ TEST_F(DeckPanelTest, HoldingFfwdMovesTheDeckAndHoldingRevPlaysThePastBackward) 
     ASSERT_TRUE(test::pumpUntil([&] { return rev.isEnabled(); }));
     test::sendMouse(rev, QEvent::MouseButtonPress, QPointF(5, 5));
     ASSERT_TRUE(test::pumpUntil([&] { return deck().playingBackward(); }));
-    EXPECT_GT(peak(render(0.5)), 5000);
+    EXPECT_GT(test::loudest(render(0.5)), 5000);
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
     EXPECT_TRUE(test::pumpUntil([&] {
         render(0.05);
