@@ -197,15 +197,12 @@ TEST(CurveGraphTest, CurvesReachTheRowsOfTheMainOutputsTables) {
         graph.setCurves(a, b);
         const QImage image = renderControl(graph);
         for (int i : {8, 20, 60, 90}) {  // away from the centre, where B covers A
-            const int x = 2 * i;
-            const double rowA = std::min(99.0, 100.0 - 100.0 * a[static_cast<std::size_t>(i)]);
-            const double rowB = std::min(99.0, 100.0 - 100.0 * b[static_cast<std::size_t>(i)]);
-            EXPECT_GT(channelAround(image, x, rowA, qRed), 150) << shape << " A " << i;
-            EXPECT_GT(channelAround(image, x, rowB, qBlue), 150) << shape << " B " << i;
-            const double awayA = rowA < 50 ? rowA + 20 : rowA - 20;
-            const double awayB = rowB < 50 ? rowB + 20 : rowB - 20;
-            EXPECT_LT(channelAround(image, x, awayA, qRed), 20) << shape << " A " << i;
-            EXPECT_LT(channelAround(image, x, awayB, qBlue), 20) << shape << " B " << i;
+            for (const auto& [curve, channel] : {std::pair<decltype(&a), int (*)(QRgb)>{&a, qRed}, {&b, qBlue}}) {
+                const double row = std::min(99.0, 100.0 - 100.0 * (*curve)[static_cast<std::size_t>(i)]);
+                EXPECT_GT(channelAround(image, 2 * i, row, channel), 150) << shape << " " << i;
+                EXPECT_LT(channelAround(image, 2 * i, row < 50 ? row + 20 : row - 20, channel), 20)
+                    << shape << " " << i;
+            }
         }
     }
 }
