@@ -46,13 +46,11 @@ protected:
     DeckPanel& panel() { return *dialog.mixerPanel()->deck(0); }
     CZanDeck2& deck() { return *dialog.mixer()->deck(0); }
     template <typename T>
-    T& control(const char* id) {
-        T* c = panel().findChild<T*>(id);
-        EXPECT_NE(c, nullptr) << id;
-        return *c;
+    T& control(int id) {
+        return *test::control<T>(panel(), id);
     }
-    QComboBox& chooser() { return control<QComboBox>("1038"); }
-    QString time() { return control<QLabel>("1003").text(); }
+    QComboBox& chooser() { return control<QComboBox>(1038); }
+    QString time() { return control<QLabel>(1003).text(); }
 
     // Picks "Browse..." and answers the dialog with `files` (empty: Cancel).
     void browse(QStringList files) {
@@ -63,7 +61,7 @@ protected:
     }
     void loadTone() {
         browse({tone});
-        ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
+        ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>(1004).isEnabled(); })) << "never buffered";
     }
 
     test::TempDir dir;
@@ -74,11 +72,11 @@ protected:
 }  // namespace
 
 TEST_F(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
-    auto& play = control<CZanButtonCtrl>("1004");
+    auto& play = control<CZanButtonCtrl>(1004);
     EXPECT_EQ(play.imageName(), "playPauseDisabled.png");  // created disabled
     loadTone();
     EXPECT_EQ(play.imageName(), "playPause.png");
-    control<QCheckBox>("1113").click();  // cue at the start
+    control<QCheckBox>(1113).click();  // cue at the start
     EXPECT_TRUE(deck().IsCueOn());
     play.click();
     ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
@@ -86,7 +84,7 @@ TEST_F(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) 
     play.click();  // pause: back to the cue point
     EXPECT_FALSE(deck().IsPlaying());
     letWindowThreadRun(5);
-    EXPECT_EQ(control<CZanSliderCtrl>("1039").value(), 0);
+    EXPECT_EQ(control<CZanSliderCtrl>(1039).value(), 0);
     EXPECT_EQ(time(), "00:00:00");
     const auto after = render(0.5);
     EXPECT_EQ(test::loudest(after, after.size() / 2), 0);  // silent once faded out
@@ -113,7 +111,7 @@ TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeep
     EXPECT_EQ(list.Entry(2).path, junk.toStdString());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Entry(i).deck, 0);
     // The name is the file's without folder and extension (the control draws 29 of its characters).
-    EXPECT_EQ(control<CZanTrackNameIndicator>("1090").text(), name40);
+    EXPECT_EQ(control<CZanTrackNameIndicator>(1090).text(), name40);
 
     browse({});  // Cancel
     EXPECT_EQ(chooser().currentText(), first);
@@ -127,7 +125,7 @@ TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeep
 
 TEST_F(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
     loadTone();
-    auto& slider = control<CZanSliderCtrl>("1039");
+    auto& slider = control<CZanSliderCtrl>(1039);
     test::sendMouse(slider, QEvent::MouseButtonPress, QPointF(3, slider.height() / 2.0));
     letWindowThreadRun(2);
     ASSERT_TRUE(deck().seeking());
@@ -146,8 +144,8 @@ TEST_F(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
 }
 
 TEST_F(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
-    auto& slider = control<QSlider>("1029");
-    auto& spin = control<QAbstractSpinBox>("1064");
+    auto& slider = control<QSlider>(1029);
+    auto& spin = control<QAbstractSpinBox>(1064);
     spin.stepDown();  // a positive delta: towards the slider's maximum, slower
     EXPECT_EQ(slider.value(), 10);
     EXPECT_DOUBLE_EQ(deck().tempoPercent(), -0.08);
@@ -158,19 +156,19 @@ TEST_F(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
     for (int i = 0; i < 13; ++i) spin.stepUp();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), -140);
-    EXPECT_EQ(control<QLabel>("1030").text(), "1.1%");
-    control<QPushButton>("1065").click();
+    EXPECT_EQ(control<QLabel>(1030).text(), "1.1%");
+    control<QPushButton>(1065).click();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), 0);
     EXPECT_EQ(deck().tempoPercent(), 0.0);
-    EXPECT_EQ(control<QLabel>("1030").text(), "0.0%");
+    EXPECT_EQ(control<QLabel>(1030).text(), "0.0%");
 }
 
 // That a transport button posts one end per press, and that the deck stops moving on it,
 // are the button's and the deck's tests.
 TEST_F(DeckPanelTest, HoldingFfwdMovesTheDeckAndHoldingRevPlaysThePastBackward) {
     loadTone();
-    auto& ffwd = control<CZanButtonCtrl>("1052");
+    auto& ffwd = control<CZanButtonCtrl>(1052);
     // One second forward every 200 ms while held; a loaded machine may fire fewer steps, never more.
     const auto pressed = std::chrono::steady_clock::now();
     test::sendMouse(ffwd, QEvent::MouseButtonPress, QPointF(5, 5));
@@ -182,10 +180,10 @@ TEST_F(DeckPanelTest, HoldingFfwdMovesTheDeckAndHoldingRevPlaysThePastBackward) 
     EXPECT_GE(moved, 1.0);
     EXPECT_LE(moved, held / 0.2 + 1.0);
 
-    control<CZanButtonCtrl>("1004").click();
+    control<CZanButtonCtrl>(1004).click();
     ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
     render(1.5);
-    auto& rev = control<CZanButtonCtrl>("1054");
+    auto& rev = control<CZanButtonCtrl>(1054);
     ASSERT_TRUE(test::pumpUntil([&] { return rev.isEnabled(); }));
     test::sendMouse(rev, QEvent::MouseButtonPress, QPointF(5, 5));
     ASSERT_TRUE(test::pumpUntil([&] { return deck().playingBackward(); }));

@@ -20,6 +20,7 @@
 #include "ui/effects_panel.h"
 #include "ui/equalizer_panel.h"
 #include "ui/shell_rig.h"
+#include "ui/widget_test_support.h"
 #include "ui/widgets/zan_button_ctrl.h"
 
 using namespace quillmix;
@@ -59,13 +60,6 @@ struct PanelSoundRig : ShellRig {
     std::array<CZanFilterBank, 2> banks;
     std::unique_ptr<CZanMixer> mixer;
 };
-
-template <typename T>
-T* control(QWidget& panel, int id) {
-    T* c = panel.findChild<T*>(QString::number(id));
-    EXPECT_NE(c, nullptr) << id;
-    return c;
-}
 
 double levelDb(const std::vector<double>& x, double reference) { return 20 * std::log10(soundRms(x) / reference); }
 

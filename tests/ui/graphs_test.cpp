@@ -73,8 +73,6 @@ struct AnalysisRig {
     CZanAnalysis analysis{{&octave[0], &octave[1]}, {&chart[0], &chart[1]}};
 };
 
-QRadioButton* radio(QWidget& panel, int id) { return panel.findChild<QRadioButton*>(QString::number(id)); }
-
 // Whether any pixel of row y is lit, away from the frame columns.
 bool rowLit(const QImage& image, int y) {
     for (int x = 3; x < image.width() - 3; ++x)
@@ -244,26 +242,26 @@ TEST(AnalyzerPanelTest, MeasurementsFollowTheGraphTypeAndTheOnButton) {
     AnalyzerPanel panel(nullptr, &rig.analysis);
     auto* power = panel.findChild<CZanButtonCtrl*>("1101");
     ASSERT_NE(power, nullptr);
-    EXPECT_TRUE(radio(panel, 1017)->isChecked());
-    EXPECT_TRUE(radio(panel, 1020)->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(panel, 1017)->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(panel, 1020)->isChecked());
     EXPECT_FALSE(panel.isOn());
     EXPECT_FALSE(rig.analysis.scopeEnabled());
     EXPECT_FALSE(rig.analysis.octaveEnabled());
 
-    radio(panel, 1019)->click();  // Chart, then on: nothing extra
+    control<QRadioButton>(panel, 1019)->click();  // Chart, then on: nothing extra
     power->click();
     EXPECT_TRUE(panel.isOn());
     EXPECT_FALSE(rig.analysis.scopeEnabled() || rig.analysis.octaveEnabled());
-    radio(panel, 1018)->click();  // Octave while on
+    control<QRadioButton>(panel, 1018)->click();  // Octave while on
     EXPECT_TRUE(rig.analysis.octaveEnabled());
     EXPECT_FALSE(rig.analysis.scopeEnabled());
-    radio(panel, 1023)->click();  // the deck radios are a group of their own
-    EXPECT_TRUE(radio(panel, 1018)->isChecked());
-    EXPECT_FALSE(radio(panel, 1020)->isChecked());
+    control<QRadioButton>(panel, 1023)->click();  // the deck radios are a group of their own
+    EXPECT_TRUE(control<QRadioButton>(panel, 1018)->isChecked());
+    EXPECT_FALSE(control<QRadioButton>(panel, 1020)->isChecked());
     EXPECT_EQ(panel.graph()->deckMode(), CZanAnalyzerGraph::Split);
     power->click();  // off: both off
     EXPECT_FALSE(rig.analysis.scopeEnabled() || rig.analysis.octaveEnabled());
-    radio(panel, 1017)->click();  // Scope, then on: the scope alone
+    control<QRadioButton>(panel, 1017)->click();  // Scope, then on: the scope alone
     power->click();
     EXPECT_TRUE(rig.analysis.scopeEnabled());
     EXPECT_FALSE(rig.analysis.octaveEnabled());
@@ -276,7 +274,7 @@ TEST(AnalyzerPanelTest, GraphShowsAFinishedRunOnlyWhileOn) {
     AnalyzerPanel panel(nullptr, &rig.analysis);
     CZanAnalyzerGraph& graph = *panel.graph();
     const int quarter = graph.height() / 4;
-    radio(panel, 1017)->click();  // Scope: measured even while off
+    control<QRadioButton>(panel, 1017)->click();  // Scope: measured even while off
     const std::vector<std::int16_t> chunk(kChunkSamples, 16384);
     rig.analysis.StoreChunk(0, chunk.data(), 5 * kChunkBytes);
     rig.analysis.RunAnalysis(0, 5, false);

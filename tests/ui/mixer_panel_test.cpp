@@ -56,9 +56,7 @@ protected:
 
     template <typename T = QSlider>
     T* control(int id) {
-        auto* c = panel->findChild<T*>(QString::number(id));
-        EXPECT_NE(c, nullptr) << id;
-        return c;
+        return test::control<T>(*panel, id);
     }
     CZanMixState& mix() { return mixer->engine().mix(); }
 
