@@ -36,14 +36,14 @@ class ReadAheadThreadTest : public ::testing::Test {
 protected:
     TempDir dir;
     SourcesMixerStub mixer;
+    CZanTrackReader reader;
+    CZanReadAheadRing ring;
 };
 
 }  // namespace
 
 TEST_F(ReadAheadThreadTest, FirstPassFillsTheRingAndLaterPassesRefillOnlyFreedSlots) {
     const Samples track = sourcesSignal(300 * kChunkFrames, 2, 1);  // 20 s, longer than the ring
-    CZanTrackReader reader;
-    CZanReadAheadRing ring;
     mixer.attach(kDeckA, &reader, &ring);
     ASSERT_TRUE(openTrackOnFileOpenThread(kDeckA, reader, sourcesWav(dir.file("long.wav"), track)));
     FileReadForwardThread thread(kDeckA, reader, ring);
@@ -86,8 +86,6 @@ TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaple
     const Samples first = sourcesSignal(20 * kChunkFrames + 100, 2, 2);
     const Samples second = sourcesSignal(10 * kChunkFrames + 500, 2, 3);
     const Samples third = sourcesSignal(3000, 1, 6);
-    CZanTrackReader reader;
-    CZanReadAheadRing ring;
     mixer.attach(kDeckB, &reader, &ring);
     const std::string firstPath = sourcesWav(dir.file("first.wav"), first);
     const std::string secondPath = sourcesWav(dir.file("second.wav"), second);
@@ -125,8 +123,6 @@ TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaple
 // A read-ahead on a reader with nothing open writes nothing, sleeps instead of spinning,
 // and still stops on request.
 TEST_F(ReadAheadThreadTest, NothingOpenMeansNothingWrittenAndAPromptStop) {
-    CZanTrackReader reader;
-    CZanReadAheadRing ring;
     mixer.attach(kDeckA, &reader, &ring);
     FileReadForwardThread thread(kDeckA, reader, ring);
     thread.start();
