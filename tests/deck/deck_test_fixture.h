@@ -109,10 +109,14 @@ protected:
         return sourcesWav(dir.file(name), sourcesSignal(frames, channels, 7), channels);
     }
 
-    bool loadAndWaitReady(const std::string& path) {
-        if (!deck->LoadTrack(path)) return false;
+    // The read-ahead has reported readiness; has read to the end of what it reads.
+    static bool ready() {
         return pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); });
     }
+    static bool readAheadEnded() {
+        return pumpUntil([] { return threadFileReadForwardIsDoneEvent[kDeck].isSet(); });
+    }
+    bool loadAndWaitReady(const std::string& path) { return deck->LoadTrack(path) && ready(); }
 
     // Plays through timer 5 and the stand-in's readiness wait.
     bool play() {

@@ -18,8 +18,7 @@ protected:
     // The restarted read-ahead has reported and filled the ring: the reader's count and the
     // ring's now belong together (a full ring seen earlier may still be the old one).
     bool restingAfterRestart() {
-        return pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }) &&
-               pumpUntil([&] { return ring.countFreeSlots() == 0; });
+        return ready() && pumpUntil([&] { return ring.countFreeSlots() == 0; });
     }
 
     int slidersPosted() const { return mainWindow.count(UWM_SHOW_POSITION_SLIDER); }

@@ -47,9 +47,8 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
 
     std::thread loaderThread = startTrackLengthLoader();
     auto awaiting = [&] {
-        for (int row = 0; row < model.EntryCount(); ++row) {
+        for (int row = 0; row < model.EntryCount(); ++row)
             if (AwaitsLength(model.Entry(row))) return true;
-        }
         return false;
     };
     for (int round = 0; round < 20000 && awaiting(); ++round) {
