@@ -70,12 +70,12 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
 // The real link to the mixer window: the deck travels in wParam, and the mixer, called
 // back synchronously, already finds the new current entry.
 TEST(PlayListMixerLinkTest, LoadRequestReachesTheMixerWithTheNewCurrentEntry) {
+    std::vector<std::string> paths;
     test::MessageRecorder recorder(&mixerWindow);
     MixerWindowLink link;
     test::ManualLoader loader;
     PlayListModel model(link, loader);
     // Notes, with each message, the path the mixer would load for deck B at that moment.
-    std::vector<std::string> paths;
     recorder.reply = [&](unsigned message, int, LParam) {
         paths.push_back(message == UWM_LOAD_TRACK_FROM_PLAY_LIST ? model.GetCurrentPath(1) : "");
     };
