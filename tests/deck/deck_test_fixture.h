@@ -19,12 +19,10 @@
 
 namespace quillmix::test {
 
-// Stand-ins for the two windows a deck talks to, for the deck tests:
-//   - DeckMixerStandIn plays the mixer's part of the protocol: it answers readiness by
-//     calling the deck's OnReadyToPlay, waits for the deck to be ready before a start of
-//     forward play (as the real mixer does), hands the next track over on the reader's
-//     end-of-track send, reports a set queued-audio figure, and records everything.
-//   - DeckMainWindowStandIn records the refresh requests.
+// Stands in for the mixer, for the deck tests: it plays the mixer's part of the protocol:
+// it answers readiness by calling the deck's OnReadyToPlay, waits for the deck to be ready
+// before a start of forward play (as the real mixer does), hands the next track over on the
+// reader's end-of-track send, reports a set queued-audio figure, and records everything.
 class DeckMixerStandIn : public MessageRecorder {
 public:
     DeckMixerStandIn() : MessageRecorder(&mixerWindow) {}
@@ -90,18 +88,6 @@ private:
     }
 };
 
-class DeckMainWindowStandIn : public MessageRecorder {
-public:
-    DeckMainWindowStandIn() : MessageRecorder(&mainDialogWindow) {}
-
-    std::function<void(unsigned, LParam)> onMessage;
-
-protected:
-    void answer(unsigned message, int, LParam lParam) override {
-        if (onMessage) onMessage(message, lParam);
-    }
-};
-
 class DeckFixture : public ::testing::Test {
 protected:
     static constexpr int kDeck = kDeckB;
@@ -120,14 +106,17 @@ protected:
     // A WAV of `seconds` of the test signal; mono when channels is 1.
     std::string wav(const std::string& name, double seconds, int channels = 2) {
         const int frames = static_cast<int>(seconds * kSampleRate);
-        sourcesWriteWav16(dir.file(name), sourcesSignal(frames, channels, 7), channels, kSampleRate);
-        return dir.file(name).string();
+        return sourcesWav(dir.file(name), sourcesSignal(frames, channels, 7), channels);
     }
 
-    bool loadAndWaitReady(const std::string& path) {
-        if (!deck->LoadTrack(path)) return false;
+    // The read-ahead has reported readiness; has read to the end of what it reads.
+    static bool ready() {
         return pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); });
     }
+    static bool readAheadEnded() {
+        return pumpUntil([] { return threadFileReadForwardIsDoneEvent[kDeck].isSet(); });
+    }
+    bool loadAndWaitReady(const std::string& path) { return deck->LoadTrack(path) && ready(); }
 
     // Plays through timer 5 and the stand-in's readiness wait.
     bool play() {
@@ -146,7 +135,7 @@ protected:
         EventsFirst() { createSharedEvents(); }
     } events;
     TempDir dir;
-    DeckMainWindowStandIn mainWindow;
+    MessageRecorder mainWindow{&mainDialogWindow};  // the refresh requests
     DeckMixerStandIn mixer;
     CZanTrackReader reader;
     CZanReadAheadRing ring;

@@ -9,12 +9,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class DeckTrackEndThreadTest : public DeckFixture {
-protected:
-    bool readAheadEnded() {
-        return pumpUntil([] { return threadFileReadForwardIsDoneEvent[kDeck].isSet(); });
-    }
-};
+using DeckTrackEndThreadTest = DeckFixture;
 
 }  // namespace
 
@@ -33,7 +28,7 @@ TEST_F(DeckTrackEndThreadTest, RepositionAfterTheEndReopensTheTrack) {
 
     deck->SetPositionFraction(0.5);
     EXPECT_TRUE(reader.isOpen());
-    ASSERT_TRUE(pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }));
+    ASSERT_TRUE(ready());
     ASSERT_TRUE(readAheadEnded());
     deck->UpdatePosition(0);
     EXPECT_NEAR(deck->positionSeconds(), 1.5, 1.0 / 15);

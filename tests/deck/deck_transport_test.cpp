@@ -18,8 +18,7 @@ protected:
     // The restarted read-ahead has reported and filled the ring: the reader's count and the
     // ring's now belong together (a full ring seen earlier may still be the old one).
     bool restingAfterRestart() {
-        return pumpUntil([] { return deckReadyToPlayEvent[kDeck].isSet(); }) &&
-               pumpUntil([&] { return ring.countFreeSlots() == 0; });
+        return ready() && pumpUntil([&] { return ring.countFreeSlots() == 0; });
     }
 
     int slidersPosted() const { return mainWindow.count(UWM_SHOW_POSITION_SLIDER); }
@@ -143,13 +142,13 @@ TEST_F(DeckTransportThreadTest, AStartMetDuringAPauseWaitsForThePauseToFinish) {
     ASSERT_TRUE(play());
     deck->SetCue(true);
     // While the pause returns to the cue point, the fader start arrives and its timer ticks.
-    mainWindow.onMessage = [&](unsigned message, LParam lParam) {
+    mainWindow.reply = [&](unsigned message, int, LParam lParam) {
         if (message != UWM_ENABLE_TRANSPORT_BUTTONS || lParam != 0 || !deck->pausing()) return;
         postMessage(deck->handle(), UWM_FADER_START, kDeck);
         letWindowThreadRun(10);
     };
     deck->PlayPause(false);
-    mainWindow.onMessage = nullptr;
+    mainWindow.reply = nullptr;
     ASSERT_TRUE(pumpUntil([&] { return deck->IsPlaying(); }, 15s));
     EXPECT_FALSE(mixer.pausingAtStart);
     EXPECT_FALSE(mixer.startedWithoutReadiness);

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/shared_state.h"
 #include "playlist/folder_scan.h"
@@ -19,11 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Touch(const fs::path& path) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << "x";
-}
-
 std::vector<std::string> Relative(const std::vector<std::string>& paths, const fs::path& base) {
     std::vector<std::string> out;
     for (const std::string& path : paths) out.push_back(fs::path(path).lexically_relative(base).string());
@@ -33,9 +27,8 @@ std::vector<std::string> Relative(const std::vector<std::string>& paths, const f
 TEST(FolderScanTest, FindsTracksDepthFirstInNameOrder) {
     test::TempDir dir;
     for (const char* name :
-         {"c.mp3", "a.MP3", "sub/b.wav", "sub/deeper/z.ogg", "readme", "cover.jpg", "x.mp", ".DS_Store", "b.flac"}) {
-        Touch(dir.file(name));
-    }
+         {"c.mp3", "a.MP3", "sub/b.wav", "sub/deeper/z.ogg", "readme", "cover.jpg", "x.mp", ".DS_Store", "b.flac"})
+        dir.touch(name);
     ASSERT_EQ(mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);  // would block a reader forever
     fs::create_symlink(dir.file("c.mp3"), dir.file("link.mp3"));
     fs::create_symlink(dir.file("gone.mp3"), dir.file("dangling.mp3"));
@@ -49,8 +42,8 @@ TEST(FolderScanTest, FindsTracksDepthFirstInNameOrder) {
 
 TEST(FolderScanTest, LinkLoopsEndAndEachFolderIsScannedOnce) {
     test::TempDir dir;
-    Touch(dir.file("top/a.mp3"));
-    Touch(dir.file("top/inner/b.mp3"));
+    dir.touch("top/a.mp3");
+    dir.touch("top/inner/b.mp3");
     fs::create_directory_symlink(dir.file("top"), dir.file("top/inner/back"));  // a loop
     fs::create_directory_symlink(dir.file("top/inner/back"), dir.file("top/inner/chain"));
     EXPECT_EQ(Relative(ScanFolderForTracks(dir.file("top").string(), audioFileFilter), dir.file("top")),
@@ -60,10 +53,10 @@ TEST(FolderScanTest, LinkLoopsEndAndEachFolderIsScannedOnce) {
 
 TEST(FolderScanTest, UnreadableFolderIsPassedOver) {
     test::TempDir dir;
-    Touch(dir.file("top/a.mp3"));
-    Touch(dir.file("top/inner/b.mp3"));
+    dir.touch("top/a.mp3");
+    dir.touch("top/inner/b.mp3");
 
-    Touch(dir.file("top/locked/c.mp3"));
+    dir.touch("top/locked/c.mp3");
     ASSERT_EQ(chmod(dir.file("top/locked").c_str(), 0), 0);
     const auto found = ScanFolderForTracks(dir.file("top").string(), audioFileFilter);
     chmod(dir.file("top/locked").c_str(), 0700);

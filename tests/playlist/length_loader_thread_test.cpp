@@ -19,24 +19,6 @@ using namespace quillmix;
 
 namespace {
 
-// Stands in for the mixer panel, which forwards the loader's report to the play list; it
-// counts the reports per file.
-class MixerStandIn : public test::MessageRecorder {
-public:
-    explicit MixerStandIn(PlayListModel& model) : MessageRecorder(&mixerWindow), model_(model) {}
-    std::map<std::string, int> measured;
-
-protected:
-    void answer(unsigned message, int, LParam) override {
-        if (message != UWM_TRACK_LENGTH_LOADED) return;
-        ++measured[trackLengthLoadPath];
-        model_.OnTrackLengthLoaded();
-    }
-
-private:
-    PlayListModel& model_;
-};
-
 // Asked every millisecond, as the panel's timer does, the loader measures every file once;
 // a tag names its entries, and a missing file or a folder shows as failed.
 TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
@@ -54,13 +36,19 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     // "" is the folder itself; 1.wav comes twice: measured once, both rows filled.
     const std::vector<std::string> names = {"1.wav", "t.ogg", "absent.mp3", "2.wav", "", "3.wav", "1.wav"};
     for (std::size_t i = 0; i < names.size(); ++i) model.AddEntry(i % 2, dir.file(names[i]).string(), -1, "Listed");
-    MixerStandIn standIn(model);
+    // Stands in for the mixer panel, which forwards the loader's reports to the play list.
+    std::map<std::string, int> measured;
+    test::MessageRecorder mixerPanel(&mixerWindow);
+    mixerPanel.reply = [&](unsigned message, int, LParam) {
+        if (message != UWM_TRACK_LENGTH_LOADED) return;
+        ++measured[trackLengthLoadPath];
+        model.OnTrackLengthLoaded();
+    };
 
     std::thread loaderThread = startTrackLengthLoader();
     auto awaiting = [&] {
-        for (int row = 0; row < model.EntryCount(); ++row) {
+        for (int row = 0; row < model.EntryCount(); ++row)
             if (AwaitsLength(model.Entry(row))) return true;
-        }
         return false;
     };
     for (int round = 0; round < 20000 && awaiting(); ++round) {
@@ -71,8 +59,8 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
     loaderThread.join();
 
     EXPECT_FALSE(awaiting());
-    EXPECT_EQ(standIn.measured.size(), 6u);
-    for (const auto& [path, count] : standIn.measured) EXPECT_EQ(count, 1) << path;
+    EXPECT_EQ(measured.size(), 6u);
+    for (const auto& [path, count] : measured) EXPECT_EQ(count, 1) << path;
     const std::vector<std::string> times = {"0:01", "0:02", "???", "0:02", "???", "0:03", "0:01"};
     for (int row = 0; row < model.EntryCount(); ++row) EXPECT_EQ(model.RowTime(row), times[row]) << row;
     EXPECT_EQ(model.Entry(1).title, "Named");
@@ -82,21 +70,15 @@ TEST(PlayListLengthThreadTest, EveryFileIsMeasuredExactlyOnce) {
 // The real link to the mixer window: the deck travels in wParam, and the mixer, called
 // back synchronously, already finds the new current entry.
 TEST(PlayListMixerLinkTest, LoadRequestReachesTheMixerWithTheNewCurrentEntry) {
-    // Notes, with each message, the path the mixer would load for deck B at that moment.
-    struct Recorder : test::MessageRecorder {
-        explicit Recorder(PlayListModel*& model) : MessageRecorder(&mixerWindow), model_(model) {}
-        void answer(unsigned message, int, LParam) override {
-            paths.push_back(message == UWM_LOAD_TRACK_FROM_PLAY_LIST ? model_->GetCurrentPath(1) : "");
-        }
-        std::vector<std::string> paths;
-        PlayListModel*& model_;
-    };
-    PlayListModel* modelPointer = nullptr;
-    Recorder recorder(modelPointer);
+    std::vector<std::string> paths;
+    test::MessageRecorder recorder(&mixerWindow);
     MixerWindowLink link;
     test::ManualLoader loader;
     PlayListModel model(link, loader);
-    modelPointer = &model;
+    // Notes, with each message, the path the mixer would load for deck B at that moment.
+    recorder.reply = [&](unsigned message, int, LParam) {
+        paths.push_back(message == UWM_LOAD_TRACK_FROM_PLAY_LIST ? model.GetCurrentPath(1) : "");
+    };
     model.AddDroppedFiles({"/m/a.mp3"});
     model.AddFiles({"/m/b.mp3"}, DeckChoice::deckB);
     EXPECT_TRUE(model.SelectNext(1));
@@ -104,7 +86,7 @@ TEST(PlayListMixerLinkTest, LoadRequestReachesTheMixerWithTheNewCurrentEntry) {
     EXPECT_EQ(recorder.log[0].message, UWM_PLAY_LIST_CHANGED);
     EXPECT_EQ(recorder.log[2].message, UWM_LOAD_TRACK_FROM_PLAY_LIST);
     EXPECT_EQ(recorder.log[2].wParam, 1u);
-    EXPECT_EQ(recorder.paths[2], "/m/b.mp3");
+    EXPECT_EQ(paths[2], "/m/b.mp3");
 }
 
 }  // namespace

@@ -34,22 +34,18 @@ Samples takeChunks(CZanReadAheadRing& ring, int count, std::vector<std::string>*
 
 class ReadAheadThreadTest : public ::testing::Test {
 protected:
-    std::string wav(const std::string& name, const Samples& samples, int channels = 2) {
-        sourcesWriteWav16(dir.file(name), samples, channels, 44100);
-        return dir.file(name).string();
-    }
     TempDir dir;
     SourcesMixerStub mixer;
+    CZanTrackReader reader;
+    CZanReadAheadRing ring;
 };
 
 }  // namespace
 
 TEST_F(ReadAheadThreadTest, FirstPassFillsTheRingAndLaterPassesRefillOnlyFreedSlots) {
     const Samples track = sourcesSignal(300 * kChunkFrames, 2, 1);  // 20 s, longer than the ring
-    CZanTrackReader reader;
-    CZanReadAheadRing ring;
     mixer.attach(kDeckA, &reader, &ring);
-    ASSERT_TRUE(openTrackOnFileOpenThread(kDeckA, reader, wav("long.wav", track)));
+    ASSERT_TRUE(openTrackOnFileOpenThread(kDeckA, reader, sourcesWav(dir.file("long.wav"), track)));
     FileReadForwardThread thread(kDeckA, reader, ring);
     thread.start();
 
@@ -90,12 +86,10 @@ TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaple
     const Samples first = sourcesSignal(20 * kChunkFrames + 100, 2, 2);
     const Samples second = sourcesSignal(10 * kChunkFrames + 500, 2, 3);
     const Samples third = sourcesSignal(3000, 1, 6);
-    CZanTrackReader reader;
-    CZanReadAheadRing ring;
     mixer.attach(kDeckB, &reader, &ring);
-    const std::string firstPath = wav("first.wav", first);
-    const std::string secondPath = wav("second.wav", second);
-    const std::string thirdPath = wav("third.wav", third, 1);
+    const std::string firstPath = sourcesWav(dir.file("first.wav"), first);
+    const std::string secondPath = sourcesWav(dir.file("second.wav"), second);
+    const std::string thirdPath = sourcesWav(dir.file("third.wav"), third, 1);
     ASSERT_TRUE(openTrackOnFileOpenThread(kDeckB, reader, firstPath));
     mixer.nextPaths[kDeckB] = {secondPath, thirdPath};
     FileReadForwardThread thread(kDeckB, reader, ring);
@@ -129,8 +123,6 @@ TEST_F(ReadAheadThreadTest, ShortTracksReportReadinessAtTheirEndAndHandOverGaple
 // A read-ahead on a reader with nothing open writes nothing, sleeps instead of spinning,
 // and still stops on request.
 TEST_F(ReadAheadThreadTest, NothingOpenMeansNothingWrittenAndAPromptStop) {
-    CZanTrackReader reader;
-    CZanReadAheadRing ring;
     mixer.attach(kDeckA, &reader, &ring);
     FileReadForwardThread thread(kDeckA, reader, ring);
     thread.start();

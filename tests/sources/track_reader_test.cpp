@@ -33,10 +33,6 @@ Samples readToEnd(CZanTrackReader& reader, int limit = 100000) {
 class TrackReaderTest : public ::testing::Test {
 protected:
     void SetUp() override { mixer.attach(kDeckA, &reader, nullptr); }
-    std::string wav(const std::string& name, const Samples& samples, int channels) {
-        sourcesWriteWav16(dir.file(name), samples, channels, 44100);
-        return dir.file(name).string();
-    }
     TempDir dir;
     SourcesMixerStub mixer;
     CZanTrackReader reader;
@@ -47,7 +43,8 @@ protected:
 // 16-bit mono widens in the read-ahead thread test's hand-over to a mono track.
 TEST_F(TrackReaderTest, EightBitMonoWidensToStereoChunks) {
     const auto eightBit = dir.file("mono8.wav");
-    ASSERT_TRUE(sourcesEncode(wav("mono.wav", sourcesSignal(kChunkFrames * 3, 1, 1), 1), eightBit, "-c:a pcm_u8"));
+    ASSERT_TRUE(sourcesEncode(sourcesWav(dir.file("mono.wav"), sourcesSignal(kChunkFrames * 3, 1, 1), 1), eightBit,
+                              "-c:a pcm_u8"));
     ASSERT_EQ(reader.open(eightBit.string()), 0);
     EXPECT_EQ(reader.bitsPerSample(), 8);
     const Samples widened = readToEnd(reader, 3);
@@ -62,7 +59,7 @@ TEST_F(TrackReaderTest, EightBitMonoWidensToStereoChunks) {
 
 TEST_F(TrackReaderTest, ExactMultipleOfAChunkEndsWithOneSilentChunk) {
     const Samples stereo = sourcesSignal(kChunkFrames * 4, 2, 2);
-    ASSERT_EQ(reader.open(wav("four.wav", stereo, 2)), 0);
+    ASSERT_EQ(reader.open(sourcesWav(dir.file("four.wav"), stereo)), 0);
     EXPECT_EQ(reader.totalBytes(), 4 * kChunkBytes);
     std::vector<std::int16_t> chunk(kChunkFrames * 2, 1);
     std::int32_t bytes = 0;
@@ -87,8 +84,8 @@ TEST_F(TrackReaderTest, ExactMultipleOfAChunkEndsWithOneSilentChunk) {
 
 // The deck takes the position of a track that followed another from the reader's count.
 TEST_F(TrackReaderTest, AfterAHandOverThePositionCountsTheNextTrackOnly) {
-    ASSERT_EQ(reader.open(wav("a.wav", sourcesSignal(kChunkFrames + 1234, 2, 4), 2)), 0);
-    mixer.nextPaths[kDeckA] = {wav("b.wav", sourcesSignal(kChunkFrames * 2, 2, 5), 2)};
+    ASSERT_EQ(reader.open(sourcesWav(dir.file("a.wav"), sourcesSignal(kChunkFrames + 1234, 2, 4))), 0);
+    mixer.nextPaths[kDeckA] = {sourcesWav(dir.file("b.wav"), sourcesSignal(kChunkFrames * 2, 2, 5))};
     readToEnd(reader, 2);  // the second chunk crosses into b
     EXPECT_EQ(reader.path(), dir.file("b.wav").string());
     EXPECT_EQ(reader.positionBytes(), (kChunkFrames - 1234) * 4);

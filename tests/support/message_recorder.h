@@ -31,6 +31,7 @@ public:
     MessageResult handleMessage(unsigned message, WParam wParam, LParam lParam) override {
         log.push_back({message, wParam, lParam});
         answer(message, static_cast<int>(wParam), lParam);
+        if (reply) reply(message, static_cast<int>(wParam), lParam);
         return 0;
     }
 
@@ -44,6 +45,8 @@ public:
     }
 
     std::vector<RecordedMessage> log;
+    // When set, answers each message after it is recorded, as the window stood in for would.
+    std::function<void(unsigned message, int wParam, LParam lParam)> reply;
 
 protected:
     // Runs after the message is recorded; wParam is the deck for the engine's messages.

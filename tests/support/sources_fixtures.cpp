@@ -34,6 +34,11 @@ void sourcesWriteWav16(const std::filesystem::path& file, const std::vector<std:
     if (writer.open(file.string(), sampleRate, channels)) writer.write(samples.data(), samples.size());
 }
 
+std::string sourcesWav(const std::filesystem::path& file, const std::vector<std::int16_t>& samples, int channels) {
+    sourcesWriteWav16(file, samples, channels, 44100);
+    return file.string();
+}
+
 std::string sourcesQuote(const std::filesystem::path& path) {
     std::string quoted = "'";
     for (char c : path.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);

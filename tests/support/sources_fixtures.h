@@ -19,6 +19,8 @@ std::vector<std::int16_t> sourcesSilence(int frames, int channels);
 // Writes a canonical 16-bit PCM WAV file, as the recorder does.
 void sourcesWriteWav16(const std::filesystem::path& file, const std::vector<std::int16_t>& samples, int channels,
                        int sampleRate);
+// The same at 44100 Hz, returning the file's path.
+std::string sourcesWav(const std::filesystem::path& file, const std::vector<std::int16_t>& samples, int channels = 2);
 
 // Runs `ffmpeg -y -i input <arguments> output` quietly; true when it succeeded.
 bool sourcesEncode(const std::filesystem::path& input, const std::filesystem::path& output,

@@ -1,6 +1,7 @@
 #include "support/temp_dir.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -16,6 +17,12 @@ TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path TempDir::touch(const std::string& name) const {
+    std::filesystem::create_directories(file(name).parent_path());
+    std::ofstream(file(name)) << "x";
+    return file(name);
 }
 
 }  // namespace quillmix::test

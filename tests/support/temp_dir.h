@@ -15,6 +15,8 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path file(const std::string& name) const { return path_ / name; }
+    // Creates the file `name` (with the folders it needs) holding one byte; returns its path.
+    std::filesystem::path touch(const std::string& name) const;
 
 private:
     std::filesystem::path path_;

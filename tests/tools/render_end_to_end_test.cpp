@@ -109,12 +109,10 @@ void expectGapless(const std::vector<std::int16_t>& main, const std::vector<std:
 
 TEST(RenderEndToEndThreadTest, TempoRaisesThePitchAndFadersRouteTheDecks) {
     test::TempDir dir;
-    test::sourcesWriteWav16(dir.file("a.wav"), sine(441, 6), 2, 44100);
-    test::sourcesWriteWav16(dir.file("b.wav"), sine(660, 6), 2, 44100);
-    const auto r =
-        renderRun(dir, "0 load A " + dir.file("a.wav").string() + "\n0 load B " + dir.file("b.wav").string() +
-                           "\n0 level A 1\n0 level B 1\n0 curve 1\n0 fader main -1\n0 fader monitor 1\n"
-                           "0 play A\n0 play B\n2 tempo A 8\n4 end\n");
+    const auto r = renderRun(dir, "0 load A " + test::sourcesWav(dir.file("a.wav"), sine(441, 6)) + "\n0 load B " +
+                                      test::sourcesWav(dir.file("b.wav"), sine(660, 6)) +
+                                      "\n0 level A 1\n0 level B 1\n0 curve 1\n0 fader main -1\n0 fader monitor 1\n"
+                                      "0 play A\n0 play B\n2 tempo A 8\n4 end\n");
     // Main: deck A only; monitor: deck B only. (A full tone measures about 6000; the
     // other tone's window leakage stays far below 60.)
     EXPECT_GT(toneLevel(r.main, 44100, 22050, 441), 3000);
@@ -137,7 +135,7 @@ TEST(RenderEndToEndThreadTest, QueuedTracksFollowGaplesslyAndBecomeCurrentWhenHe
     std::vector<std::vector<std::int16_t>> t;
     for (int i = 0; i < 4; ++i) {
         t.push_back(test::sourcesSignal(static_cast<int>(44100 * seconds[i]), 2, 50 + i));
-        test::sourcesWriteWav16(dir.file(std::to_string(i) + ".wav"), t[i], 2, 44100);
+        test::sourcesWav(dir.file(std::to_string(i) + ".wav"), t[i]);
     }
     for (int i = 0; i < 2; ++i) {
         const auto wav = dir.file(std::to_string(i) + ".wav"), mp3 = dir.file(std::to_string(i) + ".mp3");
@@ -163,11 +161,11 @@ TEST(RenderEndToEndThreadTest, QueuedTracksFollowGaplesslyAndBecomeCurrentWhenHe
 
 TEST(RenderEndToEndThreadTest, ProgramRendersAScriptAndStopsAtAMalformedLine) {
     test::TempDir dir;
-    test::sourcesWriteWav16(dir.file("a.wav"), sine(440, 3), 2, 44100);
     const std::string tool = std::string(QUILLMIX_TEST_TOOLS_DIR) + "/quillmix-render";
     {
-        std::ofstream(dir.file("ok.txt")) << "0 load A \"" << dir.file("a.wav").string() << "\"\n0 play A\n"
-                                          << "0.5 load B /no/such/file.wav\n2 end\n";
+        std::ofstream(dir.file("ok.txt"))
+            << "0 load A \"" << test::sourcesWav(dir.file("a.wav"), sine(440, 3)) << "\"\n0 play A\n"
+            << "0.5 load B /no/such/file.wav\n2 end\n";
     }
     { std::ofstream(dir.file("bad.txt")) << "0 play A\n\n# fine\n1 play Q\n"; }
     const std::string run = tool + " --main " + dir.file("m.wav").string() + " " + dir.file("ok.txt").string() + " > " +
@@ -190,9 +188,8 @@ TEST(RenderEndToEndThreadTest, ProgramRendersAScriptAndStopsAtAMalformedLine) {
 TEST(RenderEndToEndThreadTest, DeckFadedOutOfAnOutputKeepsItsPlaceAndReturnsInStep) {
     test::TempDir dir;
     const auto track = test::sourcesSignal(44100 * 5, 2, 41);
-    test::sourcesWriteWav16(dir.file("a.wav"), track, 2, 44100);
     // Deck A starts silent on main (the fader on B); at 2 s the fader comes over.
-    const auto r = renderRun(dir, "0 load A " + dir.file("a.wav").string() +
+    const auto r = renderRun(dir, "0 load A " + test::sourcesWav(dir.file("a.wav"), track) +
                                       "\n0 level A 1\n0 curve 1\n0 fader main 1\n0 play A\n2 fader main -1\n4 end\n");
     const size_t at2 = 2 * 88200;
     EXPECT_TRUE(std::all_of(r.main.begin() + 8820, r.main.begin() + at2 - 512, [](std::int16_t v) { return v == 0; }));
@@ -210,11 +207,9 @@ TEST(RenderEndToEndThreadTest, AnEntryAddedDuringTheLastSecondsOfATrackFollowsWi
     test::TempDir dir;
     const auto one = test::sourcesSignal(44100 * 12, 2, 61);
     const auto two = test::sourcesSignal(44100 * 3, 2, 62);
-    test::sourcesWriteWav16(dir.file("1.wav"), one, 2, 44100);
-    test::sourcesWriteWav16(dir.file("2.wav"), two, 2, 44100);
-    const auto r =
-        renderRun(dir, "0 load A " + dir.file("1.wav").string() + "\n0 level A 1\n0 curve 1\n0 play A\n6 queue A " +
-                           dir.file("2.wav").string() + "\n17 end\n");
+    const auto r = renderRun(dir, "0 load A " + test::sourcesWav(dir.file("1.wav"), one) +
+                                      "\n0 level A 1\n0 curve 1\n0 play A\n6 queue A " +
+                                      test::sourcesWav(dir.file("2.wav"), two) + "\n17 end\n");
     expectGapless(r.main, {one, two});
 }
 
@@ -224,10 +219,9 @@ TEST(RenderEndToEndThreadTest, AnEntryAddedDuringTheLastSecondsOfATrackFollowsWi
 TEST(RenderEndToEndThreadTest, RestartsNearTheEndDoNotHangTheHandOver) {
     const test::Watchdog watchdog("restarts near the end of a track", std::chrono::seconds(120));
     test::TempDir dir;
-    test::sourcesWriteWav16(dir.file("long.wav"), test::sourcesSignal(44100 * 14, 2, 71), 2, 44100);
+    test::sourcesWav(dir.file("long.wav"), test::sourcesSignal(44100 * 14, 2, 71));
     for (int i = 0; i < 4; ++i)
-        test::sourcesWriteWav16(dir.file("s" + std::to_string(i) + ".wav"), test::sourcesSignal(44100 * 3, 2, 72 + i),
-                                2, 44100);
+        test::sourcesWav(dir.file("s" + std::to_string(i) + ".wav"), test::sourcesSignal(44100 * 3, 2, 72 + i));
     auto queue = [&](const std::string& name) { return "0 queue A " + dir.file(name).string() + "\n"; };
     const std::string seekScript =
         queue("long.wav") + queue("s0.wav") + "0 next A\n0 level A 1\n0 curve 1\n0 play A\n3 seek A 0.8\n25 end\n";

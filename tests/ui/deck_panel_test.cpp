@@ -35,36 +35,22 @@ using namespace quillmix;
 
 namespace {
 
-constexpr int kPeriod = 512;
-
-// A 440 Hz tone, long enough that the transport buttons come on (121 chunks buffered).
-void writeTone(const std::filesystem::path& file, double seconds) {
-    test::sourcesWriteWav16(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000), 2, 44100);
+// A 440 Hz tone; returns its path.
+QString writeTone(const std::filesystem::path& file, double seconds) {
+    return QString::fromStdString(
+        test::sourcesWav(file, test::soundSine(static_cast<int>(seconds * 44100), 440, 44100, 10000)));
 }
 
-class DeckPanelTest : public ::testing::Test, public test::ShellRig {
+class DeckPanelTest : public ::testing::Test, public test::MainWindowRig {
 protected:
-    DeckPanelTest() {
-        EXPECT_TRUE(dialog.OnInitDialog());
-        dialog.mixer()->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
-        CZanMixState& mix = dialog.mixer()->engine().mix();
-        mix.levelDeck[0].Set(1.0);
-        mix.SetCrossFadeCurve(1.0);
-        mix.SetMainVolume(1.0);
-        writeTone(dir.file("tone.wav"), 12.0);
-    }
-    ~DeckPanelTest() override { sendMessage(dialog.handle(), WM_CLOSE); }
-
     DeckPanel& panel() { return *dialog.mixerPanel()->deck(0); }
     CZanDeck2& deck() { return *dialog.mixer()->deck(0); }
     template <typename T>
-    T& control(const char* id) {
-        T* c = panel().findChild<T*>(id);
-        EXPECT_NE(c, nullptr) << id;
-        return *c;
+    T& control(int id) {
+        return *test::control<T>(panel(), id);
     }
-    QComboBox& chooser() { return control<QComboBox>("1038"); }
-    QString time() { return control<QLabel>("1003").text(); }
+    QComboBox& chooser() { return control<QComboBox>(1038); }
+    QString time() { return control<QLabel>(1003).text(); }
 
     // Picks "Browse..." and answers the dialog with `files` (empty: Cancel).
     void browse(QStringList files) {
@@ -74,54 +60,34 @@ protected:
         letWindowThreadRun(5);
     }
     void loadTone() {
-        browse({QString::fromStdString(dir.file("tone.wav").string())});
-        ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); })) << "never buffered";
-    }
-    // Renders the main output for `seconds`, answering the mixer's notifications between periods.
-    std::vector<std::int16_t> render(double seconds) {
-        std::vector<std::int16_t> out;
-        SoundDevice& device = *dialog.mixer()->engine().mix().mainOutput.output->Device();
-        for (int p = 0; p < static_cast<int>(seconds * 44100 / kPeriod); ++p) {
-            const auto m = stepSoundDevice(device, kPeriod);
-            out.insert(out.end(), m.begin(), m.end());
-            for (int i = 0; i < 200 && (playForwardNotifyEvent[0].isSet() || playBackwardNotifyEvent[0].isSet()); ++i) {
-                dispatchPendingMessages();
-                std::this_thread::sleep_for(std::chrono::microseconds(50));
-            }
-            dispatchPendingMessages();
-        }
-        return out;
-    }
-    static int peak(const std::vector<std::int16_t>& s, size_t from = 0) {
-        int p = 0;
-        for (size_t i = from; i < s.size(); ++i) p = std::max(p, std::abs(static_cast<int>(s[i])));
-        return p;
+        browse({tone});
+        ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>(1004).isEnabled(); })) << "never buffered";
     }
 
     test::TempDir dir;
+    const QString tone = writeTone(dir.file("tone.wav"), 12.0);  // 121 chunks buffered turn the buttons on
     test::FakeDialogs dialogs;
-    CZanAudioDlg dialog{services()};
 };
 
 }  // namespace
 
 TEST_F(DeckPanelTest, PlayCarriesTheTrackToTheMainOutputAndPauseWithCueReturns) {
-    auto& play = control<CZanButtonCtrl>("1004");
+    auto& play = control<CZanButtonCtrl>(1004);
     EXPECT_EQ(play.imageName(), "playPauseDisabled.png");  // created disabled
     loadTone();
     EXPECT_EQ(play.imageName(), "playPause.png");
-    control<QCheckBox>("1113").click();  // cue at the start
+    control<QCheckBox>(1113).click();  // cue at the start
     EXPECT_TRUE(deck().IsCueOn());
     play.click();
     ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
-    EXPECT_GT(peak(render(1.0)), 5000);
+    EXPECT_GT(test::loudest(render(1.0)), 5000);
     play.click();  // pause: back to the cue point
     EXPECT_FALSE(deck().IsPlaying());
     letWindowThreadRun(5);
-    EXPECT_EQ(control<CZanSliderCtrl>("1039").value(), 0);
+    EXPECT_EQ(control<CZanSliderCtrl>(1039).value(), 0);
     EXPECT_EQ(time(), "00:00:00");
     const auto after = render(0.5);
-    EXPECT_EQ(peak(after, after.size() / 2), 0);  // silent once faded out
+    EXPECT_EQ(test::loudest(after, after.size() / 2), 0);  // silent once faded out
 }
 
 TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeepsTheChooserTrue) {
@@ -133,10 +99,8 @@ TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeep
     EXPECT_EQ(chooser().count(), 2);
 
     const QString name40 = QString(40, 'n');
-    writeTone(dir.file(name40.toStdString() + ".wav"), 1.0);
-    writeTone(dir.file("b.wav"), 1.0);
-    const QString first = QString::fromStdString(dir.file(name40.toStdString() + ".wav").string());
-    const QString b = QString::fromStdString(dir.file("b.wav").string());
+    const QString first = writeTone(dir.file(name40.toStdString() + ".wav"), 1.0);
+    const QString b = writeTone(dir.file("b.wav"), 1.0);
     browse({first, b, junk});
     EXPECT_EQ(deck().GetCurrentTrackPath(), first.toStdString());
     EXPECT_EQ(chooser().currentText(), first);
@@ -147,7 +111,7 @@ TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeep
     EXPECT_EQ(list.Entry(2).path, junk.toStdString());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list.Entry(i).deck, 0);
     // The name is the file's without folder and extension (the control draws 29 of its characters).
-    EXPECT_EQ(control<CZanTrackNameIndicator>("1090").text(), name40);
+    EXPECT_EQ(control<CZanTrackNameIndicator>(1090).text(), name40);
 
     browse({});  // Cancel
     EXPECT_EQ(chooser().currentText(), first);
@@ -161,7 +125,7 @@ TEST_F(DeckPanelTest, BrowseLoadsTheFirstFileQueuesTheRestAndCancelOrFailureKeep
 
 TEST_F(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
     loadTone();
-    auto& slider = control<CZanSliderCtrl>("1039");
+    auto& slider = control<CZanSliderCtrl>(1039);
     test::sendMouse(slider, QEvent::MouseButtonPress, QPointF(3, slider.height() / 2.0));
     letWindowThreadRun(2);
     ASSERT_TRUE(deck().seeking());
@@ -180,8 +144,8 @@ TEST_F(DeckPanelTest, PositionDragShowsTheTimeAndSeeksOnRelease) {
 }
 
 TEST_F(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
-    auto& slider = control<QSlider>("1029");
-    auto& spin = control<QAbstractSpinBox>("1064");
+    auto& slider = control<QSlider>(1029);
+    auto& spin = control<QAbstractSpinBox>(1064);
     spin.stepDown();  // a positive delta: towards the slider's maximum, slower
     EXPECT_EQ(slider.value(), 10);
     EXPECT_DOUBLE_EQ(deck().tempoPercent(), -0.08);
@@ -192,19 +156,19 @@ TEST_F(DeckPanelTest, TempoSpinStepsTenUnitsAndResetReturnsToZero) {
     for (int i = 0; i < 13; ++i) spin.stepUp();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), -140);
-    EXPECT_EQ(control<QLabel>("1030").text(), "1.1%");
-    control<QPushButton>("1065").click();
+    EXPECT_EQ(control<QLabel>(1030).text(), "1.1%");
+    control<QPushButton>(1065).click();
     letWindowThreadRun(2);
     EXPECT_EQ(slider.value(), 0);
     EXPECT_EQ(deck().tempoPercent(), 0.0);
-    EXPECT_EQ(control<QLabel>("1030").text(), "0.0%");
+    EXPECT_EQ(control<QLabel>(1030).text(), "0.0%");
 }
 
 // That a transport button posts one end per press, and that the deck stops moving on it,
 // are the button's and the deck's tests.
 TEST_F(DeckPanelTest, HoldingFfwdMovesTheDeckAndHoldingRevPlaysThePastBackward) {
     loadTone();
-    auto& ffwd = control<CZanButtonCtrl>("1052");
+    auto& ffwd = control<CZanButtonCtrl>(1052);
     // One second forward every 200 ms while held; a loaded machine may fire fewer steps, never more.
     const auto pressed = std::chrono::steady_clock::now();
     test::sendMouse(ffwd, QEvent::MouseButtonPress, QPointF(5, 5));
@@ -217,15 +181,15 @@ TEST_F(DeckPanelTest, HoldingFfwdMovesTheDeckAndHoldingRevPlaysThePastBackward) 
     EXPECT_LE(moved, held / 0.2 + 1.0);
 
     // Play is disabled while the deck buffers again at its new place.
-    ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>("1004").isEnabled(); }));
-    control<CZanButtonCtrl>("1004").click();
+    ASSERT_TRUE(test::pumpUntil([&] { return control<CZanButtonCtrl>(1004).isEnabled(); }));
+    control<CZanButtonCtrl>(1004).click();
     ASSERT_TRUE(test::pumpUntil([&] { return deck().IsPlaying(); }));
     render(1.5);
-    auto& rev = control<CZanButtonCtrl>("1054");
+    auto& rev = control<CZanButtonCtrl>(1054);
     ASSERT_TRUE(test::pumpUntil([&] { return rev.isEnabled(); }));
     test::sendMouse(rev, QEvent::MouseButtonPress, QPointF(5, 5));
     ASSERT_TRUE(test::pumpUntil([&] { return deck().playingBackward(); }));
-    EXPECT_GT(peak(render(0.5)), 5000);
+    EXPECT_GT(test::loudest(render(0.5)), 5000);
     test::sendMouse(rev, QEvent::MouseButtonRelease, QPointF(5, 5));
     EXPECT_TRUE(test::pumpUntil([&] {
         render(0.05);

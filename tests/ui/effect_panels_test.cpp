@@ -20,6 +20,7 @@
 #include "ui/effects_panel.h"
 #include "ui/equalizer_panel.h"
 #include "ui/shell_rig.h"
+#include "ui/widget_test_support.h"
 #include "ui/widgets/zan_button_ctrl.h"
 
 using namespace quillmix;
@@ -60,24 +61,7 @@ struct PanelSoundRig : ShellRig {
     std::unique_ptr<CZanMixer> mixer;
 };
 
-template <typename T>
-T* control(QWidget& panel, int id) {
-    T* c = panel.findChild<T*>(QString::number(id));
-    EXPECT_NE(c, nullptr) << id;
-    return c;
-}
-
 double levelDb(const std::vector<double>& x, double reference) { return 20 * std::log10(soundRms(x) / reference); }
-
-// Stands in for the main window: hands the effects panel's refresh requests back to it.
-class RefreshRouter : public MessageRecorder {
-public:
-    explicit RefreshRouter(PanelDialog& panel) : MessageRecorder(&mainDialogWindow), panel_(panel) {}
-    void answer(unsigned message, int, LParam lParam) override { panel_.onRefresh(message, lParam); }
-
-private:
-    PanelDialog& panel_;
-};
 
 // The refreshes a panel posts, and those that their handling posts in turn.
 void settle() {
@@ -156,7 +140,8 @@ TEST(EffectValueTextTest, ValuesReadInTheEffectsUnitAndStep) {
 TEST(EffectsPanelTest, EchoRepeatsAtItsDelayAndNoEffectPassesTheSound) {
     PanelSoundRig rig;
     EffectsPanel panel(nullptr, rig.mixer->engine(), 0);
-    RefreshRouter router(panel);
+    MessageRecorder mainWindow(&mainDialogWindow);  // hands the panel's refresh requests back to it
+    mainWindow.reply = [&](unsigned message, int, LParam lParam) { panel.onRefresh(message, lParam); };
     QComboBox* list = control<QComboBox>(panel, 1037);
     QStringList names;
     for (int i = 0; i < list->count(); ++i) names << list->itemText(i);

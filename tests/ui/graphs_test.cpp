@@ -45,12 +45,6 @@ bool rowHas(const QImage& image, int y, int from, int to, int (*channel)(QRgb)) 
     return false;
 }
 
-// The colour of the line through row boundary y in column x: the brighter of rows y - 1, y.
-QColor lineAt(const QImage& image, int x, int y) {
-    const QColor above = image.pixelColor(x, y - 1), below = image.pixelColor(x, y);
-    return qGray(above.rgb()) > qGray(below.rgb()) ? above : below;
-}
-
 // The brightest value of one colour channel in rows y - 1 .. y + 1 of column x.
 int channelAround(const QImage& image, int x, double y, int (*channel)(QRgb)) {
     int best = 0;
@@ -72,8 +66,6 @@ struct AnalysisRig {
     std::array<CZanFilterBank, 2> octave, chart;
     CZanAnalysis analysis{{&octave[0], &octave[1]}, {&chart[0], &chart[1]}};
 };
-
-QRadioButton* radio(QWidget& panel, int id) { return panel.findChild<QRadioButton*>(QString::number(id)); }
 
 // Whether any pixel of row y is lit, away from the frame columns.
 bool rowLit(const QImage& image, int y) {
@@ -127,11 +119,10 @@ TEST(EqualizerGraphTest, BandsDrawAtTheirGainsInTheirColours) {
     graph.setBandCurve(2, cut);
     graph.SetNumBands(2);
     const QImage two = renderControl(graph);
-    const QColor atZero = lineAt(two, 160, 80), atTen = lineAt(two, 160, 40);
-    EXPECT_GT(atZero.red(), 100);  // band 1 red at 0 dB, mid-height
-    EXPECT_LT(atZero.green(), 10);
-    EXPECT_GT(atTen.red(), 100);  // band 2 orange at +10 dB
-    EXPECT_GT(atTen.green(), atTen.red() / 2);
+    EXPECT_GT(channelAround(two, 160, 80, qRed), 100);  // band 1 red at 0 dB, mid-height
+    EXPECT_LT(channelAround(two, 160, 80, qGreen), 10);
+    EXPECT_GT(channelAround(two, 160, 40, qRed), 100);  // band 2 orange at +10 dB
+    EXPECT_GT(channelAround(two, 160, 40, qGreen), channelAround(two, 160, 40, qRed) / 2);
     EXPECT_FALSE(isLit(two, 160, 120));  // band 3 (-10 dB) is beyond the band count
     graph.SetNumBands(3);
     EXPECT_TRUE(isLit(renderControl(graph), 160, 120));
@@ -197,15 +188,12 @@ TEST(CurveGraphTest, CurvesReachTheRowsOfTheMainOutputsTables) {
         graph.setCurves(a, b);
         const QImage image = renderControl(graph);
         for (int i : {8, 20, 60, 90}) {  // away from the centre, where B covers A
-            const int x = 2 * i;
-            const double rowA = std::min(99.0, 100.0 - 100.0 * a[static_cast<std::size_t>(i)]);
-            const double rowB = std::min(99.0, 100.0 - 100.0 * b[static_cast<std::size_t>(i)]);
-            EXPECT_GT(channelAround(image, x, rowA, qRed), 150) << shape << " A " << i;
-            EXPECT_GT(channelAround(image, x, rowB, qBlue), 150) << shape << " B " << i;
-            const double awayA = rowA < 50 ? rowA + 20 : rowA - 20;
-            const double awayB = rowB < 50 ? rowB + 20 : rowB - 20;
-            EXPECT_LT(channelAround(image, x, awayA, qRed), 20) << shape << " A " << i;
-            EXPECT_LT(channelAround(image, x, awayB, qBlue), 20) << shape << " B " << i;
+            for (const auto& [curve, channel] : {std::pair<decltype(&a), int (*)(QRgb)>{&a, qRed}, {&b, qBlue}}) {
+                const double row = std::min(99.0, 100.0 - 100.0 * (*curve)[static_cast<std::size_t>(i)]);
+                EXPECT_GT(channelAround(image, 2 * i, row, channel), 150) << shape << " " << i;
+                EXPECT_LT(channelAround(image, 2 * i, row < 50 ? row + 20 : row - 20, channel), 20)
+                    << shape << " " << i;
+            }
         }
     }
 }
@@ -247,26 +235,26 @@ TEST(AnalyzerPanelTest, MeasurementsFollowTheGraphTypeAndTheOnButton) {
     AnalyzerPanel panel(nullptr, &rig.analysis);
     auto* power = panel.findChild<CZanButtonCtrl*>("1101");
     ASSERT_NE(power, nullptr);
-    EXPECT_TRUE(radio(panel, 1017)->isChecked());
-    EXPECT_TRUE(radio(panel, 1020)->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(panel, 1017)->isChecked());
+    EXPECT_TRUE(control<QRadioButton>(panel, 1020)->isChecked());
     EXPECT_FALSE(panel.isOn());
     EXPECT_FALSE(rig.analysis.scopeEnabled());
     EXPECT_FALSE(rig.analysis.octaveEnabled());
 
-    radio(panel, 1019)->click();  // Chart, then on: nothing extra
+    control<QRadioButton>(panel, 1019)->click();  // Chart, then on: nothing extra
     power->click();
     EXPECT_TRUE(panel.isOn());
     EXPECT_FALSE(rig.analysis.scopeEnabled() || rig.analysis.octaveEnabled());
-    radio(panel, 1018)->click();  // Octave while on
+    control<QRadioButton>(panel, 1018)->click();  // Octave while on
     EXPECT_TRUE(rig.analysis.octaveEnabled());
     EXPECT_FALSE(rig.analysis.scopeEnabled());
-    radio(panel, 1023)->click();  // the deck radios are a group of their own
-    EXPECT_TRUE(radio(panel, 1018)->isChecked());
-    EXPECT_FALSE(radio(panel, 1020)->isChecked());
+    control<QRadioButton>(panel, 1023)->click();  // the deck radios are a group of their own
+    EXPECT_TRUE(control<QRadioButton>(panel, 1018)->isChecked());
+    EXPECT_FALSE(control<QRadioButton>(panel, 1020)->isChecked());
     EXPECT_EQ(panel.graph()->deckMode(), CZanAnalyzerGraph::Split);
     power->click();  // off: both off
     EXPECT_FALSE(rig.analysis.scopeEnabled() || rig.analysis.octaveEnabled());
-    radio(panel, 1017)->click();  // Scope, then on: the scope alone
+    control<QRadioButton>(panel, 1017)->click();  // Scope, then on: the scope alone
     power->click();
     EXPECT_TRUE(rig.analysis.scopeEnabled());
     EXPECT_FALSE(rig.analysis.octaveEnabled());
@@ -279,7 +267,7 @@ TEST(AnalyzerPanelTest, GraphShowsAFinishedRunOnlyWhileOn) {
     AnalyzerPanel panel(nullptr, &rig.analysis);
     CZanAnalyzerGraph& graph = *panel.graph();
     const int quarter = graph.height() / 4;
-    radio(panel, 1017)->click();  // Scope: measured even while off
+    control<QRadioButton>(panel, 1017)->click();  // Scope: measured even while off
     const std::vector<std::int16_t> chunk(kChunkSamples, 16384);
     rig.analysis.StoreChunk(0, chunk.data(), 5 * kChunkBytes);
     rig.analysis.RunAnalysis(0, 5, false);

@@ -8,19 +8,12 @@
 #include <QTest>
 
 #include <filesystem>
-#include <functional>
 
-#include "app/command_line_info.h"
-#include "app/cpu_usage_meter.h"
 #include "app/keyboard_reader.h"
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "deck/deck.h"
-#include "engine/zan_mixer.h"
-#include "sound/sound_device.h"
-#include "sources/read_ahead_ring.h"
-#include "sources/track_reader.h"
-#include "support/sound_engine_fixture.h"
+#include "support/message_recorder.h"
 #include "support/sources_fixtures.h"
 #include "support/temp_dir.h"
 #include "ui/deck_panel.h"
@@ -28,6 +21,7 @@
 #include "ui/main_window.h"
 #include "ui/mixer_panel.h"
 #include "ui/play_list_panel.h"
+#include "ui/shell_rig.h"
 #include "ui/widgets/zan_button_ctrl.h"
 
 using namespace quillmix;
@@ -45,23 +39,13 @@ HeldKeys& recordedKeys() {
     return *keys;
 }
 
-class KeyboardRig {
+class KeyboardRig : public test::MainWindowRig {
 public:
-    KeyboardRig() {
-        createSharedEvents();
+    KeyboardRig() : MainWindowRig(&recordedKeys()) {
         recordedKeys().releaseAll();
         keyboardShortcutsEnabled = 1;
-        EXPECT_TRUE(dialog.OnInitDialog());
-        dialog.mixer()->engine().OpenOutputs("stepped:stereo", "Stereo Card", "", "");
-        CZanMixState& mix = dialog.mixer()->engine().mix();
-        mix.levelDeck[0].Set(1.0);
-        mix.SetCrossFadeCurve(1.0);
-        mix.SetMainVolume(1.0);
     }
-    ~KeyboardRig() {
-        recordedKeys().releaseAll();
-        sendMessage(dialog.handle(), WM_CLOSE);
-    }
+    ~KeyboardRig() { recordedKeys().releaseAll(); }
 
     MixerPanel& mixer() { return *dialog.mixerPanel(); }
     MixerEngine& engine() { return dialog.mixer()->engine(); }
@@ -72,41 +56,15 @@ public:
     void poll(char key, int times = 1) {
         for (int i = 0; i < times; ++i) sendMessage(mixerWindow, UWM_KEY_PRESSED, static_cast<WParam>(key));
     }
-    bool runUntil(const std::function<bool()>& done, int ms = 5000) {
-        for (int i = 0; i < ms / 5 && !done(); ++i) letWindowThreadRun(5);
-        return done();
-    }
     void loadTrack(int d) {
         const auto file = dir.file("track.wav");
         if (!std::filesystem::exists(file))
             test::sourcesWriteWav16(file, test::sourcesSignal(44100 * 12, 2, 7), 2, 44100);
         ASSERT_TRUE(deck(d).LoadTrack(file.string()));
-        ASSERT_TRUE(runUntil([&] { return button(d, "1004").isEnabled(); })) << "never buffered";
-    }
-    // The loudest sample of the main output over `seconds`, answering the mixer between periods.
-    int renderPeak(double seconds) {
-        SoundDevice& device = *engine().mix().mainOutput.output->Device();
-        int peak = 0;
-        for (int p = 0; p < static_cast<int>(seconds * 44100 / 512); ++p) {
-            for (const std::int16_t s : stepSoundDevice(device, 512)) peak = std::max(peak, std::abs(int{s}));
-            for (int i = 0; i < 200 && (playForwardNotifyEvent[0].isSet() || playBackwardNotifyEvent[0].isSet()); ++i)
-                dispatchPendingMessages();
-            dispatchPendingMessages();
-        }
-        return peak;
+        ASSERT_TRUE(test::pumpUntil([&] { return button(d, "1004").isEnabled(); })) << "never buffered";
     }
 
     test::TempDir dir;
-    CZanCommandLineInfo commandLine;
-    CpuUsageMeter cpuMeter;
-    KeyboardReader keyboard{recordedKeys()};
-    std::unique_ptr<SoundSystem> sound = test::soundSteppedSystem();
-    std::array<CZanTrackReader, 2> readers;
-    std::array<CZanReadAheadRing, 2> rings;
-    CZanAudioDlg dialog{
-        ShellServices{commandLine, cpuMeter, keyboard,
-                      MixerServices{*sound, nullptr, {&readers[0], &readers[1]}, {&rings[0], &rings[1]}, nullptr, {}},
-                      nullptr, false}};
 };
 
 }  // namespace
@@ -122,7 +80,7 @@ TEST(KeyboardTest, HeldKeysStepTheirValueEachPollWithShiftAndCtrlAndApplyAtOnce)
     // Held through the poll thread: the level climbs to full and stays there.
     rig.engine().SetDeckLevel(0, 0.9);
     QTest::keyPress(&rig.mixer(), Qt::Key_T);
-    EXPECT_TRUE(rig.runUntil([&] { return mix.levelDeck[0].value == 1.0; }));
+    EXPECT_TRUE(test::pumpUntil([&] { return mix.levelDeck[0].value == 1.0; }));
     QTest::keyRelease(&rig.mixer(), Qt::Key_T);
     EXPECT_EQ(rig.slider("1021"), 0);
 
@@ -161,22 +119,22 @@ TEST(KeyboardTest, WindowKeysPlayJumpAndHoldTheDeckButtonsThatTheTipsName) {
     rig.loadTrack(0);
     DeckPanel& deckA = *rig.mixer().deck(0);
     QTest::keyClick(&deckA, Qt::Key_W);
-    ASSERT_TRUE(rig.runUntil([&] { return rig.deck(0).IsPlaying(); }));
-    EXPECT_GT(rig.renderPeak(1.0), 5000);
+    ASSERT_TRUE(test::pumpUntil([&] { return rig.deck(0).IsPlaying(); }));
+    EXPECT_GT(test::loudest(rig.render(1.0)), 5000);
 
     // Shift+3 is still '3'.
     QTest::keyClick(rig.mixer().equalizer(1), Qt::Key_NumberSign, Qt::ShiftModifier);
-    EXPECT_TRUE(rig.runUntil([&] { return std::abs(rig.deck(0).positionFraction() - 0.4) < 0.02; }));
+    EXPECT_TRUE(test::pumpUntil([&] { return std::abs(rig.deck(0).positionFraction() - 0.4) < 0.02; }));
 
     // A: backward play while held, and the first equaliser value rises meanwhile.
     QSlider& band1 = *rig.mixer().equalizer(0)->findChild<QSlider*>("1028");
-    ASSERT_TRUE(rig.runUntil([&] { return rig.button(0, "1054").isEnabled(); }));
+    ASSERT_TRUE(test::pumpUntil([&] { return rig.button(0, "1054").isEnabled(); }));
     QTest::keyPress(&deckA, Qt::Key_A);
     EXPECT_TRUE(rig.button(0, "1054").held());
-    EXPECT_TRUE(rig.runUntil([&] { return rig.deck(0).playingBackward() && band1.value() < 990; }));
+    EXPECT_TRUE(test::pumpUntil([&] { return rig.deck(0).playingBackward() && band1.value() < 990; }));
     QTest::keyRelease(&deckA, Qt::Key_A);
     EXPECT_FALSE(rig.button(0, "1054").held());
-    EXPECT_TRUE(rig.runUntil([&] { return !rig.deck(0).playingBackward(); }));
+    EXPECT_TRUE(test::pumpUntil([&] { return !rig.deck(0).playingBackward(); }));
     // A button held by a key lets go when the application loses the focus: its release
     // would go to another application.
     QTest::keyPress(&deckA, Qt::Key_F);
@@ -186,9 +144,9 @@ TEST(KeyboardTest, WindowKeysPlayJumpAndHoldTheDeckButtonsThatTheTipsName) {
     QTest::keyRelease(&deckA, Qt::Key_F);
 
     QTest::keyClick(&deckA, Qt::Key_W);
-    EXPECT_TRUE(rig.runUntil([&] { return !rig.deck(0).IsPlaying(); }));
-    rig.renderPeak(0.5);
-    EXPECT_EQ(rig.renderPeak(0.5), 0);
+    EXPECT_TRUE(test::pumpUntil([&] { return !rig.deck(0).IsPlaying(); }));
+    rig.render(0.5);
+    EXPECT_EQ(test::loudest(rig.render(0.5)), 0);
 
     // Deck B: each transport button is held by the key its tip names, and let go on release.
     rig.loadTrack(1);
@@ -202,8 +160,9 @@ TEST(KeyboardTest, WindowKeysPlayJumpAndHoldTheDeckButtonsThatTheTipsName) {
         EXPECT_TRUE(b.held()) << tip.toStdString();
         QTest::keyRelease(&deckB, key);
         EXPECT_FALSE(b.held()) << tip.toStdString();
-        // P started the deck: Rev takes a press only while it plays.
-        EXPECT_TRUE(rig.runUntil([&] { return rig.deck(1).IsPlaying() && !rig.deck(1).Busy(); }));
+        // P started the deck: Rev takes a press only while it plays, once enabled.
+        EXPECT_TRUE(test::pumpUntil(
+            [&] { return rig.deck(1).IsPlaying() && !rig.deck(1).Busy() && rig.button(1, "1054").isEnabled(); }));
     }
 }
 
@@ -212,7 +171,7 @@ TEST(KeyboardTest, NoKeyActsWhileThePlayListOrADialogIsTheActiveWindow) {
     rig.loadTrack(0);
     PlayListPanel& playList = *rig.mixer().playList();
     playList.activateWindow();
-    ASSERT_TRUE(rig.runUntil([&] { return keyboardShortcutsEnabled.load() == 0; }));
+    ASSERT_TRUE(test::pumpUntil([&] { return keyboardShortcutsEnabled.load() == 0; }));
     CZanMixState& mix = rig.engine().mix();
     rig.engine().SetDeckLevel(0, 0.5);
     QTest::keyPress(&playList, Qt::Key_T);
@@ -227,12 +186,12 @@ TEST(KeyboardTest, NoKeyActsWhileThePlayListOrADialogIsTheActiveWindow) {
     QDialog dialog(&rig.mixer());
     dialog.show();
     dialog.activateWindow();
-    ASSERT_TRUE(rig.runUntil([&] { return dialog.isActiveWindow() && keyboardShortcutsEnabled.load() == 1; }));
+    ASSERT_TRUE(test::pumpUntil([&] { return dialog.isActiveWindow() && keyboardShortcutsEnabled.load() == 1; }));
     rig.poll('T', 3);
     EXPECT_EQ(mix.levelDeck[0].value, 0.5);
     dialog.hide();
     rig.mixer().activateWindow();
-    ASSERT_TRUE(rig.runUntil([&] { return rig.mixer().isActiveWindow(); }));
+    ASSERT_TRUE(test::pumpUntil([&] { return rig.mixer().isActiveWindow(); }));
     rig.poll('T', 3);
     EXPECT_GT(mix.levelDeck[0].value, 0.5);
 }

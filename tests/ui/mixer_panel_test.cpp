@@ -56,9 +56,7 @@ protected:
 
     template <typename T = QSlider>
     T* control(int id) {
-        auto* c = panel->findChild<T*>(QString::number(id));
-        EXPECT_NE(c, nullptr) << id;
-        return c;
+        return test::control<T>(*panel, id);
     }
     CZanMixState& mix() { return mixer->engine().mix(); }
 
@@ -75,11 +73,8 @@ protected:
         for (int i = 0; i < 4; ++i) out.WriteForwardChunk(deck, chunk.data());
         out.ForwardBuffer(deck)->play();
         const auto rendered = stepSoundDevice(*out.Device(), 4096);
-        std::array<int, 2> peak{};
-        for (std::size_t n = 2048 * 2; n < rendered.size(); ++n)
-            peak[n % 2] = std::max(peak[n % 2], std::abs(static_cast<int>(rendered[n])));
         out.ForwardBuffer(deck)->stop();
-        return peak;
+        return {test::loudest(rendered, 2048 * 2, 2), test::loudest(rendered, 2048 * 2 + 1, 2)};
     }
 
     test::TempDir dir;
@@ -152,19 +147,17 @@ TEST_F(MixerPanelTest, FaderCueingStartsEachDeckOnceAsTheFaderCrosses) {
     control(1091)->setValue(200);
     EXPECT_DOUBLE_EQ(fader->cueMark(), 0.2);
     control<QCheckBox>(1048)->setChecked(true);
-    auto tick = [] { QTest::qWait(3 * CZanCrossFaderCtrl::kTimerIntervalMs); };
-    tick();
-    EXPECT_FALSE(mixer->deck(0)->IsPlaying());  // resting starts nothing
-    EXPECT_FALSE(mixer->deck(1)->IsPlaying());
+    // Which decks play once the fader's timer has ticked.
+    auto playing = [&] {
+        QTest::qWait(3 * CZanCrossFaderCtrl::kTimerIntervalMs);
+        return std::pair{mixer->deck(0)->IsPlaying(), mixer->deck(1)->IsPlaying()};
+    };
+    EXPECT_EQ(playing(), std::pair(false, false));  // resting starts nothing
     fader->setValue(600);
-    tick();
-    EXPECT_TRUE(mixer->deck(1)->IsPlaying());
-    EXPECT_FALSE(mixer->deck(0)->IsPlaying());
+    EXPECT_EQ(playing(), std::pair(false, true));
     mixer->deck(1)->PlayPause(true);
     fader->setValue(-600);
-    tick();
-    EXPECT_TRUE(mixer->deck(0)->IsPlaying());
-    EXPECT_FALSE(mixer->deck(1)->IsPlaying());
+    EXPECT_EQ(playing(), std::pair(true, false));
     control<QCheckBox>(1048)->setChecked(false);
     EXPECT_FALSE(fader->faderCueing());
     mixer->deck(0)->PlayPause(true);

@@ -67,11 +67,9 @@ TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
     const test::Watchdog watchdog("random requests during waits", std::chrono::seconds(90));
     test::TempDir dir;
     std::vector<std::string> tracks;
-    for (int i = 0; i < 4; ++i) {
-        const std::string name = "t" + std::to_string(i) + ".wav";
-        test::sourcesWriteWav16(dir.file(name), test::sourcesSignal(44100 * (2 + i), 2, 90 + i), 2, 44100);
-        tracks.push_back(dir.file(name).string());
-    }
+    for (int i = 0; i < 4; ++i)
+        tracks.push_back(test::sourcesWav(dir.file("t" + std::to_string(i) + ".wav"),
+                                          test::sourcesSignal(44100 * (2 + i), 2, 90 + i)));
     test::ShellRig shell;
     shell.sound = recorderSystem();
     CZanAudioDlg dialog(shell.services());

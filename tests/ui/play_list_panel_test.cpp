@@ -12,8 +12,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <fstream>
-
 #include "app/message_catalogue.h"
 #include "app/shared_state.h"
 #include "engine/zan_mixer.h"
@@ -40,10 +38,6 @@ protected:
         button->click();
     }
     std::string path(const std::string& name) const { return dir.file(name).string(); }
-    void touch(const std::string& name) {
-        std::filesystem::create_directories(dir.file(name).parent_path());
-        std::ofstream(dir.file(name)) << "x";
-    }
     QString shown(int row, int column = 0) { return panel.rows().index(row, column).data().toString(); }
 
     CZanMixer mixer{mixerServices()};
@@ -90,7 +84,7 @@ TEST_F(PlayListPanelTest, MeasuredLengthsAndFailuresReachTheRowsAsTheyArrive) {
 }
 
 TEST_F(PlayListPanelTest, FolderIsAddedInPathOrderAfterTheEntriesWithButtonsBackAtTheEnd) {
-    for (const char* name : {"set/c.mp3", "set/a.mp3", "set/sub/b.wav", "set/readme", "set/cover.jpg"}) touch(name);
+    for (const char* name : {"set/c.mp3", "set/a.mp3", "set/sub/b.wav", "set/readme", "set/cover.jpg"}) dir.touch(name);
     model().AddEntry(0, path("z.mp3"), -1, "");
     dialogs.folders.push_back(QString::fromStdString(path("set")));
     dialogs.decks.push_back(DeckChoice::alternate);
@@ -178,7 +172,7 @@ TEST_F(PlayListPanelTest, SavedListReadsBackAndAFailedSaveSaysSoAndKeepsTheList)
 // Dropped files go to deck A by the model's rule; here a drag brings files, a folder's
 // tracks and a web address that is passed over.
 TEST_F(PlayListPanelTest, DroppedFilesArriveInDropOrderAndFoldersBringTheirTracks) {
-    for (const char* name : {"drop/y.mp3", "drop/x.mp3"}) touch(name);
+    for (const char* name : {"drop/y.mp3", "drop/x.mp3"}) dir.touch(name);
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path("c.mp3"))),
                   QUrl::fromLocalFile(QString::fromStdString(path("drop"))), QUrl("https://example.com/r.mp3"),

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers of the widget tests: what the controls posted, synthetic mouse events, rendering a
 // control into an image, and counting a control's paints.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QColor>
 #include <QCoreApplication>
@@ -22,6 +24,14 @@ inline std::vector<unsigned> postedTo(MessageRecorder& window) {
     std::vector<unsigned> out;
     for (const RecordedMessage& m : window.log) out.push_back(m.message);
     return out;
+}
+
+// The child of `parent` named by the number `id`; fails the test when there is none.
+template <typename T = QWidget>
+T* control(const QWidget& parent, int id) {
+    T* c = parent.findChild<T*>(QString::number(id));
+    EXPECT_NE(c, nullptr) << id;
+    return c;
 }
 
 inline void sendMouse(QWidget& widget, QEvent::Type type, QPointF pos, Qt::MouseButton button = Qt::LeftButton) {
