@@ -25,15 +25,6 @@ using namespace quillmix;
 
 namespace {
 
-std::unique_ptr<SoundSystem> recorderSystem() {
-    SoundSystemOptions options;
-    options.usePortAudio = false;
-    options.forceRecorder = true;
-    auto system = std::make_unique<SoundSystem>(options);
-    system->enumerate();
-    return system;
-}
-
 // One random request to a random deck.
 void fireRandomRequest(CZanMixer& mixer, std::mt19937& random, const std::vector<std::string>& tracks) {
     if (!mixer.deck(0) || !mixer.deck(1)) return;  // the close is destroying the decks
@@ -71,7 +62,7 @@ TEST(NestingStressTest, RandomRequestsAndACloseDuringWaitsNeverHang) {
         tracks.push_back(test::sourcesWav(dir.file("t" + std::to_string(i) + ".wav"),
                                           test::sourcesSignal(44100 * (2 + i), 2, 90 + i)));
     test::ShellRig shell;
-    shell.sound = recorderSystem();
+    shell.sound = test::soundRecorderSystem();
     CZanAudioDlg dialog(shell.services());
     ASSERT_TRUE(dialog.OnInitDialog());
     CZanMixer& mixer = *dialog.mixer();
