@@ -226,7 +226,7 @@ SoundResult SoundBuffer::playWithFadeIn() {
     playing_ = true;
     const std::uint64_t ticket = nextFadeTicket_++;
     if (!post({CommandKind::fadeIn, 0, ticket})) return kSoundUnexpected;
-    waitForFade(ticket);
+    if (!waitForFade(ticket)) return kSoundOk;  // destroyed meanwhile: touch nothing of it
     return mixer_->lost() ? kSoundUnexpected : kSoundOk;
 }
 

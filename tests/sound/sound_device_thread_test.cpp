@@ -250,11 +250,15 @@ TEST(RecorderDeviceThreadTest, FadesTakeFiftyMillisecondsAndKeepDispatchingMessa
     EXPECT_EQ(window.log.size(), 2u);
     EXPECT_FALSE(buffer->isPlaying());
 
+    // Both fades return without touching a buffer destroyed meanwhile.
     window.action = [&] { buffer.reset(); };
     buffer->play();
     postMessage(window.handle(), WM_APP + 1);
-    SoundBuffer* raw = buffer.get();
-    EXPECT_EQ(raw->fadeOutAndStop(), kSoundOk);  // returns although its buffer is gone
+    EXPECT_EQ(buffer.get()->fadeOutAndStop(), kSoundOk);
+    EXPECT_EQ(buffer, nullptr);
+    buffer = device->createBuffer({44100, kFrontPair});
+    postMessage(window.handle(), WM_APP + 1);
+    EXPECT_EQ(buffer.get()->playWithFadeIn(), kSoundOk);
     EXPECT_EQ(buffer, nullptr);
 }
 
