@@ -4,6 +4,7 @@
 
 #include <fftw3.h>
 #include <array>
+#include <new>
 
 #include "dsp/filter_bank.h"
 
@@ -83,5 +84,23 @@ struct CZanFilterBank::LevelState {
     fftwf_complex* edgeProduct = nullptr;             // kEdgeBins
     float* edgeTime = nullptr;                        // kEdgeSize
 };
+
+// The FFTW plans every bank shares: FFTW's new-array execute functions are thread-safe and
+// accept any buffers with the alignment fftwf_malloc gives. Made once, under the planner
+// lock; a bank's constructor calls this so that no Process or ProcessLevels ever plans.
+struct FilterBankPlans {
+    fftwf_plan forward = nullptr;      // FftState::kSize real -> kBins complex
+    fftwf_plan inverse = nullptr;      // kBins complex -> FftState::kSize real (destroys its input)
+    fftwf_plan edgeForward = nullptr;  // LevelState::kEdgeSize real -> complex
+    fftwf_plan edgeInverse = nullptr;  // LevelState::kEdgeSize complex -> real
+};
+const FilterBankPlans& filterBankPlans();
+
+// An FFTW allocation, or std::bad_alloc.
+template <typename T>
+T* fftwChecked(T* allocated) {
+    if (!allocated) throw std::bad_alloc();
+    return allocated;
+}
 
 }  // namespace quillmix

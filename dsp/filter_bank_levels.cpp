@@ -17,36 +17,6 @@ namespace {
 using FftState = CZanFilterBank::FftState;
 using LevelState = CZanFilterBank::LevelState;
 
-// Plans shared by every bank, as the fast convolution's are (new-array execution is
-// thread-safe with buffers from fftwf_malloc).
-struct LevelPlans {
-    fftwf_plan forward = nullptr;      // FftState::kSize real -> complex
-    fftwf_plan edgeForward = nullptr;  // kEdgeSize real -> complex
-    fftwf_plan edgeInverse = nullptr;  // kEdgeSize complex -> real
-};
-
-const LevelPlans& levelPlans() {
-    static const LevelPlans plans = [] {
-        std::lock_guard<std::mutex> planner(FftwPlannerMutex());
-        float* real = fftwf_alloc_real(FftState::kSize);
-        fftwf_complex* complex = fftwf_alloc_complex(FftState::kBins);
-        LevelPlans made;
-        made.forward = fftwf_plan_dft_r2c_1d(FftState::kSize, real, complex, FFTW_ESTIMATE);
-        made.edgeForward = fftwf_plan_dft_r2c_1d(LevelState::kEdgeSize, real, complex, FFTW_ESTIMATE);
-        made.edgeInverse = fftwf_plan_dft_c2r_1d(LevelState::kEdgeSize, complex, real, FFTW_ESTIMATE);
-        fftwf_free(real);
-        fftwf_free(complex);
-        return made;
-    }();
-    return plans;
-}
-
-template <typename T>
-T* checked(T* allocated) {
-    if (!allocated) throw std::bad_alloc();
-    return allocated;
-}
-
 // Sums in double over eight independent lanes, so the loop is not one long chain of
 // dependent additions (and the vectoriser may take it); the lanes add up at the end.
 constexpr int kLanes = 8;
@@ -84,11 +54,11 @@ void addSumAndSquares(const float* x, int count, double& sum, double& squares) {
 }  // namespace
 
 CZanFilterBank::LevelState::LevelState() {
-    levelPlans();  // plan on the constructing thread, never in ProcessLevels
-    edgeSpectra = checked(fftwf_alloc_complex(static_cast<std::size_t>(kMaxBands) * kEdgeStride));
-    edgeInput = checked(fftwf_alloc_complex(kEdgeBins));
-    edgeProduct = checked(fftwf_alloc_complex(kEdgeBins));
-    edgeTime = checked(fftwf_alloc_real(kEdgeSize));
+    filterBankPlans();  // plan on the constructing thread, never in ProcessLevels
+    edgeSpectra = fftwChecked(fftwf_alloc_complex(static_cast<std::size_t>(kMaxBands) * kEdgeStride));
+    edgeInput = fftwChecked(fftwf_alloc_complex(kEdgeBins));
+    edgeProduct = fftwChecked(fftwf_alloc_complex(kEdgeBins));
+    edgeTime = fftwChecked(fftwf_alloc_real(kEdgeSize));
     std::fill(&edgeSpectra[0][0], &edgeSpectra[0][0] + 2 * kMaxBands * kEdgeStride, 0.0f);
 }
 
@@ -116,7 +86,7 @@ void CZanFilterBank::updateBandLevelSpectra(int band) {
     VectorCopy(storage_->taps[band].data(), time, tapCount);
     VectorZero(time + tapCount, LevelState::kEdgeSize - tapCount);
     fftwf_complex* spectrum = l.edgeSpectra + band * LevelState::kEdgeStride;
-    fftwf_execute_dft_r2c(levelPlans().edgeForward, time, spectrum);
+    fftwf_execute_dft_r2c(filterBankPlans().edgeForward, time, spectrum);
     VectorMultiplyConstant(&spectrum[0][0], 1.0f / LevelState::kEdgeSize, 2 * LevelState::kEdgeBins);
     l.preparedTaps = 0;
 }
@@ -129,7 +99,7 @@ void CZanFilterBank::prepareLevelInput(int tapCount) {
     const int used = kChunkLength + tapCount - 1;
     VectorCopy(working, f.timeInput, used);
     VectorZero(f.timeInput + used, FftState::kSize - used);
-    fftwf_execute_dft_r2c(levelPlans().forward, f.timeInput, f.inputSpectrum);
+    fftwf_execute_dft_r2c(filterBankPlans().forward, f.timeInput, f.inputSpectrum);
     for (int k = 0; k < FftState::kBins; ++k) {
         const float re = f.inputSpectrum[k][0], im = f.inputSpectrum[k][1];
         l.inputPower[k] = re * re + im * im;
@@ -139,7 +109,7 @@ void CZanFilterBank::prepareLevelInput(int tapCount) {
     VectorZero(l.edgeTime, LevelState::kEdgeSize);
     VectorCopy(working, l.edgeTime, tapCount - 1);
     VectorCopy(working + kChunkLength, l.edgeTime + LevelState::kEdgeHalf, tapCount - 1);
-    fftwf_execute_dft_r2c(levelPlans().edgeForward, l.edgeTime, l.edgeInput);
+    fftwf_execute_dft_r2c(filterBankPlans().edgeForward, l.edgeTime, l.edgeInput);
     l.preparedTaps = tapCount;
 }
 
@@ -156,7 +126,7 @@ float CZanFilterBank::spectralBandLevel(int band) {
         l.edgeProduct[k][0] = x[0] * h[k][0] - x[1] * h[k][1];
         l.edgeProduct[k][1] = x[0] * h[k][1] + x[1] * h[k][0];
     }
-    fftwf_execute_dft_c2r(levelPlans().edgeInverse, l.edgeProduct, l.edgeTime);
+    fftwf_execute_dft_c2r(filterBankPlans().edgeInverse, l.edgeProduct, l.edgeTime);
     double edgeSum = 0.0, edgeSquares = 0.0;
     addSumAndSquares(l.edgeTime, tapCount - 1, edgeSum, edgeSquares);                                         // run-in
     addSumAndSquares(l.edgeTime + LevelState::kEdgeHalf + tapCount - 1, tapCount - 1, edgeSum, edgeSquares);  // run-out

@@ -15,21 +15,19 @@ namespace {
 
 using FftState = CZanFilterBank::FftState;
 
-// One forward and one inverse plan serve every bank: FFTW's new-array execute functions are
-// thread-safe and accept any buffers with the alignment fftwf_malloc gives.
-struct SharedPlans {
-    fftwf_plan forward = nullptr;  // kSize real -> kBins complex
-    fftwf_plan inverse = nullptr;  // kBins complex -> kSize real (destroys its input)
-};
+}  // namespace
 
-const SharedPlans& sharedPlans() {
-    static const SharedPlans plans = [] {
+const FilterBankPlans& filterBankPlans() {
+    static const FilterBankPlans plans = [] {
         std::lock_guard<std::mutex> planner(FftwPlannerMutex());
         float* real = fftwf_alloc_real(FftState::kSize);
         fftwf_complex* complex = fftwf_alloc_complex(FftState::kBins);
-        SharedPlans made;
+        using LevelState = CZanFilterBank::LevelState;
+        FilterBankPlans made;
         made.forward = fftwf_plan_dft_r2c_1d(FftState::kSize, real, complex, FFTW_ESTIMATE);
         made.inverse = fftwf_plan_dft_c2r_1d(FftState::kSize, complex, real, FFTW_ESTIMATE);
+        made.edgeForward = fftwf_plan_dft_r2c_1d(LevelState::kEdgeSize, real, complex, FFTW_ESTIMATE);
+        made.edgeInverse = fftwf_plan_dft_c2r_1d(LevelState::kEdgeSize, complex, real, FFTW_ESTIMATE);
         // The plans keep no pointer to the arrays they were measured on.
         fftwf_free(real);
         fftwf_free(complex);
@@ -38,21 +36,13 @@ const SharedPlans& sharedPlans() {
     return plans;
 }
 
-template <typename T>
-T* checked(T* allocated) {
-    if (!allocated) throw std::bad_alloc();
-    return allocated;
-}
-
-}  // namespace
-
 CZanFilterBank::FftState::FftState() {
-    sharedPlans();  // plan before the first Process, on the constructing thread
-    timeInput = checked(fftwf_alloc_real(kSize));
-    timeOutput = checked(fftwf_alloc_real(kSize));
-    inputSpectrum = checked(fftwf_alloc_complex(kBins));
-    product = checked(fftwf_alloc_complex(kBins));
-    bandSpectra = checked(fftwf_alloc_complex(static_cast<std::size_t>(kMaxBands) * kSpectrumStride));
+    filterBankPlans();  // plan before the first Process, on the constructing thread
+    timeInput = fftwChecked(fftwf_alloc_real(kSize));
+    timeOutput = fftwChecked(fftwf_alloc_real(kSize));
+    inputSpectrum = fftwChecked(fftwf_alloc_complex(kBins));
+    product = fftwChecked(fftwf_alloc_complex(kBins));
+    bandSpectra = fftwChecked(fftwf_alloc_complex(static_cast<std::size_t>(kMaxBands) * kSpectrumStride));
     std::fill(timeInput, timeInput + kSize, 0.0f);
     std::fill(timeOutput, timeOutput + kSize, 0.0f);
     std::fill(&bandSpectra[0][0], &bandSpectra[0][0] + 2 * kMaxBands * kSpectrumStride, 0.0f);
@@ -73,7 +63,7 @@ void CZanFilterBank::updateBandSpectrum(int band) {
     const int tapCount = storage_->tapCounts[band];
     VectorCopy(storage_->taps[band].data(), f.timeInput, tapCount);
     VectorZero(f.timeInput + tapCount, FftState::kSize - tapCount);
-    fftwf_execute_dft_r2c(sharedPlans().forward, f.timeInput, f.bandSpectrum(band));
+    fftwf_execute_dft_r2c(filterBankPlans().forward, f.timeInput, f.bandSpectrum(band));
     VectorMultiplyConstant(&f.bandSpectrum(band)[0][0], 1.0f / FftState::kSize, 2 * FftState::kBins);
     updateBandLevelSpectra(band);
 }
@@ -115,7 +105,7 @@ void CZanFilterBank::prepareFftInput() {
     FftState& f = *fft_;
     VectorCopy(storage_->working.data(), f.timeInput, kWorkingLength);
     VectorZero(f.timeInput + kWorkingLength, FftState::kSize - kWorkingLength);
-    fftwf_execute_dft_r2c(sharedPlans().forward, f.timeInput, f.inputSpectrum);
+    fftwf_execute_dft_r2c(filterBankPlans().forward, f.timeInput, f.inputSpectrum);
 }
 
 void CZanFilterBank::processFft(int band) {
@@ -127,7 +117,7 @@ void CZanFilterBank::processFft(int band) {
         y[i][0] = x[i][0] * h[i][0] - x[i][1] * h[i][1];
         y[i][1] = x[i][0] * h[i][1] + x[i][1] * h[i][0];
     }
-    fftwf_execute_dft_c2r(sharedPlans().inverse, f.product, f.timeOutput);
+    fftwf_execute_dft_c2r(filterBankPlans().inverse, f.product, f.timeOutput);
     const int tapCount = storage_->tapCounts[band];
     float* output = storage_->bandOutputs[band].data();
     VectorCopy(f.timeOutput + tapCount - 1, output, kChunkLength);
