@@ -55,6 +55,8 @@ const std::map<std::string, Rule>& rules() {
         {"tools/render", {plus(kCore, {}), {}, Qt::core, "the render tool runs the core headless"}},
         {"tools/skins", {{}, {}, Qt::gui, "draws the skin images; needs no window"}},
         {"tools/soak", {{}, {}, Qt::none, "the long render's checker reads WAV files only"}},
+        {"tools/idle_baseline",
+         {{}, {"portaudio", "pa_"}, Qt::none, "a bare sound client to measure idle cost against"}},
         {"bench", {plus(kCore, {"tools/render"}), {}, Qt::core, "core benchmarks run on Qt Core"}},
         {"bench/ui", {plus(kCore, {"ui", "ui/widgets", "tools/render"}), {}, Qt::widgets, "paint benchmarks"}},
         {"layout", {{}, {}, Qt::none, "this checker reads files only"}},
