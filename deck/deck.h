@@ -54,6 +54,11 @@ public:
     // send of its read-forward thread: requests arriving now are deferred.
     bool Busy() const { return suspendedDepth_ > 0 || workerSendDepth_ > 0; }
     std::size_t DeferredCount() const { return deferred_.size(); }
+    // Runs `request` now or, while the deck is busy, after the requests already deferred: for
+    // a window's request of several steps that must each see the result of the one before.
+    void RunWhenFree(std::function<void()> request) {
+        if (!deferWhileBusy(request)) request();
+    }
     void WorkerSendBegins() override { ++workerSendDepth_; }
     void WorkerSendEnds() override;
     void onTimer(int id) override;

@@ -1,6 +1,7 @@
 // The deck panel's track chooser: its fixed entries, the entry of the loaded track, and
 // "Browse...".
 #include <QComboBox>
+#include <QPointer>
 
 #include <string>
 
@@ -61,7 +62,6 @@ void DeckPanel::onChooserActivated(int index) {
 }
 
 void DeckPanel::browse() {
-    const WParam d = static_cast<WParam>(deckIndex_);
     sendMessage(mixerWindow, UWM_BUFFER_AHEAD_LONG);
     const QStringList paths = dialogSeam().openFiles(this, "Open", browseFilter());
     if (paths.isEmpty()) {
@@ -69,20 +69,29 @@ void DeckPanel::browse() {
         const QSignalBlocker quiet(chooser_);
         chooser_->setCurrentIndex(previous > kBrowseEntry ? previous : kNothingLoadedEntry);
     } else {
-        if (deck_.LoadTrack(paths.front().toStdString())) {
-            sendMessage(mixerWindow, UWM_PLAY_LIST_ADD_DECK_TRACK, d);
-            syncChooser();
-        } else {
-            dialogSeam().showMessage(this, "Quillmix", "File Not Recognized");
-            resetChooser();
-        }
-        for (qsizetype i = 1; i < paths.size(); ++i) {
-            deck_.SetExtraBrowsePath(paths[i].toStdString());
-            sendMessage(mixerWindow, UWM_PLAY_LIST_ADD_EMPTY, d);
-        }
+        // Chosen inside a wait of the deck, the load is deferred; the play list entry must
+        // then name the track it loads, not the one it replaces, so the steps wait together.
+        deck_.RunWhenFree([panel = QPointer<DeckPanel>(this), paths] {
+            if (panel) panel->loadChosen(paths);
+        });
     }
     setFocus();
     sendMessage(mixerWindow, UWM_BUFFER_AHEAD_NORMAL);
+}
+
+void DeckPanel::loadChosen(const QStringList& paths) {
+    const WParam d = static_cast<WParam>(deckIndex_);
+    if (deck_.LoadTrack(paths.front().toStdString())) {
+        sendMessage(mixerWindow, UWM_PLAY_LIST_ADD_DECK_TRACK, d);
+        syncChooser();
+    } else {
+        dialogSeam().showMessage(this, "Quillmix", "File Not Recognized");
+        resetChooser();
+    }
+    for (qsizetype i = 1; i < paths.size(); ++i) {
+        deck_.SetExtraBrowsePath(paths[i].toStdString());
+        sendMessage(mixerWindow, UWM_PLAY_LIST_ADD_EMPTY, d);
+    }
 }
 
 }  // namespace quillmix

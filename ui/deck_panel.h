@@ -74,6 +74,7 @@ private:
     void syncChooser();  // the chooser shows the transport's comboTrackPath
     void onChooserActivated(int index);
     void browse();
+    void loadChosen(const QStringList& paths);
     void applyTempo();  // the tempo slider's position becomes the deck's tempo
     void stepTempo(int delta);
     void onPositionMoved(int value);

@@ -30,6 +30,22 @@ TEST_F(DeckNestingThreadTest, ASeekInsideAnotherSeekRunsAfterItAndTheDeckPlaysOn
     EXPECT_EQ(deferredInside, 1u);
     ASSERT_TRUE(pumpUntil([&] { return deck->DeferredCount() == 0 && !deck->seeking() && deck->IsPlaying(); }));
     EXPECT_DOUBLE_EQ(deck->positionFraction(), 0.6);
+
+    // A window's follow-up to a deferred load (the deck panel lists the loaded track) waits
+    // behind it, and sees the new track, not the one it replaced.
+    const std::string next = wav("next.wav", 3.0);
+    std::string seenByFollowUp;
+    mixer.onMessage = [&](unsigned message) {
+        if (message != UWM_STOP_FORWARD || !seenByFollowUp.empty()) return;
+        deck->LoadTrack(next);
+        deck->RunWhenFree([&] { seenByFollowUp = deck->GetCurrentTrackPath(); });
+        deferredInside = deck->DeferredCount();
+    };
+    deck->SetPositionFraction(0.3);
+    mixer.onMessage = nullptr;
+    EXPECT_EQ(deferredInside, 2u);
+    ASSERT_TRUE(pumpUntil([&] { return !seenByFollowUp.empty(); }));
+    EXPECT_EQ(seenByFollowUp, next);
 }
 
 // The read-forward thread waits in its end-of-track send while the mixer handles it. A seek
