@@ -27,13 +27,8 @@ void BM_PaintDeckPanel(benchmark::State& state) {
     CZanReadAheadRing ring;
     CZanDeck2 deck(0, DeckSources{reader, ring});
     DeckPanel panel(nullptr, deck, 0);
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<float> peak(0.0f, 32767.0f);
     CZanCircularChartGraph::ChartRing minimum{}, maximum{};
-    for (std::size_t i = 0; i < maximum.size(); ++i) {
-        maximum[i] = peak(rng);
-        minimum[i] = -peak(rng);
-    }
+    bench::randomChart(minimum, maximum);
     panel.findChild<CZanCircularChartGraph*>("1101")->setChart(minimum, maximum, 13);
     panel.findChild<CZanTrackNameIndicator*>("1090")->setText("A track name longer than the indicator shows");
     for (CZanButtonCtrl* button : panel.findChildren<CZanButtonCtrl*>()) skinImage(button->imageName());

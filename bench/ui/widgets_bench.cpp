@@ -35,13 +35,8 @@ void paintLoop(benchmark::State& state, QWidget& widget, QSize size = {}) {
 
 void BM_PaintPlatter(benchmark::State& state) {
     bench::benchApplication();
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<float> peak(0.0f, 32767.0f);
     CZanCircularChartGraph::ChartRing minimum{}, maximum{};
-    for (std::size_t i = 0; i < maximum.size(); ++i) {
-        maximum[i] = peak(rng);
-        minimum[i] = -peak(rng);
-    }
+    bench::randomChart(minimum, maximum);
     CZanCircularChartGraph platter;
     platter.setDeckColor(0x0030C0FF);
     platter.setChart(minimum, maximum, 13);
