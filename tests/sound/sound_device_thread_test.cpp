@@ -12,7 +12,9 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -107,43 +109,104 @@ std::string findJackd() {
     return {};
 }
 
+// jackd on its dummy driver under `name`, its output to `log`; -1 when it cannot be spawned.
+pid_t spawnJackd(const std::string& jackd, const std::string& name, const std::string& log) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    std::vector<std::string> args = {jackd, "-n", name, "--no-realtime", "-d", "dummy", "-r", "44100", "-p", "256"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, jackd.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+bool exited(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, WNOHANG) == pid;
+}
+
+// JACK's table of servers holds eight slots, each a process id and "jack-<uid>:<name>:". A
+// server that is killed keeps its slot, and its shared memory, until a server of the same
+// name starts again. Returns the slots of this user's servers whose names begin with
+// `prefix`, each with the process id it names.
+std::vector<std::pair<std::string, pid_t>> jackSlots(const std::string& prefix) {
+    std::ifstream f("/dev/shm/jack-shm-registry", std::ios::binary);
+    const std::string table((std::istreambuf_iterator<char>(f)), {});
+    const std::string tag = "jack-" + std::to_string(getuid()) + ":";
+    std::vector<std::pair<std::string, pid_t>> found;
+    for (auto at = table.find(tag + prefix); at != std::string::npos; at = table.find(tag + prefix, at + 1)) {
+        const auto nameEnd = table.find(':', at + tag.size());
+        if (at < sizeof(pid_t) || nameEnd == std::string::npos) continue;
+        pid_t pid = 0;
+        std::memcpy(&pid, table.data() + at - sizeof(pid_t), sizeof pid);
+        found.emplace_back(table.substr(at + tag.size(), nameEnd - at - tag.size()), pid);
+    }
+    return found;
+}
+
+// Takes back the slots of killed test servers, of this run or of earlier ones: each such name
+// is started again and stopped cleanly, which frees its slot and its memory.
+void reclaimDeadServerSlots(const std::string& jackd, const std::string& log) {
+    for (const auto& [name, deadPid] : jackSlots("quillmix")) {
+        if (deadPid <= 0 || kill(deadPid, 0) == 0 || errno != ESRCH) continue;
+        const pid_t pid = spawnJackd(jackd, name, log);
+        if (pid <= 0) continue;
+        auto registered = [&, name = name] {
+            for (const auto& [n, p] : jackSlots(name))
+                if (n == name && p == pid) return true;
+            return false;
+        };
+        for (auto deadline = std::chrono::steady_clock::now() + 5s;
+             !registered() && !exited(pid) && std::chrono::steady_clock::now() < deadline;)
+            std::this_thread::sleep_for(50ms);
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+}
+
 // A JACK server on its dummy driver, under a name of its own so that parallel runs do not
 // meet, and the PortAudio device that shows it; skipped where jackd is not installed.
 class JackServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string jackd = findJackd();
-        if (jackd.empty()) GTEST_SKIP() << "jackd is not installed";
+        jackd_ = findJackd();
+        if (jackd_.empty()) GTEST_SKIP() << "jackd is not installed";
+        reclaimDeadServerSlots(jackd_, log_);
         setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
         setenv("JACK_NO_START_SERVER", "1", 1);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> args = {jackd,   "-n", name_, "--no-realtime", "-d", "dummy", "-r",
-                                         "44100", "-p", "256"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, jackd.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = spawnJackd(jackd_, name_, log_);
         ASSERT_GT(pid_, 0);
         // Each try initialises PortAudio afresh, until it sees the server.
-        for (auto deadline = std::chrono::steady_clock::now() + 10s;
+        for (auto deadline = std::chrono::steady_clock::now() + 20s;
              id.empty() && std::chrono::steady_clock::now() < deadline;) {
+            if (exited(pid_)) {
+                pid_ = -1;
+                break;
+            }
             system.reset();  // PortAudio is initialised once per system
             system = std::make_unique<SoundSystem>();
             for (const auto& d : system->enumerate())
                 if (d.id.rfind("pa:jack:", 0) == 0) id = d.id;
             if (id.empty()) std::this_thread::sleep_for(200ms);
         }
-        ASSERT_FALSE(id.empty()) << "no JACK device appeared";
+        if (id.empty()) {
+            std::ifstream f(log_);
+            const std::string said((std::istreambuf_iterator<char>(f)), {});
+            FAIL() << "no JACK device appeared; the server " << (pid_ > 0 ? "runs" : "ended") << " and said:\n" << said;
+        }
     }
     void TearDown() override {
         system.reset();
         stopServer(SIGTERM);
-        // A killed server leaves its shared memory behind, and the slots for servers are
-        // few: clear what this one left, so that later runs find room.
+        if (jackd_.empty()) return;
+        reclaimDeadServerSlots(jackd_, log_);
+        // What a client of a killed server leaves behind.
         std::error_code error;
         for (const auto& e : std::filesystem::directory_iterator("/dev/shm", error))
             if (e.path().filename().string().find(name_) != std::string::npos) std::filesystem::remove(e.path(), error);
@@ -166,6 +229,9 @@ private:
     // Each test's server its own name: a killed one leaves libjack's client wedged on its name.
     const std::string name_ = "quillmix-" + std::to_string(getpid()) + "-" + std::to_string(++serial_);
     static inline int serial_ = 0;
+    TempDir dir_;
+    const std::string log_ = dir_.file("jackd.log").string();
+    std::string jackd_;
     pid_t pid_ = -1;
 };
 class PortAudioJackThreadTest : public JackServerTest {};
